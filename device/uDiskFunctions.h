@@ -1,0 +1,36 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "device/Device.Roots.h"
+
+// Drives the user may test: one entry per mounted, writable, fixed or removable filesystem,
+// its mount point without a trailing separator ("/" stays "/").
+struct TDriveLetters {
+  std::uint8_t LetterCount = 0;
+  std::array<std::string, 100> Letters;
+  std::array<std::int64_t, 100> StartOffset{};
+};
+
+// One piece of a volume on a disk. The disk is named by its kernel name ("sda", "nvme0n1").
+struct TDiskExtent {
+  std::string DiskName;
+  std::int64_t StartingOffset = 0;
+  std::int64_t ExtentLength = 0;
+};
+
+struct TVolumeDiskExtents {
+  std::uint32_t NumberOfDiskExtents = 0;
+  std::vector<TDiskExtent> Extents;
+};
+
+// None of these raise or show anything: a failure gives an empty list, no extents or 0.
+void GetDriveLetters(TDriveLetters& DriveLetters, const TDeviceRoots& Roots = {});
+// Drive: a mount point or any path on the volume (e.g. a DrivePath).
+void GetVolumeExtents(const std::string& Drive, TVolumeDiskExtents& Extents,
+                      const TDeviceRoots& Roots = {});
+// Disk: a kernel disk name as GetVolumeExtents gives it. Size in bytes, 0 when unknown.
+std::int64_t GetDiskSize(const std::string& Disk, const TDeviceRoots& Roots = {});

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <cstdint>
+
+// Clocks and local time, as thin wrappers over the operating system.
+namespace Platform {
+
+// High-resolution counter for timing one write, and its ticks per second.
+std::int64_t PerformanceCounter();
+std::int64_t PerformanceFrequency();
+
+// Milliseconds of a steady clock; wraps like a 32-bit tick count.
+std::uint32_t TickCount();
+
+void SleepMs(std::uint32_t Milliseconds);
+
+// Local date and time as days since 1899-12-30, the fraction being the time of day.
+double Now();
+
+}  // namespace Platform

@@ -1,0 +1,22 @@
+#!/usr/bin/env bash
+# Installs what building, running and testing Varnell needs on Debian 12 (as root, or via sudo).
+set -euo pipefail
+Packages=(
+  build-essential cmake ninja-build pkg-config git
+  libgtest-dev libgmock-dev libbenchmark-dev
+  qt6-base-dev qt6-charts-dev libqt6opengl6-dev libgl-dev qt6-qpa-plugins
+  fonts-nanum xvfb xauth
+  clang libclang-rt-14-dev util-linux e2fsprogs fdisk
+)
+Missing=()
+for Package in "${Packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$Package" 2>/dev/null | grep -q "install ok installed" || Missing+=("$Package")
+done
+if [ ${#Missing[@]} -eq 0 ]; then
+  exit 0
+fi
+Sudo=""
+[ "$(id -u)" -eq 0 ] || Sudo="sudo"
+echo "Installing: ${Missing[*]}"
+$Sudo apt-get update
+DEBIAN_FRONTEND=noninteractive $Sudo apt-get install -y --no-install-recommends "${Missing[@]}"

@@ -1,0 +1,13 @@
+#!/usr/bin/env bash
+# Builds the core tests under AddressSanitizer + UndefinedBehaviorSanitizer and runs them all,
+# then builds them under ThreadSanitizer and runs the tests that start threads.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/install-deps.sh
+cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVARNELL_SANITIZE=address,undefined
+cmake --build build-asan
+ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+  ctest --test-dir build-asan --output-on-failure --timeout 900 -j2
+cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVARNELL_SANITIZE=thread -DVARNELL_GUI=OFF
+cmake --build build-tsan
+TSAN_OPTIONS=halt_on_error=1 ctest --test-dir build-tsan --output-on-failure --timeout 900 -j2 -L "engine|report"
