@@ -7,7 +7,8 @@
 // (errno on Linux) and the system's text for it. Message() is the error's own text,
 // e.g. "WriteFileError: 28".
 struct TTesterError {
-  std::string Operation;  // "WriteFile", "CreateFile", ...
+  std::string Operation;  // "WriteFile", "CreateFile", "DeleteFile", ...
+  std::string Path;       // the file concerned, when there is one
   std::uint32_t Code = 0;
   std::string SystemText;  // strerror-style text of Code
   std::string Message;     // "WriteFileError: 28"
@@ -31,6 +32,7 @@ class TTesterPresenter {
   // TestStartTime: days since 1899-12-30 (local time); 0.0 and 0 without repetition.
   virtual void EndTest(double TestStartTime, std::uint64_t TestHostWriteInMiB) = 0;
   virtual void HideButtons() = 0;
-  // A pass ended by an operating-system error; called before the final HideButtons.
+  // An operating-system error: a write or an open that ended the pass (then called before the
+  // final HideButtons), or a file that could not be deleted in time (the pass goes on).
   virtual void PrintError(const TTesterError& Error) = 0;
 };
