@@ -35,6 +35,7 @@ class TMachine : public ::testing::Test {
     Tree.AddStacked("md0", 9, 0, 990000, {"sdd1", "sdb1"});
     Tree.WriteFile(Tree.FolderOf("md0") + "/md/dev-sdd1/slot", "1\n");
     Tree.WriteFile(Tree.FolderOf("md0") + "/md/dev-sdb1/slot", "0\n");
+    Tree.AddPartition("md0", "md0p1", 259, 5, 2048, 10000);
     Tree.AddStacked("dm-1", 253, 1, 1000, {"zram0"});
     Tree.Link("dev/mapper/vg-data", "../dm-0");
   }
@@ -156,6 +157,7 @@ TEST_F(TMachine, FindsTheDisksUnderEachKindOfVolume) {
       {7, 0, {"loop0"}, 0, 65536 * 512LL},                       // loop device is its own disk
       {253, 0, {"sda", "sdc"}, 502048 * 512LL, 400000 * 512LL},  // LVM: both, in name order
       {9, 0, {"sdb", "sdd"}, 2048 * 512LL, 1990000 * 512LL},     // md: in slot order
+      {259, 5, {"sdb", "sdd"}, 2048 * 512LL, 1990000 * 512LL},   // partition of md
       {252, 0, {}, 0, 0},                                        // zram
       {1, 0, {}, 0, 0},                                          // RAM disk
       {253, 1, {}, 0, 0},                                        // device-mapper over zram
