@@ -113,9 +113,10 @@ TEST_F(TMachine, ListsWritableFixedAndRemovableFilesystemsOnceInMountOrder) {
                     Mount("259:1", "/", "/mnt/\xed\x95\x9c", "rw", "xfs", "/dev/nvme0n1p1") +
                     Mount("0:45", "/", "/data", "rw", "btrfs", "/dev/mapper/vg-data") +
                     Mount("0:45", "/", "/data2", "rw", "btrfs", "/dev/dm-0") +
+                    Mount("8:200", "/", "/mnt/trailing//", "rw", "ext4", "/dev/sdm8") +
                     "garbage line\n1 1 8:1 / /trunc");
   EXPECT_EQ(DriveList(), (std::vector<std::string>{"/", "/media/usb stick", "/mnt/image",
-                                                   "/mnt/\xed\x95\x9c", "/data"}));
+                                                   "/mnt/\xed\x95\x9c", "/data", "/mnt/trailing"}));
 }
 
 TEST_F(TMachine, WholeFilesystemMountTakesThePlaceOfAnEarlierBindMount) {
