@@ -48,11 +48,15 @@ void GetDriveLetters(TDriveLetters& DriveLetters, const TDeviceRoots& Roots) {
     bool WholeFilesystem;  // mounted with its root folder, not a bind mount of a subfolder
   };
   DriveLetters.LetterCount = 0;
+  for (std::string& Letter : DriveLetters.Letters) {
+    Letter.clear();  // no name from an earlier call stays behind the count
+  }
   std::map<std::string, TListed> ListedFilesystems;
   for (const TMountEntry& Mount : ReadMounts(Roots)) {
     if (Mount.ReadOnly() || Mount.MountPoint.empty() || Mount.MountPoint.front() != '/' ||
-        !IsListedType(ClassifyMount(Mount, Roots))) {
-      continue;
+        !IsListedType(ClassifyMount(Mount, Roots)) ||
+        Platform::IsExistingNonFolder(Mount.MountPoint)) {
+      continue;  // a file bind-mounted onto a file (containers do this) is no drive
     }
     const bool WholeFilesystem = Mount.Root == "/";
     const auto [Listed, IsNew] = ListedFilesystems.try_emplace(
