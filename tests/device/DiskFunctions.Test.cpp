@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -244,6 +245,9 @@ TEST_F(TMachine, DiskSizeFromSysfsOrZero) {
     }
     EXPECT_EQ(GetDiskSize(Case.Disk, Tree.Roots()), Case.Size) << Case.Disk << Case.SizeFile;
   }
+  std::filesystem::remove(Tree.Top() / Tree.FolderOf("sdd") / "size");
+  std::filesystem::create_directory(Tree.Top() / Tree.FolderOf("sdd") / "size");  // unreadable
+  EXPECT_EQ(GetDiskSize("sdd", Tree.Roots()), 0);
   TDiskGeometryEx Geometry;
   GetDiskGeometry("sda", Geometry, Tree.Roots());
   EXPECT_EQ(Geometry.BytesPerSector, 512u);
