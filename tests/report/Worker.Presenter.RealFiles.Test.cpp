@@ -4,8 +4,10 @@
 #include <sys/mount.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
+#include <functional>
 #include <regex>
 #include <string>
 #include <vector>
@@ -47,7 +49,9 @@ struct TRealRun {
   TFakeView View;
   std::optional<TTesterError> Error;
 
-  void Run(const TSetting& Setting) {
+  // Serving calls WhileServing after each round, e.g. to cancel at some point.
+  void Run(const TSetting& Setting,
+           const std::function<void(TTesterThread&)>& WhileServing = nullptr) {
     auto Dispatcher = std::make_unique<TQueueDispatcher>();
     TQueueDispatcher& Gui = *Dispatcher;
     auto Presenter = std::make_unique<TTesterToView>(Setting, View, std::move(Dispatcher));
@@ -55,6 +59,9 @@ struct TRealRun {
     const auto Deadline = std::chrono::steady_clock::now() + 60s;
     while (!Worker.IsFinished() && std::chrono::steady_clock::now() < Deadline) {
       Gui.WaitAndRunPending(5ms);
+      if (WhileServing) {
+        WhileServing(Worker);
+      }
     }
     ASSERT_TRUE(Worker.IsFinished()) << "the worker did not end";
     Gui.RunPending();
@@ -178,6 +185,60 @@ TEST(WorkerAndPresenter, AFailedOpenEndsTheRunWithAnErrorLineAndMessage) {
   EXPECT_EQ(Run.View.Errors[0], "파일을 만들지 못해 테스트를 끝냈습니다.\n파일 : " +
                                     Volume.DrivePath() + "Randomfile0\nInvalid argument (코드 22)");
   EXPECT_EQ(Run.View.Calls.back(), "HideButtons");
+}
+
+TEST(WorkerAndPresenter, ARepeatingRunReportsTheWholeRunAndRotatesItsLists) {
+  TScratchMount Volume("tmpfs", "size=24m");
+  if (!Volume.Mounted()) {
+    GTEST_SKIP() << "mounting a tmpfs needs root";
+  }
+  TTempFolder Logs;
+  TSetting Setting;
+  Setting.IsSet = true;
+  Setting.DrivePath = Volume.DrivePath();
+  Setting.ToLeftUnit = TLeftUnit::LeaveByMiB;
+  Setting.ToLeft = 0;  // 16 MiB a pass
+  Setting.NeedCache = true;
+  Setting.InfiniteRepetition = true;
+  Setting.RecordPath = Logs.File("log.txt");
+
+  TRealRun Run;
+  Run.Run(Setting, [&](TTesterThread& Worker) {
+    const auto Lines = Run.View.LogLines();
+    if (std::find(Lines.begin(), Lines.end(), "테스트 회차 : 3") != Lines.end()) {
+      Worker.Terminate();  // pass 3 still makes its first write and gets its summary
+    }
+  });
+
+  EXPECT_FALSE(Run.Error);
+  const auto Lines = FileLines(Setting.RecordPath);
+  EXPECT_EQ(Run.View.LogLines(), Lines);
+  std::vector<std::string> Totals;
+  std::vector<std::size_t> PassStarts;
+  for (std::size_t I = 0; I < Lines.size(); ++I) {
+    if (Lines[I].rfind("전체 호스트 쓰기 : ", 0) == 0) {
+      Totals.push_back(Lines[I]);
+      EXPECT_TRUE(std::regex_match(Lines[I - 1], std::regex("전체 테스트 시간 : 0:00:00:\\d\\d")))
+          << Lines[I - 1];
+    }
+    if (Lines[I] == "Varnell 6.0.5") {
+      PassStarts.push_back(I - 1);
+    }
+  }
+  ASSERT_EQ(PassStarts.size(), 3u);
+  ASSERT_EQ(Totals.size(), 3u);
+  EXPECT_EQ(Totals[0], "전체 호스트 쓰기 : 16MB");
+  EXPECT_EQ(Totals[1], "전체 호스트 쓰기 : 32MB");
+  EXPECT_TRUE(Totals[2] == "전체 호스트 쓰기 : 40MB" || Totals[2] == "전체 호스트 쓰기 : 48MB")
+      << Totals[2];
+  // The lists hold the previous and the current pass, and the current pass only.
+  EXPECT_EQ(
+      std::vector<std::string>(Run.View.LastAndCurrentLog.begin(),
+                               Run.View.LastAndCurrentLog.end()),
+      std::vector<std::string>(Lines.begin() + static_cast<long>(PassStarts[1]), Lines.end()));
+  EXPECT_EQ(
+      std::vector<std::string>(Run.View.CurrentLog.begin(), Run.View.CurrentLog.end()),
+      std::vector<std::string>(Lines.begin() + static_cast<long>(PassStarts[2]), Lines.end()));
 }
 
 }  // namespace
