@@ -1,0 +1,151 @@
+#pragma once
+
+// Shared pieces of the benchmarks that run the worker and the presenter as the program does:
+// a view that does nothing, a "GUI" thread serving the queue of units, a file layer whose
+// writes cost nothing (or a fixed time), and a counter of peak memory.
+
+#include <benchmark/benchmark.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstdint>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <thread>
+
+#include "platform/Platform.Files.h"
+#include "report/Gui.QueueDispatcher.h"
+#include "report/Tester.View.h"
+
+namespace BenchRig {
+
+constexpr std::int64_t MiB = 1024 * 1024;
+
+// The cheapest view: what is left to measure is the presenter and the hand-over.
+class TNullView final : public TTesterView {
+ public:
+  void SetProgress(int Position) override { benchmark::DoNotOptimize(Position); }
+  void SetCurrFileText(const std::string& Text) override { benchmark::DoNotOptimize(Text.size()); }
+  void SetCurrSpdText(const std::string& Text) override { benchmark::DoNotOptimize(Text.size()); }
+  void AddChartPoint(double X, double Y) override { benchmark::DoNotOptimize(X + Y); }
+  void ClearChart() override {}
+  void RefreshHorizontalLine(bool, double Level) override { benchmark::DoNotOptimize(Level); }
+  void AddLogLine(const std::string& Line) override { benchmark::DoNotOptimize(Line.size()); }
+  void RotateLogs(int) override {}
+  void HideButtons() override {}
+  void ShowError(const std::string&) override {}
+};
+
+// A thread that plays the GUI thread: it owns a queue dispatcher and serves it until destroyed.
+class TGuiThread {
+ public:
+  TGuiThread() {
+    FThread = std::thread([this] {
+      while (!FReady.load()) {
+        std::this_thread::yield();
+      }
+      while (!FStop.load()) {
+        FQueue->WaitAndRunPending(std::chrono::milliseconds(1));
+      }
+    });
+    FQueue = std::make_unique<TQueueDispatcher>(FThread.get_id());
+    FReady = true;
+  }
+  ~TGuiThread() {
+    FStop = true;
+    FThread.join();
+  }
+  TGuiThread(const TGuiThread&) = delete;
+  TGuiThread& operator=(const TGuiThread&) = delete;
+
+  // For a presenter, which owns its dispatcher: hands every unit to this thread's queue.
+  std::unique_ptr<TGuiDispatcher> MakeDispatcher() { return std::make_unique<TForward>(*FQueue); }
+  // Returns when every unit queued before the call has run.
+  void Drain() {
+    FQueue->Sync([] {});
+  }
+
+ private:
+  class TForward final : public TGuiDispatcher {
+   public:
+    explicit TForward(TGuiDispatcher& Target) : FTarget(Target) {}
+    void Queue(TUnit Unit) override { FTarget.Queue(std::move(Unit)); }
+    void Sync(TUnit Unit) override { FTarget.Sync(std::move(Unit)); }
+
+   private:
+    TGuiDispatcher& FTarget;
+  };
+
+  std::atomic<bool> FReady{false};
+  std::atomic<bool> FStop{false};
+  std::unique_ptr<TQueueDispatcher> FQueue;
+  std::thread FThread;
+};
+
+// A volume with exactly the free space for the writes asked for, whose files cost nothing.
+// Clocks are the real ones. With WriteTime set, every write blocks for that long, as a device
+// of that speed would, so that the GUI thread runs beside the worker as in the program.
+class TFreeVolume : public TTesterPlatform {
+ public:
+  TFreeVolume(std::int64_t Writes, std::chrono::microseconds WriteTime = {})
+      : FFreeBytes((Writes * 8 + 1) * MiB), FWriteTime(WriteTime) {}
+  TVolumeSpace VolumeSpace(const std::string&) override { return {FFreeBytes, FFreeBytes, 0}; }
+  TCreatedFile CreateNewFile(const std::string&, bool) override { return {3, 0}; }
+  int WriteAll(TFileHandle, const std::byte*, std::size_t) override {
+    if (FWriteTime.count() > 0) {
+      std::this_thread::sleep_for(FWriteTime);
+    }
+    return 0;
+  }
+  void CloseFile(TFileHandle) override {}
+  int DeleteFile(const std::string&) override { return 0; }
+  bool FileExists(const std::string&) override { return false; }
+  std::int64_t PerformanceCounter() override { return FReal->PerformanceCounter(); }
+  std::int64_t PerformanceFrequency() override { return FReal->PerformanceFrequency(); }
+  std::uint32_t TickCount() override { return FReal->TickCount(); }
+  void SleepMs(std::uint32_t) override {}
+  double Now() override { return FReal->Now(); }
+
+ private:
+  std::int64_t FFreeBytes;
+  std::chrono::microseconds FWriteTime;
+  std::shared_ptr<TTesterPlatform> FReal = Platform::MakeTesterPlatform();
+};
+
+// Peak resident memory of this process in bytes (VmHWM), and its reset (Linux 4.0 and later).
+inline std::int64_t PeakResidentBytes() {
+  std::ifstream Status("/proc/self/status");
+  std::string Key;
+  while (Status >> Key) {
+    if (Key == "VmHWM:") {
+      std::int64_t KiB = 0;
+      Status >> KiB;
+      return KiB * 1024;
+    }
+    Status.ignore(1 << 12, '\n');
+  }
+  return 0;
+}
+
+inline bool ResetPeakResident() {
+  std::ofstream ClearRefs("/proc/self/clear_refs");
+  ClearRefs << "5";
+  return static_cast<bool>(ClearRefs.flush());
+}
+
+inline std::int64_t ResidentBytes() {
+  std::ifstream Status("/proc/self/status");
+  std::string Key;
+  while (Status >> Key) {
+    if (Key == "VmRSS:") {
+      std::int64_t KiB = 0;
+      Status >> KiB;
+      return KiB * 1024;
+    }
+    Status.ignore(1 << 12, '\n');
+  }
+  return 0;
+}
+
+}  // namespace BenchRig
