@@ -39,13 +39,42 @@ void TTesterToView::AddLineNow(const std::string& Value) {
   }
 }
 
+void TTesterToView::Post(TGuiDispatcher::TUnit Unit) {
+  if (FBatching) {
+    FBatch.push_back(std::move(Unit));
+  } else {
+    FDispatcher->Queue(std::move(Unit));
+  }
+}
+
 void TTesterToView::AddStringAtList(const std::string& Value) {
-  FDispatcher->Queue([this, Value] { AddLineNow(Value); });
+  Post([this, Value] { AddLineNow(Value); });
   ++FLastLogCount;
 }
 
 void TTesterToView::ApplyProgress(std::int32_t HostWriteInMiB, std::int32_t NeedToFillInMiB,
                                   std::int32_t SpeedInMiB) {
+  FBatch.reserve(8);
+  FBatching = true;
+  try {
+    QueueProgressUnits(HostWriteInMiB, NeedToFillInMiB, SpeedInMiB);
+  } catch (...) {
+    FBatching = false;
+    FBatch.clear();
+    throw;
+  }
+  FBatching = false;
+  // The same view calls in the same order as separate units; FBatch is left empty.
+  FDispatcher->Queue([Units = std::move(FBatch)] {
+    for (const auto& Unit : Units) {
+      Unit();
+    }
+  });
+  FBatch.clear();
+}
+
+void TTesterToView::QueueProgressUnits(std::int32_t HostWriteInMiB, std::int32_t NeedToFillInMiB,
+                                       std::int32_t SpeedInMiB) {
   // The worker never reports a pass without a target; should it, the bar shows it full
   // instead of converting an infinite quotient.
   const auto FilledPercentInTest =
@@ -104,7 +133,7 @@ bool TTesterToView::NeedToRecordSpeed(double RemainPercent) const {
 
 void TTesterToView::RefreshProgressAndLabel(std::int32_t FilledInMiB, std::int32_t NeedToFillInMiB,
                                             std::int32_t FilledPercentInTest) {
-  FDispatcher->Queue([this, FilledInMiB, NeedToFillInMiB, FilledPercentInTest] {
+  Post([this, FilledInMiB, NeedToFillInMiB, FilledPercentInTest] {
     FView.SetProgress(FilledPercentInTest);
     FView.SetCurrFileText(
         "현재 채워진 용량 : " + FormatFixed(FilledInMiB / 1024.0, 2, FDecimalSeparator) + "GiB / " +
@@ -113,7 +142,7 @@ void TTesterToView::RefreshProgressAndLabel(std::int32_t FilledInMiB, std::int32
 }
 
 void TTesterToView::AddToChart(std::int32_t SpeedInMiB, double FilledPercentInDriveChart) {
-  FDispatcher->Queue([this, SpeedInMiB, FilledPercentInDriveChart] {
+  Post([this, SpeedInMiB, FilledPercentInDriveChart] {
     FView.AddChartPoint(FilledPercentInDriveChart, static_cast<double>(SpeedInMiB));
   });
 }
@@ -124,19 +153,19 @@ void TTesterToView::RefreshHorizontalLineNow(bool IsEnd) {
 }
 
 void TTesterToView::RefreshHorizontalLine(bool IsEnd) {
-  FDispatcher->Queue([this, IsEnd] { RefreshHorizontalLineNow(IsEnd); });
+  Post([this, IsEnd] { RefreshHorizontalLineNow(IsEnd); });
 }
 
 void TTesterToView::RefreshSpeed(std::int32_t SpeedInMiB, double RemainPercent) {
   FLastPercent = RemainPercent;
   const std::string Speed = std::to_string(SpeedInMiB) + "MiB/s";
   AddStringAtList(FormatFixed(RemainPercent, 1, FDecimalSeparator) + "% 에서의 속도 : " + Speed);
-  FDispatcher->Queue([this, Speed] { FView.SetCurrSpdText("속도 : " + Speed); });
+  Post([this, Speed] { FView.SetCurrSpdText("속도 : " + Speed); });
 }
 
 void TTesterToView::ClearSpeedSeries() {
   FSpeedList.clear();
-  FDispatcher->Queue([this] { FView.ClearChart(); });
+  Post([this] { FView.ClearChart(); });
 }
 
 void TTesterToView::ResetSpeedStatistics() {

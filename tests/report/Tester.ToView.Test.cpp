@@ -90,6 +90,36 @@ TEST(TesterToView, UnitsReachTheViewOnlyWhenTheGuiRunsThemAndInCallOrder) {
                       }));
 }
 
+// One hand-over per write, whatever the write changes: the GUI thread is woken and the queue
+// locked once per write, not once per label, point, line and log line.
+TEST(TesterToView, EachWriteIsHandedToTheGuiAsOneUnit) {
+  TSetting Setting;
+  Setting.UnitSpeed = TUnitSpeed::OnePercent;
+  TPresenterRig Rig(Setting);
+  Rig.OnWorker([&] { Rig->PrintInitialSetting(1, 875 * MiB, 960 * MiB, 32); });
+  const std::size_t AfterHeader = Rig.Dispatcher->PendingCount();
+  Rig.OnWorker([&] {
+    Rig->ApplyProgress(8, 32, 100);  // with a speed log line
+    Rig->ApplyProgress(9, 32, 100);  // without
+  });
+  EXPECT_EQ(Rig.Dispatcher->PendingCount(), AfterHeader + 2);
+
+  Rig.Dispatcher->RunPending();
+  const std::vector<std::string> PerWrites(Rig.View.Calls.end() - 10, Rig.View.Calls.end());
+  EXPECT_EQ(PerWrites, (std::vector<std::string>{
+                           "Progress 25",
+                           "File 현재 채워진 용량 : 0.01GiB / 0.03GiB",
+                           "Point 86.7 100",
+                           "Line 50",
+                           "Log 87.0% 에서의 속도 : 100MiB/s",
+                           "Speed 속도 : 100MiB/s",
+                           "Progress 28",
+                           "File 현재 채워진 용량 : 0.01GiB / 0.03GiB",
+                           "Point 86.6 100",
+                           "Line 50",
+                       }));
+}
+
 TEST(TesterToView, EndTestAndHideButtonsReturnOnlyAfterTheGuiHasRunThem) {
   TPresenterRig Rig;
   Rig.OnWorker([&] { Rig.Pass(1, 875, {100}); });
