@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <cmath>
 #include <cstdio>
 
@@ -167,6 +168,7 @@ void TfSetting::SetTabOrder() {
 void TfSetting::FormCreate() {
   FIsSet = false;
   if (FSources.Drives) {
+    const QSignalBlocker Quiet(eDrive);  // eDriveChange runs once, below
     for (const std::string& Drive : FSources.Drives()) {
       eDrive->addItem(QString::fromStdString(Drive));
     }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QApplication>
+#include <QClipboard>
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QString>
@@ -8,6 +9,7 @@
 #include <QTimer>
 #include <QWidget>
 #include <functional>
+#include <ostream>
 
 // Texts the application's error report showed (the tests' main replaces the message box).
 inline QStringList& ReportedErrors() {
@@ -44,4 +46,9 @@ void WhenModalShown(std::function<void(T*)> Action) {
     }
   });
   Poll->start();
+}
+
+// Readable QString values in failure messages.
+inline void PrintTo(const QString& Text, std::ostream* Stream) {
+  *Stream << Text.toStdString();
 }
