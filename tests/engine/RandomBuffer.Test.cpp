@@ -1,0 +1,93 @@
+#include "engine/RandomBuffer.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+
+namespace {
+
+constexpr std::uint32_t Seed = 20240501U;
+
+// Byte p of the random prefix, as a fresh generator drawn in order gives it: least
+// significant byte of each output first.
+std::vector<std::uint8_t> ExpectedPrefix(std::size_t Length) {
+  TMersenne Generator(Seed);
+  std::vector<std::uint8_t> Bytes;
+  while (Bytes.size() < Length) {
+    std::uint32_t Output = Generator.genrand_int32();
+    for (int K = 0; K < 4 && Bytes.size() < Length; ++K, Output >>= 8) {
+      Bytes.push_back(static_cast<std::uint8_t>(Output & 0xFF));
+    }
+  }
+  return Bytes;
+}
+
+// Length of the random prefix, checking that it is exactly the generator's outputs in order
+// and that everything after it is zero.
+void ExpectFill(const TRandomBuffer& Buffer, std::size_t RandomBytes) {
+  const auto* Bytes = reinterpret_cast<const std::uint8_t*>(Buffer.GetRawBuffer());
+  const auto Expected = ExpectedPrefix(RandomBytes);
+  for (std::size_t P = 0; P < RandomBytes; ++P) {
+    ASSERT_EQ(Bytes[P], Expected[P]) << "position " << P;
+  }
+  for (std::size_t P = RandomBytes; P < static_cast<std::size_t>(Buffer.GetLength()); ++P) {
+    ASSERT_EQ(Bytes[P], 0) << "position " << P;
+  }
+}
+
+TEST(RandomBuffer, FillsTheAskedShareFromTheGeneratorInOrder) {
+  struct TCase {
+    std::uint32_t KiB;
+    std::int32_t Randomness;
+    std::size_t RandomBytes;
+  };
+  const TCase Cases[] = {
+      {8192, 100, 8388608}, {8192, 50, 4194304}, {8192, 0, 0},
+      {8192, 150, 8388608}, {1, 1, 10},  // 10.24 rounds to 10: the third output gives only its two
+                                         // low bytes
+      {1, -20, 0},          {1, 3, 31},  // 30.72 -> 31
+  };
+  for (const auto& Case : Cases) {
+    SCOPED_TRACE(testing::Message() << Case.KiB << " KiB, " << Case.Randomness << " %");
+    TRandomBuffer Buffer(Seed);
+    ASSERT_TRUE(Buffer.CreateBuffer(Case.KiB));
+    ASSERT_EQ(Buffer.GetLength(), static_cast<std::int32_t>(Case.KiB * 1024));
+    ASSERT_TRUE(Buffer.FillBuffer(Case.Randomness));
+    ExpectFill(Buffer, Case.RandomBytes);
+  }
+}
+
+TEST(RandomBuffer, RefillOverwritesEarlierRandomBytesWithZero) {
+  TRandomBuffer Buffer(Seed);
+  ASSERT_TRUE(Buffer.CreateBuffer(4));
+  ASSERT_TRUE(Buffer.FillBuffer(100));
+  ASSERT_TRUE(Buffer.FillBuffer(0));
+  ExpectFill(Buffer, 0);
+}
+
+TEST(RandomBuffer, EmptyBufferRefusesToFillAndDrawsNothing) {
+  TRandomBuffer Buffer(Seed);
+  EXPECT_EQ(Buffer.GetLength(), 0);
+  EXPECT_FALSE(Buffer.FillBuffer(100));
+  EXPECT_EQ(Buffer.genrand_int32(), TMersenne(Seed).genrand_int32());
+
+  ASSERT_TRUE(Buffer.CreateBuffer(8));
+  EXPECT_TRUE(Buffer.DeleteCache());
+  EXPECT_EQ(Buffer.GetLength(), 0);
+  EXPECT_EQ(Buffer.GetRawBuffer(), nullptr);
+  EXPECT_FALSE(Buffer.FillBuffer(100));
+}
+
+TEST(RandomBuffer, IsAlignedForUnbufferedWritesAndRefusesLengthsBeyond32Bits) {
+  TRandomBuffer Buffer(Seed);
+  for (const std::uint32_t KiB : {1U, 3U, 8192U}) {
+    ASSERT_TRUE(Buffer.CreateBuffer(KiB));
+    EXPECT_EQ(reinterpret_cast<std::uintptr_t>(Buffer.GetRawBuffer()) % TRandomBuffer::Alignment,
+              0U);
+  }
+  // 2 GiB does not fit the signed 32-bit length.
+  EXPECT_FALSE(Buffer.CreateBuffer(2U * 1024 * 1024));
+  EXPECT_EQ(Buffer.GetLength(), 0);
+}
+
+}  // namespace

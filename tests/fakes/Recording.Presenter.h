@@ -1,0 +1,92 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "engine/Tester.Presenter.h"
+
+// What a presenter was told, one line per call, in order. Shared with the test, because
+// the presenter itself goes with the thread that owns it.
+class TPresenterRecord {
+ public:
+  // Runs on the worker thread after each call has been recorded.
+  std::function<void(const std::string& Call)> OnCall;
+
+  void Add(const std::string& Call) {
+    {
+      std::lock_guard Lock(FMutex);
+      FCalls.push_back(Call);
+    }
+    if (OnCall) {
+      OnCall(Call);
+    }
+  }
+  std::vector<std::string> Calls() const {
+    std::lock_guard Lock(FMutex);
+    return FCalls;
+  }
+  std::vector<std::string> CallsStartingWith(const std::string& Prefix) const {
+    std::vector<std::string> Found;
+    for (const auto& Call : Calls()) {
+      if (Call.rfind(Prefix, 0) == 0) {
+        Found.push_back(Call);
+      }
+    }
+    return Found;
+  }
+
+ private:
+  mutable std::mutex FMutex;
+  std::vector<std::string> FCalls;
+};
+
+inline std::string Header(std::int32_t TestCount, std::int64_t Free, std::int64_t Total,
+                          std::int64_t Target) {
+  std::ostringstream Text;
+  Text << "PrintInitialSetting " << TestCount << ' ' << Free << ' ' << Total << ' ' << Target;
+  return Text.str();
+}
+inline std::string Progress(std::int32_t Written, std::int32_t Target, std::int32_t Speed) {
+  std::ostringstream Text;
+  Text << "ApplyProgress " << Written << ' ' << Target << ' ' << Speed;
+  return Text.str();
+}
+inline std::string EndTest(double StartTime, std::uint64_t HostWrite) {
+  std::ostringstream Text;
+  Text << "EndTest " << StartTime << ' ' << HostWrite;
+  return Text.str();
+}
+inline std::string ErrorCall(const TTesterError& Error) {
+  return "PrintError " + Error.Operation + ' ' + Error.Path + ' ' + std::to_string(Error.Code) +
+         ' ' + Error.Message;
+}
+
+class TRecordingPresenter : public TTesterPresenter {
+ public:
+  explicit TRecordingPresenter(std::shared_ptr<TPresenterRecord> Record)
+      : FRecord(std::move(Record)) {}
+
+  void PrintInitialSetting(std::int32_t TestCount, std::int64_t FreeSizeInByte,
+                           std::int64_t TotalSizeInByte, std::int64_t ToFillInByte) override {
+    FRecord->Add(Header(TestCount, FreeSizeInByte, TotalSizeInByte, ToFillInByte));
+  }
+  void ApplyProgress(std::int32_t HostWriteInMiB, std::int32_t NeedToFillInMiB,
+                     std::int32_t SpeedInMiB) override {
+    FRecord->Add(Progress(HostWriteInMiB, NeedToFillInMiB, SpeedInMiB));
+  }
+  void StartIdle() override { FRecord->Add("StartIdle"); }
+  void EndIdle() override { FRecord->Add("EndIdle"); }
+  void EndTest(double TestStartTime, std::uint64_t TestHostWriteInMiB) override {
+    FRecord->Add(::EndTest(TestStartTime, TestHostWriteInMiB));
+  }
+  void HideButtons() override { FRecord->Add("HideButtons"); }
+  void PrintError(const TTesterError& Error) override { FRecord->Add(ErrorCall(Error)); }
+
+ private:
+  std::shared_ptr<TPresenterRecord> FRecord;
+};
