@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "device/Device.Roots.h"
+#include "platform/Device.Backend.h"
 
 // Drives the user may test: one entry per mounted, writable, fixed or removable filesystem,
 // its mount point without a trailing separator ("/" stays "/").
@@ -22,6 +23,12 @@ struct TDiskExtent {
   std::int64_t ExtentLength = 0;
 };
 
+// What is known of a disk's layout: its logical sector size and its total size in bytes.
+struct TDiskGeometryEx {
+  std::uint32_t BytesPerSector = 0;
+  std::int64_t DiskSize = 0;
+};
+
 struct TVolumeDiskExtents {
   std::uint32_t NumberOfDiskExtents = 0;
   std::vector<TDiskExtent> Extents;
@@ -34,3 +41,9 @@ void GetVolumeExtents(const std::string& Drive, TVolumeDiskExtents& Extents,
                       const TDeviceRoots& Roots = {});
 // Disk: a kernel disk name as GetVolumeExtents gives it. Size in bytes, 0 when unknown.
 std::int64_t GetDiskSize(const std::string& Disk, const TDeviceRoots& Roots = {});
+// The step behind GetDiskSize; leaves DiskSize at 0 on every failure.
+void GetDiskGeometry(const std::string& Disk, TDiskGeometryEx& Geometry,
+                     const TDeviceRoots& Roots = {});
+// The step behind GetVolumeExtents once the volume's device number is known.
+void GetVolumeExtentsOfDevice(const Platform::TDeviceNumber& Device, TVolumeDiskExtents& Extents,
+                              const TDeviceRoots& Roots = {});

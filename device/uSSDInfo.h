@@ -4,12 +4,15 @@
 #include <string>
 
 #include "device/Device.Roots.h"
+#include "device/Disk.Requests.h"
 
 // Identification of one disk: model, firmware and serial, asked first by ATA IDENTIFY
 // DEVICE, then by SCSI INQUIRY, then (when neither is permitted) read from sysfs.
 class TSSDInfo {
  public:
   explicit TSSDInfo(TDeviceRoots Roots = {});
+  // Requests: where the two requests go; it must outlive the object.
+  TSSDInfo(TDeviceRoots Roots, const TDiskRequests& Requests);
 
   // Harddisk: kernel disk name such as "sda"; DeviceName becomes "/dev/sda".
   void SetDeviceName(const std::string& Harddisk);
@@ -30,6 +33,8 @@ class TSSDInfo {
  private:
   void IdentifyByATA();
   void IdentifyBySCSI();
+  void IdentifyBySysfs(const std::string& Harddisk);
 
   TDeviceRoots FRoots;
+  const TDiskRequests* FRequests;
 };
