@@ -1,0 +1,58 @@
+#pragma once
+
+#include <chrono>
+#include <condition_variable>
+#include <deque>
+#include <memory>
+#include <mutex>
+#include <thread>
+
+#include "report/Gui.Dispatcher.h"
+
+// A dispatcher without a toolkit: one FIFO of units owned by a designated "GUI" thread, which
+// runs them when it calls RunPending or WaitAndRunPending. Serves tests (run by hand), the
+// benchmarks and a terminal front end whose main thread plays the GUI thread.
+//
+// Destruction (on the owning thread) discards every unit that has not run. A thread blocked in
+// Sync at that moment is released: Sync returns without its unit having run. Whoever owns the
+// dispatcher must therefore make sure such a caller does not go on using what it was waiting
+// for; in the program the worker has ended before its presenter, and so the dispatcher, goes.
+class TQueueDispatcher final : public TGuiDispatcher {
+ public:
+  // The constructing thread becomes the owner unless another is named.
+  TQueueDispatcher();
+  explicit TQueueDispatcher(std::thread::id Owner);
+  ~TQueueDispatcher() override;
+
+  TQueueDispatcher(const TQueueDispatcher&) = delete;
+  TQueueDispatcher& operator=(const TQueueDispatcher&) = delete;
+
+  void Queue(TUnit Unit) override;
+  void Sync(TUnit Unit) override;
+
+  // Owning thread only. Runs the units queued so far, oldest first (units that they queue run
+  // at once, as on any owning-thread call); returns how many ran. If a unit throws, the
+  // exception leaves RunPending and the units behind it stay queued.
+  std::size_t RunPending();
+  // Owning thread only. Waits until at least one unit is queued or Timeout has passed, then
+  // runs what is queued. Returns how many ran (0 after a timeout).
+  std::size_t WaitAndRunPending(std::chrono::milliseconds Timeout);
+
+  std::size_t PendingCount() const;
+  bool IsOwnerThread() const { return std::this_thread::get_id() == FOwner; }
+
+ private:
+  struct TSyncWait;
+  struct TEntry {
+    TUnit Unit;
+    std::shared_ptr<TSyncWait> Waiter;  // set for Sync units
+  };
+
+  void Push(TEntry Entry);
+  void RequireOwner() const;
+
+  const std::thread::id FOwner;
+  mutable std::mutex FMutex;
+  std::condition_variable FQueued;
+  std::deque<TEntry> FPending;
+};

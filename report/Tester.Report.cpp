@@ -1,0 +1,183 @@
+// The pass header, the rotation of the log lists, the summary and the error lines.
+#include <string>
+
+#include "report/DateTime.Text.h"
+#include "report/Number.Text.h"
+#include "report/Tester.ToView.h"
+#include "report/Varnell.Identity.h"
+#include "report/uDatasizeUnit.h"
+
+namespace {
+
+const std::string RuleLine(39, '*');
+
+std::string Whole(double Value) {
+  return std::to_string(static_cast<long long>(RoundHalfEven(Value)));
+}
+
+std::string Applied(bool Value) {
+  return Value ? "적용" : "미적용";
+}
+
+std::string ErrorDescription(const TTesterError& Error) {
+  if (Error.Operation == "WriteFile") {
+    return "파일에 쓰지 못해 테스트를 끝냈습니다.";
+  }
+  if (Error.Operation == "CreateFile") {
+    return "파일을 만들지 못해 테스트를 끝냈습니다.";
+  }
+  if (Error.Operation == "DeleteFile") {
+    return "테스트 파일을 지우지 못했습니다.";
+  }
+  return Error.Operation + " 오류가 발생했습니다.";
+}
+
+}  // namespace
+
+void TTesterToView::DeleteLastLog() {
+  const std::int32_t PinnedLogCountToDelete = FToDeleteLogCount;
+  FDispatcher->Queue([this, PinnedLogCountToDelete] { FView.RotateLogs(PinnedLogCountToDelete); });
+  FToDeleteLogCount = FLastLogCount;
+  FLastLogCount = 0;
+}
+
+void TTesterToView::PrintInitialSetting(std::int32_t TestCount, std::int64_t FreeSizeInByte,
+                                        std::int64_t TotalSizeInByte, std::int64_t ToFillInByte) {
+  ResetSpeedStatistics();
+  DeleteLastLog();
+
+  TDiskIdentity Disk = FDiskQuery(FTestSetting.DrivePath);
+  // An unknown disk or size: the volume stands in, so the remaining share and the detailed
+  // log stay meaningful and nothing divides by zero.
+  if (Disk.SizeInByte <= 0) {
+    Disk.SizeInByte = TotalSizeInByte;
+  }
+  FDiskSizeInMiB = Disk.SizeInByte >> 20;
+  FOriginalFilledSpaceInMiB = FDiskSizeInMiB - (FreeSizeInByte >> 20);
+
+  ClearSpeedSeries();
+  FStartTime = FNow();
+  PrintHeader(TestCount, FreeSizeInByte, TotalSizeInByte, ToFillInByte, Disk.Model);
+  if (ToFillInByte == -1) {
+    AddStringAtList(RefusalReason());
+  }
+}
+
+void TTesterToView::PrintHeader(std::int32_t TestCount, std::int64_t FreeSizeInByte,
+                                std::int64_t TotalSizeInByte, std::int64_t ToFillInByte,
+                                const std::string& Model) {
+  const auto Free = static_cast<double>(FreeSizeInByte);
+  const auto Total = static_cast<double>(TotalSizeInByte);
+  const auto DiskInMiB = static_cast<double>(FDiskSizeInMiB);
+  const auto ToFill = static_cast<double>(ToFillInByte);
+
+  AddStringAtList(RuleLine);
+  AddStringAtList(std::string(VarnellIdentity::ProductName) + " " +
+                  VarnellIdentity::ProductVersion);
+  AddStringAtList(std::string("제작자 : ") + VarnellIdentity::MakerName);
+  AddStringAtList(std::string("출처 : Moravi(") + VarnellIdentity::CommunityAddress + ")");
+  AddStringAtList("테스트 일시 : " + FormatDateTimeToMinute(FStartTime));
+  AddStringAtList("테스트 회차 : " + std::to_string(TestCount));
+  AddStringAtList(RuleLine);
+  AddStringAtList("- 테스트 드라이브 상세 -");
+  AddStringAtList("모델명 : " + Model);
+  AddStringAtList("드라이브 : " + FTestSetting.DrivePath);
+  AddStringAtList("전체 용량 : " + Whole(DiskInMiB * 1.024 * 1.024 / 1000) + "GB");
+  AddStringAtList("");
+  AddStringAtList("- 드라이브 내 테스트 구간 -");
+  AddStringAtList("테스트 구간 : " + Whole(Free / 1000 / 1000 / 1000) + "GB ~ " +
+                  Whole((Free / 1000 / 1000 - ToFill * 1.024 * 1.024) / 1000) + "GB");
+  AddStringAtList("파티션 용량 : " + Whole(Total / 1000 / 1000 / 1000) + "GB");
+  AddStringAtList("");
+  AddStringAtList("- 모드 적용 사항 -");
+  AddStringAtList("윈도 캐시 효과 : " + Applied(FTestSetting.NeedCache));
+  AddStringAtList("무한 반복 : " + Applied(FTestSetting.InfiniteRepetition));
+  AddStringAtList(RuleLine);
+}
+
+std::string TTesterToView::RefusalReason() const {
+  switch (FTestSetting.ToLeftUnit) {
+    case TLeftUnit::LeaveByPercent:
+      if (FTestSetting.ToLeft > 100) {
+        return "- 잘못된 설정 : 남길 용량 " + std::to_string(FTestSetting.ToLeft) +
+               "%가 100%를 넘습니다 -";
+      }
+      [[fallthrough]];
+    case TLeftUnit::LeaveByGiB:
+    case TLeftUnit::LeaveByMiB:
+      return "- 잘못된 설정 : 빈 공간이 남길 용량과 같아 채울 공간이 없습니다 -";
+  }
+  return "- 잘못된 설정 : 남길 용량의 단위를 알 수 없습니다 -";
+}
+
+double TTesterToView::GetSlowPercent() const {
+  const std::int32_t HalfOfAverage = GetHalfOfAverage();
+  // A sequential count: the list is a few hundred thousand entries at most, well under a
+  // millisecond, and the pass has ended.
+  std::int64_t ResultInCount = 0;
+  for (const std::int32_t Speed : FSpeedList) {
+    if (Speed < HalfOfAverage) {
+      ++ResultInCount;
+    }
+  }
+  const std::int32_t Count = FSpeedSum.Read().Count;
+  if (Count == 0) {
+    return 0.0;
+  }
+  return static_cast<double>(ResultInCount) / static_cast<double>(Count) * 100.0;
+}
+
+void TTesterToView::EndTest(double TestStartTime, std::uint64_t TestHostWriteInMiB) {
+  const double SlowPercent = GetSlowPercent();
+  if (FSpeedSum.Read().Count == 0) {
+    return;
+  }
+  FDispatcher->Sync([&] {
+    RefreshHorizontalLineNow(true);
+    PrintSummary(TestStartTime, TestHostWriteInMiB, SlowPercent);
+  });
+}
+
+void TTesterToView::PrintSummary(double TestStartTime, std::uint64_t TestHostWriteInMiB,
+                                 double SlowPercent) {
+  // On the GUI thread while the worker waits: the lines go out at once, in order.
+  const auto Add = [this](const std::string& Line) {
+    AddLineNow(Line);
+    ++FLastLogCount;
+  };
+  const double EndTime = FNow();
+  const TSpeedSum::TSnapshot Sum = FSpeedSum.Read();
+
+  Add(RuleLine);
+  Add("종료 시간 : " + FormatDateTimeToMinute(EndTime));
+  Add("테스트 시간 : " + FormatDurationTimeOfDay(EndTime - FStartTime));
+  if (TestStartTime > 0) {
+    Add("전체 테스트 시간 : " + FormatDurationWithDays(EndTime - TestStartTime));
+  }
+  if (TestHostWriteInMiB != 0) {
+    Add("전체 호스트 쓰기 : " + FormatDatasize({TKUnit::KUnit1024, 0},
+                                               static_cast<double>(TestHostWriteInMiB),
+                                               FDecimalSeparator));
+  }
+  Add(RuleLine);
+  Add("최대 속도 : " + std::to_string(FMaxSpeed) + "MiB/s");
+  Add("최소 속도 : " + std::to_string(FMinSpeed) + "MiB/s");
+  Add("평균 속도 : " + std::to_string(Sum.Sum / static_cast<std::uint64_t>(Sum.Count)) + "MiB/s");
+  Add("평균 속도 50% 미만 구간 : " + FormatFixed(SlowPercent, 1, FDecimalSeparator) + "%");
+  Add(RuleLine);
+}
+
+void TTesterToView::PrintError(const TTesterError& Error) {
+  const std::string Code = std::to_string(Error.Code);
+  std::string Line = "- " + FormatShortDateTime(FNow()) + "에 오류 : " + Error.Operation +
+                     " 실패, 코드 " + Code + " (" + Error.SystemText + ")";
+  std::string Text = ErrorDescription(Error) + "\n";
+  if (!Error.Path.empty()) {
+    Line += ", 파일 : " + Error.Path;
+    Text += "파일 : " + Error.Path + "\n";
+  }
+  Line += " -";
+  Text += Error.SystemText + " (코드 " + Code + ")";
+  AddStringAtList(Line);
+  FDispatcher->Queue([this, Text] { FView.ShowError(Text); });
+}

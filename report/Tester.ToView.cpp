@@ -1,0 +1,168 @@
+#include "report/Tester.ToView.h"
+
+#include <cmath>
+#include <cstdlib>
+#include <utility>
+
+#include "report/DateTime.Text.h"
+#include "report/Number.Text.h"
+
+TTesterToView::TTesterToView(const TSetting& TestSetting, TTesterView& View,
+                             std::unique_ptr<TGuiDispatcher> Dispatcher, TDiskQuery DiskQuery,
+                             TClock Now, std::string DecimalSeparator)
+    : FTestSetting(TestSetting),
+      FView(View),
+      FDispatcher(std::move(Dispatcher)),
+      FDiskQuery(std::move(DiskQuery)),
+      FNow(std::move(Now)),
+      FDecimalSeparator(std::move(DecimalSeparator)) {
+  if (!FTestSetting.RecordPath.empty()) {
+    FLogger = std::make_unique<TTesterLogger>(FTestSetting.RecordPath);
+  }
+  if (!FTestSetting.DetailedRecordPath.empty()) {
+    FDetailedLogger = std::make_unique<TTesterLogger>(FTestSetting.DetailedRecordPath);
+  }
+}
+
+TTesterToView::~TTesterToView() {
+  // Queued units refer to this presenter and its loggers: they must go before either.
+  FDispatcher.reset();
+  FLogger.reset();
+  FSpeedList.clear();
+  FDetailedLogger.reset();
+}
+
+void TTesterToView::AddLineNow(const std::string& Value) {
+  FView.AddLogLine(Value);
+  if (FLogger) {
+    FLogger->Add(Value);
+  }
+}
+
+void TTesterToView::AddStringAtList(const std::string& Value) {
+  FDispatcher->Queue([this, Value] { AddLineNow(Value); });
+  ++FLastLogCount;
+}
+
+void TTesterToView::ApplyProgress(std::int32_t HostWriteInMiB, std::int32_t NeedToFillInMiB,
+                                  std::int32_t SpeedInMiB) {
+  const auto FilledPercentInTest = static_cast<std::int32_t>(RoundHalfEven(
+      static_cast<double>(HostWriteInMiB) / static_cast<double>(NeedToFillInMiB) * 100.0));
+  const double RemainPercent = GetRemainPercentByUnit(HostWriteInMiB);
+  RefreshProgressAndLabel(HostWriteInMiB, NeedToFillInMiB, FilledPercentInTest);
+  FSpeedList.push_back(SpeedInMiB);
+  const double RemainShare = GetRemainShare(HostWriteInMiB);
+  if (FDetailedLogger) {
+    AddDetailedLine(RemainShare, SpeedInMiB);
+  }
+  AddToChart(SpeedInMiB, RoundHalfEven(RemainShare * 10000.0) / 100.0);
+  UpdateSpeedStatistics(SpeedInMiB);
+  RefreshHorizontalLine(false);
+  if (NeedToRecordSpeed(RemainPercent)) {
+    RefreshSpeed(SpeedInMiB, RemainPercent);
+  }
+}
+
+void TTesterToView::AddDetailedLine(double RemainShare, std::int32_t SpeedInMiB) {
+  FDetailedLogger->Add(FormatGeneral(RemainShare * 100.0, FDecimalSeparator) + "," +
+                       std::to_string(SpeedInMiB));
+}
+
+std::int64_t TTesterToView::GetRemainInMiB(std::int32_t HostWriteInMiB) const {
+  return FDiskSizeInMiB - (HostWriteInMiB + FOriginalFilledSpaceInMiB);
+}
+
+double TTesterToView::GetRemainShare(std::int32_t HostWriteInMiB) const {
+  // The header always sets a size (the volume's when the disk's is unknown); should even that
+  // be 0, the share reads 0 rather than dividing by zero.
+  if (FDiskSizeInMiB == 0) {
+    return 0.0;
+  }
+  return static_cast<double>(GetRemainInMiB(HostWriteInMiB)) / static_cast<double>(FDiskSizeInMiB);
+}
+
+double TTesterToView::GetRemainPercentByUnit(std::int32_t HostWriteInMiB) const {
+  const double Share = GetRemainShare(HostWriteInMiB);
+  if (FTestSetting.UnitSpeed == TUnitSpeed::OnePercent ||
+      FTestSetting.UnitSpeed == TUnitSpeed::TenPercent) {
+    return RoundHalfEven(Share * 100.0);
+  }
+  return RoundHalfEven(Share * 1000.0) / 10.0;
+}
+
+bool TTesterToView::NeedToRecordSpeed(double RemainPercent) const {
+  if (FTestSetting.UnitSpeed == TUnitSpeed::TenPercent) {
+    return std::fabs(FLastPercent - RemainPercent) >= 10.0;
+  }
+  return RemainPercent != FLastPercent;
+}
+
+void TTesterToView::RefreshProgressAndLabel(std::int32_t FilledInMiB, std::int32_t NeedToFillInMiB,
+                                            std::int32_t FilledPercentInTest) {
+  FDispatcher->Queue([this, FilledInMiB, NeedToFillInMiB, FilledPercentInTest] {
+    FView.SetProgress(FilledPercentInTest);
+    FView.SetCurrFileText(
+        "현재 채워진 용량 : " + FormatFixed(FilledInMiB / 1024.0, 2, FDecimalSeparator) + "GiB / " +
+        FormatFixed(NeedToFillInMiB / 1024.0, 2, FDecimalSeparator) + "GiB");
+  });
+}
+
+void TTesterToView::AddToChart(std::int32_t SpeedInMiB, double FilledPercentInDriveChart) {
+  FDispatcher->Queue([this, SpeedInMiB, FilledPercentInDriveChart] {
+    FView.AddChartPoint(FilledPercentInDriveChart, static_cast<double>(SpeedInMiB));
+  });
+}
+
+void TTesterToView::RefreshHorizontalLineNow(bool IsEnd) {
+  // The level as it stands when the unit runs, not when it was queued.
+  FView.RefreshHorizontalLine(IsEnd, static_cast<double>(GetHalfOfAverage()));
+}
+
+void TTesterToView::RefreshHorizontalLine(bool IsEnd) {
+  FDispatcher->Queue([this, IsEnd] { RefreshHorizontalLineNow(IsEnd); });
+}
+
+void TTesterToView::RefreshSpeed(std::int32_t SpeedInMiB, double RemainPercent) {
+  FLastPercent = RemainPercent;
+  const std::string Speed = std::to_string(SpeedInMiB) + "MiB/s";
+  AddStringAtList(FormatFixed(RemainPercent, 1, FDecimalSeparator) + "% 에서의 속도 : " + Speed);
+  FDispatcher->Queue([this, Speed] { FView.SetCurrSpdText("속도 : " + Speed); });
+}
+
+void TTesterToView::ClearSpeedSeries() {
+  FSpeedList.clear();
+  FDispatcher->Queue([this] { FView.ClearChart(); });
+}
+
+void TTesterToView::ResetSpeedStatistics() {
+  FMaxSpeed = 0;
+  FMinSpeed = 0;
+  FSpeedSum.Reset();
+  FLastPercent = 0;
+}
+
+void TTesterToView::UpdateSpeedStatistics(std::int32_t SpeedInMiB) {
+  if (SpeedInMiB > FMaxSpeed) {
+    FMaxSpeed = SpeedInMiB;
+  }
+  if (SpeedInMiB < FMinSpeed || FMinSpeed == 0) {
+    FMinSpeed = SpeedInMiB;
+  }
+  FSpeedSum.Add(SpeedInMiB);
+}
+
+std::int32_t TTesterToView::GetHalfOfAverage() const {
+  return TSpeedSum::HalfOfAverage(FSpeedSum.Read());
+}
+
+void TTesterToView::StartIdle() {
+  AddStringAtList("- " + FormatShortDateTime(FNow()) + "에 일시정지 시작 -");
+}
+
+void TTesterToView::EndIdle() {
+  AddStringAtList("- " + FormatShortDateTime(FNow()) + "에 일시정지 종료 -");
+}
+
+void TTesterToView::HideButtons() {
+  FDispatcher->Sync([this] { FView.HideButtons(); });
+}

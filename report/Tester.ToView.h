@@ -1,0 +1,104 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "engine/Setting.h"
+#include "engine/Tester.Presenter.h"
+#include "platform/Platform.Clock.h"
+#include "platform/Platform.Locale.h"
+#include "report/Gui.Dispatcher.h"
+#include "report/Speed.Sum.h"
+#include "report/Tester.DiskQuery.h"
+#include "report/Tester.Logger.h"
+#include "report/Tester.View.h"
+
+// Turns the worker's calls into what the user sees (progress, labels, chart, half-average
+// line, log lists) and into the two log files, and keeps the speed statistics of a pass for
+// its summary. Every change of the view is a unit of GUI work handed to the dispatcher; only
+// the summary and the hiding of the buttons wait for the GUI thread.
+//
+// Created and destroyed on the GUI thread while the worker is not running; every other public
+// operation is called on the worker thread.
+class TTesterToView final : public TTesterPresenter {
+ public:
+  using TClock = std::function<double()>;  // local date-time, days since 1899-12-30
+
+  // Creates the log file, then the detailed log file, for the paths that are set.
+  // Throws TCreateFileError when either cannot be created (nothing is left open then).
+  TTesterToView(const TSetting& TestSetting, TTesterView& View,
+                std::unique_ptr<TGuiDispatcher> Dispatcher,
+                TDiskQuery DiskQuery = QueryDiskOfVolume, TClock Now = Platform::Now,
+                std::string DecimalSeparator = Platform::LocaleDecimalSeparator());
+  // Discards the GUI work still queued, then closes the log files.
+  ~TTesterToView() override;
+
+  TTesterToView(const TTesterToView&) = delete;
+  TTesterToView& operator=(const TTesterToView&) = delete;
+
+  void PrintInitialSetting(std::int32_t TestCount, std::int64_t FreeSizeInByte,
+                           std::int64_t TotalSizeInByte, std::int64_t ToFillInByte) override;
+  void ApplyProgress(std::int32_t HostWriteInMiB, std::int32_t NeedToFillInMiB,
+                     std::int32_t SpeedInMiB) override;
+  void StartIdle() override;
+  void EndIdle() override;
+  void EndTest(double TestStartTime, std::uint64_t TestHostWriteInMiB) override;
+  void HideButtons() override;
+  void PrintError(const TTesterError& Error) override;
+
+  // The only way a line reaches the log lists and the log file.
+  void AddStringAtList(const std::string& Value);
+
+ private:
+  // Progress, per write.
+  void RefreshProgressAndLabel(std::int32_t FilledInMiB, std::int32_t NeedToFillInMiB,
+                               std::int32_t FilledPercentInTest);
+  void AddToChart(std::int32_t SpeedInMiB, double FilledPercentInDriveChart);
+  void RefreshHorizontalLine(bool IsEnd);
+  void RefreshHorizontalLineNow(bool IsEnd);
+  void RefreshSpeed(std::int32_t SpeedInMiB, double RemainPercent);
+  void ClearSpeedSeries();
+  void ResetSpeedStatistics();
+  void UpdateSpeedStatistics(std::int32_t SpeedInMiB);
+  std::int32_t GetHalfOfAverage() const;
+  std::int64_t GetRemainInMiB(std::int32_t HostWriteInMiB) const;
+  double GetRemainShare(std::int32_t HostWriteInMiB) const;
+  double GetRemainPercentByUnit(std::int32_t HostWriteInMiB) const;
+  bool NeedToRecordSpeed(double RemainPercent) const;
+  void AddDetailedLine(double RemainShare, std::int32_t SpeedInMiB);
+
+  // Report, per pass.
+  void DeleteLastLog();
+  void PrintHeader(std::int32_t TestCount, std::int64_t FreeSizeInByte,
+                   std::int64_t TotalSizeInByte, std::int64_t ToFillInByte,
+                   const std::string& Model);
+  std::string RefusalReason() const;
+  double GetSlowPercent() const;
+  void PrintSummary(double TestStartTime, std::uint64_t TestHostWriteInMiB, double SlowPercent);
+  // On the GUI thread: the line goes to both lists and the log file at once.
+  void AddLineNow(const std::string& Value);
+
+  const TSetting FTestSetting;
+  TTesterView& FView;
+  std::unique_ptr<TGuiDispatcher> FDispatcher;
+  const TDiskQuery FDiskQuery;
+  const TClock FNow;
+  const std::string FDecimalSeparator;
+
+  double FLastPercent = 0;
+  std::unique_ptr<TTesterLogger> FLogger;
+  std::unique_ptr<TTesterLogger> FDetailedLogger;
+  // 64 bits: a disk of 2^31 MiB or more must not wrap into a negative size.
+  std::int64_t FDiskSizeInMiB = 0;
+  std::int64_t FOriginalFilledSpaceInMiB = 0;
+  std::int32_t FMaxSpeed = 0;
+  std::int32_t FMinSpeed = 0;  // 0: no minimum taken yet
+  TSpeedSum FSpeedSum;         // FSumSpeed and FCount, read by the GUI thread too
+  double FStartTime = 0;
+  std::int32_t FToDeleteLogCount = 0;
+  std::int32_t FLastLogCount = 0;
+  std::vector<std::int32_t> FSpeedList;
+};

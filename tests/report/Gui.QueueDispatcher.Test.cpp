@@ -1,0 +1,137 @@
+#include "report/Gui.QueueDispatcher.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+using namespace std::chrono_literals;
+
+// Polls until Condition holds; short sleeps keep the test fast and free of fixed delays.
+template <typename TCondition>
+bool Eventually(TCondition Condition) {
+  for (int I = 0; I < 2000; ++I) {
+    if (Condition()) {
+      return true;
+    }
+    std::this_thread::sleep_for(1ms);
+  }
+  return false;
+}
+
+TEST(QueueDispatcher, QueuedAndSyncUnitsRunInOneOrderOnlyWhenTheOwnerRunsThem) {
+  TQueueDispatcher Dispatcher;
+  std::vector<std::string> Ran;  // touched on the owning thread only
+  std::atomic<bool> SyncReturned{false};
+
+  std::thread Worker([&] {
+    Dispatcher.Queue([&] { Ran.push_back("q1"); });
+    Dispatcher.Queue([&] { Ran.push_back("q2"); });
+    Dispatcher.Sync([&] { Ran.push_back("s3"); });
+    SyncReturned = true;
+    Dispatcher.Queue([&] { Ran.push_back("q4"); });
+  });
+
+  ASSERT_TRUE(Eventually([&] { return Dispatcher.PendingCount() == 3; }));
+  std::this_thread::sleep_for(5ms);
+  EXPECT_TRUE(Ran.empty());
+  EXPECT_FALSE(SyncReturned);  // the worker waits for the owner
+
+  while (!SyncReturned) {
+    Dispatcher.WaitAndRunPending(10ms);
+  }
+  Worker.join();
+  Dispatcher.RunPending();
+  EXPECT_EQ(Ran, (std::vector<std::string>{"q1", "q2", "s3", "q4"}));
+}
+
+TEST(QueueDispatcher, TheOwnerRunsUnitsAtOnceEvenFromInsideAUnit) {
+  TQueueDispatcher Dispatcher;
+  std::vector<int> Ran;
+  Dispatcher.Queue([&] { Ran.push_back(1); });
+  Dispatcher.Sync([&] {
+    Dispatcher.Queue([&] { Ran.push_back(2); });
+    Ran.push_back(3);
+  });
+  EXPECT_EQ(Ran, (std::vector<int>{1, 2, 3}));
+  EXPECT_EQ(Dispatcher.PendingCount(), 0u);
+}
+
+TEST(QueueDispatcher, WaitAndRunPendingWakesOnAUnitAndTimesOutWithout) {
+  TQueueDispatcher Dispatcher;
+  EXPECT_EQ(Dispatcher.WaitAndRunPending(1ms), 0u);
+  bool Ran = false;
+  std::thread Worker([&] {
+    std::this_thread::sleep_for(5ms);
+    Dispatcher.Queue([&] { Ran = true; });
+  });
+  EXPECT_EQ(Dispatcher.WaitAndRunPending(10s), 1u);
+  Worker.join();
+  EXPECT_TRUE(Ran);
+}
+
+TEST(QueueDispatcher, DestructionDiscardsPendingUnitsAndReleasesABlockedSyncCaller) {
+  auto Dispatcher = std::make_unique<TQueueDispatcher>();
+  auto Held = std::make_shared<int>(0);
+  bool Ran = false;
+  std::atomic<bool> SyncReturned{false};
+  std::thread Worker([&, Raw = Dispatcher.get()] {
+    Raw->Queue([&Ran, Held] { Ran = true; });
+    Raw->Sync([&Ran] { Ran = true; });
+    SyncReturned = true;
+  });
+  ASSERT_TRUE(Eventually([&] { return Dispatcher->PendingCount() == 2; }));
+  EXPECT_EQ(Held.use_count(), 2);
+
+  Dispatcher.reset();
+  Worker.join();  // would hang if the blocked caller were not released
+  EXPECT_TRUE(SyncReturned);
+  EXPECT_FALSE(Ran);
+  EXPECT_EQ(Held.use_count(), 1);  // the discarded unit's captures are freed
+}
+
+TEST(QueueDispatcher, AUnitThatThrowsStillReleasesItsSyncCaller) {
+  TQueueDispatcher Dispatcher;
+  std::atomic<bool> SyncReturned{false};
+  bool LaterRan = false;
+  std::thread Worker([&] {
+    Dispatcher.Sync([] { throw std::runtime_error("unit failed"); });
+    SyncReturned = true;
+    Dispatcher.Queue([&] { LaterRan = true; });
+  });
+  ASSERT_TRUE(Eventually([&] { return Dispatcher.PendingCount() == 1; }));
+  EXPECT_THROW(Dispatcher.RunPending(), std::runtime_error);
+  Worker.join();
+  EXPECT_TRUE(SyncReturned);
+  Dispatcher.RunPending();
+  EXPECT_TRUE(LaterRan);
+}
+
+TEST(QueueDispatcher, TheOwnerCanBeAnotherThreadAndOnlyItRunsUnits) {
+  std::atomic<TQueueDispatcher*> Shared{nullptr};
+  std::atomic<std::size_t> RanOnOwner{0};
+  std::thread Owner([&] {
+    while (Shared.load() == nullptr) {
+      std::this_thread::yield();
+    }
+    RanOnOwner = Shared.load()->WaitAndRunPending(10s);
+  });
+  TQueueDispatcher Dispatcher(Owner.get_id());
+  EXPECT_THROW(Dispatcher.RunPending(), std::logic_error);
+  bool Ran = false;
+  Dispatcher.Queue([&] { Ran = true; });  // not the owner: queued, not run
+  EXPECT_FALSE(Ran);
+  Shared = &Dispatcher;
+  Owner.join();
+  EXPECT_EQ(RanOnOwner, 1u);
+  EXPECT_TRUE(Ran);
+}
+
+}  // namespace

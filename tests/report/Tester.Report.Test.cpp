@@ -1,0 +1,276 @@
+// The pass header, the summary, the rotation of the log lists and the error lines.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "Report.Rig.h"
+#include "Report.TempFolder.h"
+
+namespace {
+
+constexpr double Hour = 1.0 / 24;
+constexpr double Second = 1.0 / 86400;
+const std::string Rule(39, '*');
+
+std::vector<std::string> Slice(const std::vector<std::string>& Lines, std::size_t From,
+                               std::size_t Count) {
+  return {Lines.begin() + static_cast<long>(From), Lines.begin() + static_cast<long>(From + Count)};
+}
+
+TEST(TestReport, HeaderFiguresInDecimalGigabytes) {
+  const struct {
+    std::int64_t DiskByte, FreeByte, TotalByte, ToFillMiB;
+    const char *DiskLine, *RangeLine, *PartitionLine;
+  } Cases[] = {
+      {256'060'514'304, 100'000'000'000, 255'000'000'000, 51200, "전체 용량 : 256GB",
+       "테스트 구간 : 100GB ~ 46GB", "파티션 용량 : 255GB"},
+      // Rounding halves to even: 2.5 -> 2, and a target of 0 leaves all free space.
+      {1'000'000'000'000, 2'500'000'000, 3'500'000'000, 0, "전체 용량 : 1000GB",
+       "테스트 구간 : 2GB ~ 2GB", "파티션 용량 : 4GB"},
+  };
+  for (const auto& Case : Cases) {
+    TPresenterRig Rig;
+    Rig.Disk.SizeInByte = Case.DiskByte;
+    Rig->PrintInitialSetting(3, Case.FreeByte, Case.TotalByte, Case.ToFillMiB);
+    const auto Lines = Rig.View.LogLines();
+    ASSERT_EQ(Lines.size(), 20u);
+    EXPECT_EQ(Lines[5], "테스트 회차 : 3");
+    EXPECT_EQ(Lines[10], Case.DiskLine);
+    EXPECT_EQ(Lines[13], Case.RangeLine);
+    EXPECT_EQ(Lines[14], Case.PartitionLine);
+  }
+}
+
+TEST(TestReport, HeaderShowsTheModesAndTheDrive) {
+  TSetting Setting;
+  Setting.DrivePath = "/media/usb stick/";
+  Setting.NeedCache = true;
+  Setting.InfiniteRepetition = true;
+  TPresenterRig Rig(Setting);
+  Rig->PrintInitialSetting(1, 875 * MiB, 960 * MiB, 32);
+  const auto Lines = Rig.View.LogLines();
+  EXPECT_EQ(Lines[8], "모델명 : FAKE-SSD 1000");
+  EXPECT_EQ(Lines[9], "드라이브 : /media/usb stick/");
+  EXPECT_EQ(Lines[17], "윈도 캐시 효과 : 적용");
+  EXPECT_EQ(Lines[18], "무한 반복 : 적용");
+}
+
+TEST(TestReport, AnUnknownDiskLeavesTheModelEmptyAndTheVolumeStandsIn) {
+  TPresenterRig Rig;
+  Rig.Disk = {};  // no disk found under the volume
+  Rig.OnWorker([&] {
+    Rig->PrintInitialSetting(1, 500 * MiB, 2000 * MiB, 16);
+    Rig->ApplyProgress(8, 16, 100);
+  });
+  Rig.Dispatcher->RunPending();
+  const auto Lines = Rig.View.LogLines();
+  EXPECT_EQ(Lines[8], "모델명 : ");
+  EXPECT_EQ(Lines[10], "전체 용량 : 2GB");  // the volume's 2000 MiB
+  // The remaining share counts against the volume: (500 - 8) / 2000.
+  EXPECT_NE(std::find(Rig.View.Calls.begin(), Rig.View.Calls.end(), "Point 24.6 100"),
+            Rig.View.Calls.end());
+  EXPECT_EQ(Lines.back(), "24.6% 에서의 속도 : 100MiB/s");
+
+  // A known model with an unknown size keeps its model.
+  TPresenterRig Sized;
+  Sized.Disk = {"MODEL X", 0};
+  Sized->PrintInitialSetting(1, 500 * MiB, 2000 * MiB, 16);
+  EXPECT_EQ(Sized.View.LogLines()[8], "모델명 : MODEL X");
+  EXPECT_EQ(Sized.View.LogLines()[10], "전체 용량 : 2GB");
+}
+
+TEST(TestReport, ARefusedPassSaysWhyAfterItsHeader) {
+  const struct {
+    TLeftUnit Unit;
+    std::int64_t ToLeft;
+    const char* Reason;
+  } Cases[] = {
+      {TLeftUnit::LeaveByPercent, 150, "- 잘못된 설정 : 남길 용량 150%가 100%를 넘습니다 -"},
+      {TLeftUnit::LeaveByGiB, 1,
+       "- 잘못된 설정 : 빈 공간이 남길 용량과 같아 채울 공간이 없습니다 -"},
+      {TLeftUnit::LeaveByMiB, 875,
+       "- 잘못된 설정 : 빈 공간이 남길 용량과 같아 채울 공간이 없습니다 -"},
+  };
+  for (const auto& Case : Cases) {
+    TSetting Setting;
+    Setting.ToLeftUnit = Case.Unit;
+    Setting.ToLeft = Case.ToLeft;
+    TPresenterRig Rig(Setting);
+    Rig->PrintInitialSetting(1, 875 * MiB, 960 * MiB, -1);
+    const auto Lines = Rig.View.LogLines();
+    ASSERT_EQ(Lines.size(), 21u);
+    EXPECT_EQ(Lines[19], Rule);
+    EXPECT_EQ(Lines[20], Case.Reason);
+  }
+  // Any other negative target is not a refusal: no reason line.
+  TPresenterRig Rig;
+  Rig->PrintInitialSetting(1, 875 * MiB, 960 * MiB, -2);
+  EXPECT_EQ(Rig.View.LogLines().size(), 20u);
+}
+
+TEST(TestReport, SummaryOfASinglePass) {
+  TPresenterRig Rig;
+  Rig.Clock.Set(EncodeDateTime({2024, 5, 1, 13, 0, 0, 0}));
+  Rig.Pass(1, 875, {100, 40, 48, 50, 200});  // half of the average (87) is 43
+  Rig.View.Calls.clear();
+  Rig.Clock.Advance(25 * Hour);
+  Rig->EndTest(0.0, 0);
+  EXPECT_EQ(
+      Rig.View.LogLines(),
+      (std::vector<std::string>{Rule, "종료 시간 : 2024/05/02 14:00", "테스트 시간 : 01:00:00",
+                                Rule, "최대 속도 : 200MiB/s", "최소 속도 : 40MiB/s",
+                                "평균 속도 : 87MiB/s", "평균 속도 50% 미만 구간 : 20.0%", Rule}));
+  EXPECT_EQ(Rig.View.Calls.front(), "Line end 43");
+}
+
+TEST(TestReport, SummaryOfARepeatingRunAddsTheWholeRunLines) {
+  const struct {
+    double Elapsed;
+    std::uint64_t HostWriteMiB;
+    const char *RunLine, *WriteLine;
+  } Cases[] = {
+      {1 + 2 * Hour + (3 * 60 + 4) * Second, 1600, "전체 테스트 시간 : 1:02:03:04",
+       "전체 호스트 쓰기 : 2GB"},
+      {25 * Hour, 1, "전체 테스트 시간 : 1:01:00:00", "전체 호스트 쓰기 : 1MB"},
+  };
+  for (const auto& Case : Cases) {
+    TPresenterRig Rig;
+    const double RunStart = EncodeDateTime({2024, 5, 1, 0, 0, 0, 0});
+    Rig.Clock.Set(RunStart + Case.Elapsed - 10 * Second);
+    Rig.Pass(2, 875, {100, 40, 50, 200});
+    Rig.View.Calls.clear();
+    Rig.Clock.Set(RunStart + Case.Elapsed);
+    Rig->EndTest(RunStart, Case.HostWriteMiB);
+    const auto Lines = Rig.View.LogLines();
+    ASSERT_EQ(Lines.size(), 11u);
+    EXPECT_EQ(Lines[2], "테스트 시간 : 00:00:10");
+    EXPECT_EQ(Lines[3], Case.RunLine);
+    EXPECT_EQ(Lines[4], Case.WriteLine);
+    EXPECT_EQ(Lines[8], "평균 속도 : 97MiB/s");
+    EXPECT_EQ(Lines[9], "평균 속도 50% 미만 구간 : 25.0%");
+  }
+}
+
+TEST(TestReport, SlowShareCountsOnlySpeedsBelowHalfTheAverage) {
+  const struct {
+    std::initializer_list<int> Speeds;
+    const char* Line;
+  } Cases[] = {
+      {{100, 100, 100}, "평균 속도 50% 미만 구간 : 0.0%"},
+      {{1}, "평균 속도 50% 미만 구간 : 0.0%"},
+      {{100, 100, 100, 100, 44}, "평균 속도 50% 미만 구간 : 0.0%"},   // 44 is exactly the half
+      {{100, 100, 100, 100, 43}, "평균 속도 50% 미만 구간 : 20.0%"},  // 43 is below it
+      {{80, 80, 40, 0}, "평균 속도 50% 미만 구간 : 25.0%"},
+  };
+  for (const auto& Case : Cases) {
+    TPresenterRig Rig;
+    Rig.Pass(1, 875, Case.Speeds);
+    Rig.View.Calls.clear();
+    Rig->EndTest(0.0, 0);
+    EXPECT_EQ(Rig.View.LogLines()[7], Case.Line);
+  }
+}
+
+TEST(TestReport, AZeroSpeedIsReplacedAsTheMinimum) {
+  TPresenterRig Rig;
+  Rig.Pass(1, 875, {0, 70, 30});
+  Rig.View.Calls.clear();
+  Rig->EndTest(0.0, 0);
+  EXPECT_EQ(Rig.View.LogLines()[4], "최대 속도 : 70MiB/s");
+  EXPECT_EQ(Rig.View.LogLines()[5], "최소 속도 : 30MiB/s");
+}
+
+TEST(TestReport, APassWithoutWritesGetsNoSummaryAndDoesNotWait) {
+  TPresenterRig Rig;
+  Rig.OnWorker([&] {
+    Rig->PrintInitialSetting(1, 875 * MiB, 960 * MiB, 0);
+    Rig->EndTest(0.0, 0);  // would block for ever if it handed over a synchronous unit
+  });
+  Rig.Dispatcher->RunPending();
+  EXPECT_EQ(Rig.View.LogLines().size(), 20u);
+}
+
+TEST(TestReport, RotationRemovesExactlyThePassBeforeThePreviousOne) {
+  TPresenterRig Rig;
+  std::vector<std::string> PassLines[4];
+  for (int Pass = 1; Pass <= 3; ++Pass) {
+    const std::size_t Before = Rig.View.LogLines().size();
+    Rig.OnWorkerServed([&] {
+      Rig.Pass(Pass, 875, {100, 50});
+      Rig->StartIdle();
+      Rig->EndIdle();
+      Rig->EndTest(0.0, 0);
+    });
+    const auto All = Rig.View.LogLines();
+    PassLines[Pass] = Slice(All, Before, All.size() - Before);
+  }
+  EXPECT_EQ(PassLines[1].size(), 20u + 2 + 2 + 9);  // header, samples, pauses, summary
+  std::vector<std::string> Rotations;
+  for (const auto& Call : Rig.View.Calls) {
+    if (Call.rfind("Rotate", 0) == 0) {
+      Rotations.push_back(Call);
+    }
+  }
+  EXPECT_EQ(Rotations, (std::vector<std::string>{"Rotate 0", "Rotate 0", "Rotate 33"}));
+
+  std::vector<std::string> LastAndCurrent = PassLines[2];
+  LastAndCurrent.insert(LastAndCurrent.end(), PassLines[3].begin(), PassLines[3].end());
+  EXPECT_EQ(std::vector<std::string>(Rig.View.LastAndCurrentLog.begin(),
+                                     Rig.View.LastAndCurrentLog.end()),
+            LastAndCurrent);
+  EXPECT_EQ(std::vector<std::string>(Rig.View.CurrentLog.begin(), Rig.View.CurrentLog.end()),
+            PassLines[3]);
+}
+
+TEST(TestReport, AnErrorBecomesALineInBothListsAndTheLogFileAndIsShown) {
+  TTempFolder Folder;
+  TSetting Setting;
+  Setting.RecordPath = Folder.File("log.txt");
+  TPresenterRig Rig(Setting);
+  Rig.Clock.Set(EncodeDateTime({2024, 5, 1, 13, 45, 7, 0}));
+  Rig.OnWorkerServed([&] {
+    Rig->PrintError(
+        {"WriteFile", "/mnt/usb/Randomfile3", 28, "No space left on device", "WriteFileError: 28"});
+    Rig->PrintError({"DeleteFile", "", 16, "Device or resource busy", "DeleteFileError: 16"});
+    Rig->HideButtons();
+  });
+  const std::string WriteLine =
+      "- 24/05/01 13:45:07에 오류 : WriteFile 실패, 코드 28 (No space left on device), "
+      "파일 : /mnt/usb/Randomfile3 -";
+  const std::string DeleteLine =
+      "- 24/05/01 13:45:07에 오류 : DeleteFile 실패, 코드 16 (Device or resource busy) -";
+  EXPECT_EQ(Rig.View.LogLines(), (std::vector<std::string>{WriteLine, DeleteLine}));
+  EXPECT_EQ(Rig.View.LastAndCurrentLog.size(), 2u);
+  EXPECT_EQ(ReadBytes(Setting.RecordPath), WriteLine + "\r\n" + DeleteLine + "\r\n");
+  EXPECT_EQ(Rig.View.Errors, (std::vector<std::string>{"파일에 쓰지 못해 테스트를 끝냈습니다.\n"
+                                                       "파일 : /mnt/usb/Randomfile3\n"
+                                                       "No space left on device (코드 28)",
+                                                       "테스트 파일을 지우지 못했습니다.\n"
+                                                       "Device or resource busy (코드 16)"}));
+  EXPECT_EQ(Rig.View.Calls.back(), "HideButtons");
+}
+
+TEST(TestReport, LogFilesAreCreatedAtConstructionAndAFailureLeavesNoneOpen) {
+  TTempFolder Folder;
+  TSetting Setting;
+  Setting.RecordPath = Folder.File("log.txt");
+  Setting.DetailedRecordPath = Folder.File("missing/detailed.txt");
+  WriteBytes(Setting.RecordPath, "old run\r\n");
+  TFakeView View;
+  try {
+    TTesterToView Presenter(Setting, View, std::make_unique<TQueueDispatcher>(),
+                            [](const std::string&) { return TDiskIdentity{}; });
+    FAIL() << "a detailed log in a missing folder was created";
+  } catch (const TCreateFileError& Error) {
+    EXPECT_STREQ(Error.what(), ("Cannot create file \"" + Setting.DetailedRecordPath +
+                                "\". No such file or directory")
+                                   .c_str());
+  }
+  // The log file was created (emptied) first, and is free again.
+  EXPECT_EQ(ReadBytes(Setting.RecordPath), "");
+  EXPECT_NO_THROW(TTesterLogger Again(Setting.RecordPath));
+}
+
+}  // namespace
