@@ -1,6 +1,17 @@
 #pragma once
 
-// Names the windows show. The caption carries the community's name; lCafe adds its address.
-inline constexpr const char* VarnellCaption = "Varnell 6.0.5 (Moravi Ver.)";
+#include <string>
+
+#include "report/Varnell.Identity.h"
+
+// The community the caption and the chart's label name; the report header names it too.
 inline constexpr const char* CommunityName = "Moravi";
-inline constexpr const char* CommunityAddress = "https://varnell.example.org/moravi";
+
+inline std::string VarnellCaption() {
+  return std::string(VarnellIdentity::ProductName) + ' ' + VarnellIdentity::ProductVersion + " (" +
+         CommunityName + " Ver.)";
+}
+
+inline std::string CafeText() {
+  return std::string(CommunityName) + " (" + VarnellIdentity::CommunityAddress + ")";
+}

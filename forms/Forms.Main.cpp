@@ -62,7 +62,7 @@ int NonNegative(long long Value) {
 
 TfMain::TfMain(TSettingSources SettingSources, TTesterFactory TesterFactory)
     : FSettingSources(std::move(SettingSources)), FTesterFactory(std::move(TesterFactory)) {
-  setWindowTitle(QString::fromUtf8(VarnellCaption));
+  setWindowTitle(QString::fromStdString(VarnellCaption()));
   QFont Font = QApplication::font();
   Font.setPixelSize(12);
   setFont(Font);
@@ -107,8 +107,7 @@ void TfMain::CreateControls() {
   QFont CafeFont = font();
   CafeFont.setPixelSize(16);
   lCafe->setFont(CafeFont);
-  lCafe->setText(QString::fromUtf8(CommunityName) + QStringLiteral(" (") +
-                 QString::fromUtf8(CommunityAddress) + QStringLiteral(")"));
+  lCafe->setText(QString::fromStdString(CafeText()));
   lCafe->adjustSize();
   lCafe->setGeometry(24, 247, lCafe->width(), 21);
 
