@@ -170,7 +170,9 @@ void TSpeedChart::Refresh() {
   const int Columns = static_cast<int>(chart()->plotArea().width());
   ThinToColumns(FPoints, AxisX->min(), AxisX->max(), Columns, Thinned, MaxY);
   FSpeedSeries->replace(Thinned);
-  AxisY->setRange(0, MaxY > 0 ? std::ceil(MaxY * 1.05) : 100);
+  FSpeedSeries->setPointsVisible(Thinned.size() == 1);  // one write draws no line: show a dot
+  AxisY->setRange(0, MaxY > 0 ? MaxY * 1.05 : 100);
+  AxisY->applyNiceNumbers();  // round tick values; the lower bound stays 0
 }
 
 void TSpeedChart::RefreshHorizontalLine(bool IsEnd, double Level) {
