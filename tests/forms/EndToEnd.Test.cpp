@@ -54,7 +54,6 @@ struct TEndToEndTest : testing::Test {
     if (Window) {
       Window->close();  // stops a worker still running
     }
-    // Optional picture of the windows during the test, for a person to look at.
     Window.reset();
   }
 
@@ -104,10 +103,14 @@ struct TEndToEndTest : testing::Test {
     return Lines;
   }
 
-  void SaveScreenshot() {
-    const char* Path = std::getenv("VARNELL_SCREENSHOT");
-    if (Path != nullptr && QGuiApplication::primaryScreen() != nullptr) {
-      QGuiApplication::primaryScreen()->grabWindow(0).save(QString::fromUtf8(Path));
+  // With VARNELL_SCREENSHOT_DIR set (and a real display, e.g. under xvfb-run), saves the
+  // screen for a person to look at.
+  static void SaveScreenshot(const char* Name) {
+    const char* Dir = std::getenv("VARNELL_SCREENSHOT_DIR");
+    if (Dir != nullptr && QGuiApplication::primaryScreen() != nullptr) {
+      QCoreApplication::processEvents();
+      QGuiApplication::primaryScreen()->grabWindow(0).save(
+          QDir(QString::fromUtf8(Dir)).filePath(QString::fromUtf8(Name)));
     }
   }
 };
@@ -142,7 +145,7 @@ TEST_F(TEndToEndTest, APassFillsTheFolderLogsEverythingAndDeletesItsFiles) {
 
   EXPECT_EQ(TestFiles(Folder.path()), QStringList{});
   EXPECT_TRUE(Window->HasTester());  // finished on its own: kept until the window closes
-  SaveScreenshot();
+  SaveScreenshot("pass-ended.png");
   Window->close();
   EXPECT_FALSE(Window->HasTester());
   EXPECT_TRUE(ReportedErrors().isEmpty());
@@ -159,6 +162,7 @@ TEST_F(TEndToEndTest, CancelWhilePausedEndsThePassAndLeavesNoFiles) {
   const std::size_t PointsWhenPaused = Window->cLog->Points().size();
   QTest::qWait(300);
   EXPECT_EQ(Window->cLog->Points().size(), PointsWhenPaused);  // paused indeed
+  SaveScreenshot("pass-paused.png");
 
   QTest::mouseClick(Window->bCancel, Qt::LeftButton);
   EXPECT_FALSE(Window->HasTester());
