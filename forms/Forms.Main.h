@@ -65,7 +65,8 @@ class TfMain : public QWidget {
  private:
   void FormCreate();
   void CreateControls();
-  void WorkerEnded();
+  // Posted by the worker's last act; runs on the GUI thread.
+  Q_INVOKABLE void WorkerEnded();
 
   TSettingSources FSettingSources;
   TTesterFactory FTesterFactory;
