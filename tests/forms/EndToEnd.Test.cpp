@@ -41,6 +41,34 @@ QStringList TestFiles(const QString& Folder) {
   return QDir(Folder).entryList({QStringLiteral("Randomfile*")}, QDir::Files);
 }
 
+// A folder whose free space only the test changes: a small tmpfs of its own when root, so that
+// other programs writing to the same disk cannot move the fill target; else a temporary folder.
+class TScratchVolume {
+ public:
+  explicit TScratchVolume(int SizeMiB) : FPath(QDir(FDir.path()).canonicalPath()) {
+    if (geteuid() == 0) {
+      const QString Command =
+          QStringLiteral("mount -t tmpfs -o size=%1m varnell-test %2").arg(SizeMiB).arg(FPath);
+      FMounted = std::system(Command.toUtf8().constData()) == 0;
+    }
+  }
+  ~TScratchVolume() {
+    if (FMounted) {
+      std::system(("umount " + FPath).toUtf8().constData());
+    }
+  }
+  TScratchVolume(const TScratchVolume&) = delete;
+  TScratchVolume& operator=(const TScratchVolume&) = delete;
+
+  const QString& Path() const { return FPath; }
+  bool IsOwnFilesystem() const { return FMounted; }
+
+ private:
+  QTemporaryDir FDir;
+  QString FPath;
+  bool FMounted = false;
+};
+
 // Every test drives the settings window as a user would: the folder through its "..."
 // button, the amount typed (or pasted), the log files picked in the save dialog.
 struct TEndToEndTest : testing::Test {
@@ -116,8 +144,8 @@ struct TEndToEndTest : testing::Test {
 };
 
 TEST_F(TEndToEndTest, APassFillsTheFolderLogsEverythingAndDeletesItsFiles) {
-  QTemporaryDir Folder;
-  Start(QDir(Folder.path()).canonicalPath(), 56);
+  TScratchVolume Folder(128);
+  Start(Folder.Path(), 56);
   ASSERT_TRUE(WaitUntil([this] { return ButtonsGone(); }, 60000));
   QCoreApplication::processEvents();
 
@@ -143,7 +171,7 @@ TEST_F(TEndToEndTest, APassFillsTheFolderLogsEverythingAndDeletesItsFiles) {
   EXPECT_TRUE(Window->lCurrFile->text().startsWith(QStringLiteral("현재 채워진 용량 : ")));
   EXPECT_TRUE(Window->lCurrSpd->text().startsWith(QStringLiteral("속도 : ")));
 
-  EXPECT_EQ(TestFiles(Folder.path()), QStringList{});
+  EXPECT_EQ(TestFiles(Folder.Path()), QStringList{});
   EXPECT_TRUE(Window->HasTester());  // finished on its own: kept until the window closes
   SaveScreenshot("pass-ended.png");
   Window->close();
@@ -152,8 +180,8 @@ TEST_F(TEndToEndTest, APassFillsTheFolderLogsEverythingAndDeletesItsFiles) {
 }
 
 TEST_F(TEndToEndTest, CancelWhilePausedEndsThePassAndLeavesNoFiles) {
-  QTemporaryDir Folder;
-  Start(QDir(Folder.path()).canonicalPath(), 400);
+  TScratchVolume Folder(512);
+  Start(Folder.Path(), 400);
   QTest::mouseClick(Window->bIdle, Qt::LeftButton);
   ASSERT_TRUE(WaitUntil([this] {
     return !Items(Window->lCurrentLog).filter(QStringLiteral("에 일시정지 시작 -")).isEmpty();
@@ -168,21 +196,16 @@ TEST_F(TEndToEndTest, CancelWhilePausedEndsThePassAndLeavesNoFiles) {
   EXPECT_FALSE(Window->HasTester());
   EXPECT_TRUE(ButtonsGone());
   EXPECT_TRUE(Window->isVisible());
-  EXPECT_EQ(TestFiles(Folder.path()), QStringList{});
+  EXPECT_EQ(TestFiles(Folder.Path()), QStringList{});
   EXPECT_EQ(LogFileLines("Pass log.txt"), Items(Window->lCurrentLog));
 }
 
 TEST_F(TEndToEndTest, AFullFilesystemEndsInTheErrorMessageWithNothingLeftBehind) {
-  if (geteuid() != 0) {
+  TScratchVolume Volume(40);
+  if (!Volume.IsOwnFilesystem()) {
     GTEST_SKIP() << "mounting a small tmpfs needs root";
   }
-  QTemporaryDir Mount;
-  const QString Point = QDir(Mount.path()).canonicalPath();
-  ASSERT_EQ(std::system(("mount -t tmpfs -o size=40m varnell-test " + Point).toUtf8()), 0);
-  struct TUnmount {
-    QString Point;
-    ~TUnmount() { std::system(("umount " + Point).toUtf8()); }
-  } Unmount{Point};
+  const QString& Point = Volume.Path();
 
   // A pasted negative amount asks for more than the free space: the disk fills up.
   Start(Point, 0, QStringLiteral("-64"));
