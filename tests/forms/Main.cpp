@@ -17,6 +17,10 @@ extern "C" const char* __tsan_default_options() {
 
 int main(int Argc, char** Argv) {
   testing::InitGoogleTest(&Argc, Argv);
+  // Also when run by hand or listed by ctest, which does not pass the tests' environment.
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+  }
   TVarnellApplication Application(Argc, Argv);
   Application.ErrorReport = [](const QString& Text) { ReportedErrors().push_back(Text); };
   return RUN_ALL_TESTS();
