@@ -17,6 +17,26 @@ constexpr int RefreshIntervalMs = 150;
 constexpr double MinimumRangeX = 0.05;
 const QColor SpeedColor(68, 102, 163);
 
+// A round upper end for the speed axis at or above MaxY, in steps of 1, 2 or 5 times a power
+// of ten, about four of them; Ticks receives the number of tick marks from 0.
+double NiceAxisMax(double MaxY, int& Ticks) {
+  if (MaxY <= 0) {
+    Ticks = 5;
+    return 100;
+  }
+  const double Raw = MaxY / 4;
+  const double Magnitude = std::pow(10.0, std::floor(std::log10(Raw)));
+  const double Normalized = Raw / Magnitude;
+  const double Step = (Normalized <= 1   ? 1
+                       : Normalized <= 2 ? 2
+                       : Normalized <= 5 ? 5
+                                         : 10) *
+                      Magnitude;
+  const double Max = std::ceil(MaxY / Step) * Step;
+  Ticks = static_cast<int>(std::lround(Max / Step)) + 1;
+  return Max;
+}
+
 }  // namespace
 
 void ThinToColumns(const std::vector<QPointF>& Points, double MinX, double MaxX, int Columns,
@@ -171,8 +191,9 @@ void TSpeedChart::Refresh() {
   ThinToColumns(FPoints, AxisX->min(), AxisX->max(), Columns, Thinned, MaxY);
   FSpeedSeries->replace(Thinned);
   FSpeedSeries->setPointsVisible(Thinned.size() == 1);  // one write draws no line: show a dot
-  AxisY->setRange(0, MaxY > 0 ? MaxY * 1.05 : 100);
-  AxisY->applyNiceNumbers();  // round tick values; the lower bound stays 0
+  int Ticks = 5;
+  AxisY->setRange(0, NiceAxisMax(MaxY, Ticks));
+  AxisY->setTickCount(Ticks);
 }
 
 void TSpeedChart::RefreshHorizontalLine(bool IsEnd, double Level) {
