@@ -153,8 +153,7 @@ void TfMain::StartTester() {
   FWorkerEnded = false;
   FTesterThread = FTesterFactory(FTestSetting, *FView, [this] {
     // The worker's last act, on its thread: wake the GUI thread's wait, if any.
-    QMetaObject::invokeMethod(
-        this, [this] { WorkerEnded(); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(this, "WorkerEnded", Qt::QueuedConnection);
   });
 }
 
