@@ -31,7 +31,8 @@ class TTesterThread {
   static constexpr int DeleteRetryLimit = 100;
 
   // Takes ownership of the presenter. System defaults to the operating system's own files
-  // and clocks. OnFinished is the very last thing the worker thread does.
+  // and clocks. OnFinished is the very last thing the worker thread does, after IsFinished()
+  // has turned true; it must not wait for the owner, whose destructor joins the worker.
   TTesterThread(const TSetting& TestSetting, std::unique_ptr<TTesterPresenter> ToView,
                 std::shared_ptr<TTesterPlatform> System = nullptr,
                 std::function<void()> OnFinished = {});

@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
+#include <cstring>
+#include <vector>
 
 namespace {
 
@@ -12,26 +15,24 @@ constexpr std::uint32_t Seed = 20240501U;
 // significant byte of each output first.
 std::vector<std::uint8_t> ExpectedPrefix(std::size_t Length) {
   TMersenne Generator(Seed);
-  std::vector<std::uint8_t> Bytes;
-  while (Bytes.size() < Length) {
-    std::uint32_t Output = Generator.genrand_int32();
-    for (int K = 0; K < 4 && Bytes.size() < Length; ++K, Output >>= 8) {
-      Bytes.push_back(static_cast<std::uint8_t>(Output & 0xFF));
-    }
+  std::vector<std::uint8_t> Bytes(Length);
+  std::uint32_t Output = 0;
+  for (std::size_t P = 0; P < Length; ++P) {
+    Output = P % 4 == 0 ? Generator.genrand_int32() : Output >> 8;
+    Bytes[P] = static_cast<std::uint8_t>(Output & 0xFF);
   }
   return Bytes;
 }
 
-// Length of the random prefix, checking that it is exactly the generator's outputs in order
-// and that everything after it is zero.
+// The buffer must hold exactly the generator's outputs in order for RandomBytes bytes, and
+// zero after them.
 void ExpectFill(const TRandomBuffer& Buffer, std::size_t RandomBytes) {
   const auto* Bytes = reinterpret_cast<const std::uint8_t*>(Buffer.GetRawBuffer());
-  const auto Expected = ExpectedPrefix(RandomBytes);
-  for (std::size_t P = 0; P < RandomBytes; ++P) {
-    ASSERT_EQ(Bytes[P], Expected[P]) << "position " << P;
-  }
-  for (std::size_t P = RandomBytes; P < static_cast<std::size_t>(Buffer.GetLength()); ++P) {
-    ASSERT_EQ(Bytes[P], 0) << "position " << P;
+  std::vector<std::uint8_t> Expected = ExpectedPrefix(RandomBytes);
+  Expected.resize(static_cast<std::size_t>(Buffer.GetLength()), 0);
+  if (std::memcmp(Expected.data(), Bytes, Expected.size()) != 0) {
+    const auto Difference = std::mismatch(Expected.begin(), Expected.end(), Bytes);
+    ADD_FAILURE() << "first difference at position " << (Difference.first - Expected.begin());
   }
 }
 
@@ -42,10 +43,14 @@ TEST(RandomBuffer, FillsTheAskedShareFromTheGeneratorInOrder) {
     std::size_t RandomBytes;
   };
   const TCase Cases[] = {
-      {8192, 100, 8388608}, {8192, 50, 4194304}, {8192, 0, 0},
-      {8192, 150, 8388608}, {1, 1, 10},  // 10.24 rounds to 10: the third output gives only its two
-                                         // low bytes
-      {1, -20, 0},          {1, 3, 31},  // 30.72 -> 31
+      {8192, 100, 8388608},
+      {8192, 50, 4194304},
+      {8192, 0, 0},
+      {8192, 150, 8388608},
+      {1, 1, 10},  // 10.24 rounds to 10: the third output gives only its two
+                   // low bytes
+      {1, -20, 0},
+      {1, 3, 31},  // 30.72 -> 31
   };
   for (const auto& Case : Cases) {
     SCOPED_TRACE(testing::Message() << Case.KiB << " KiB, " << Case.Randomness << " %");

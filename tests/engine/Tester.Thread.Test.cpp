@@ -216,6 +216,18 @@ TEST_F(TesterThreadTest, RepeatsUntilCancelledWithRunTotals) {
   EXPECT_EQ(Volume->Log().size(), 3U + 3U + 2U);
 }
 
+TEST_F(TesterThreadTest, CancelDuringDeletionFinishesItAndStartsNoFurtherPass) {
+  MakeVolume(9 * MiB);
+  Volume->OnSleep = [this](std::uint32_t) { Worker->Terminate(); };
+  TSetting Chosen = Setting(0);
+  Chosen.InfiniteRepetition = true;
+  Run(Chosen);
+
+  EXPECT_EQ(Record->Calls(), (Calls{Header(1, 9 * MiB, 9 * MiB, 8), Progress(8, 8, 400),
+                                    EndTest(45000.5, 8), "HideButtons"}));
+  EXPECT_TRUE(Volume->Files().empty());
+}
+
 TEST_F(TesterThreadTest, PauseDuringAWriteWaitsAfterItsProgress) {
   MakeVolume(17 * MiB);
   Volume->OnWrite = [this](int Index) {

@@ -1,0 +1,169 @@
+#include <fcntl.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
+#include <cerrno>
+#include <chrono>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <set>
+
+#include "engine/Scratch.Volume.h"
+#include "engine/Tester.Thread.h"
+#include "fakes/Observed.TesterPlatform.h"
+#include "fakes/Recording.Presenter.h"
+
+namespace {
+
+constexpr std::int64_t MiB = 1024 * 1024;
+constexpr std::size_t BlockBytes = 8 * MiB;
+
+struct TRealRun {
+  std::shared_ptr<TPresenterRecord> Record = std::make_shared<TPresenterRecord>();
+  std::optional<TTesterError> Error;
+
+  void Run(const TSetting& TestSetting, std::shared_ptr<TTesterPlatform> System) {
+    TTesterThread Thread(TestSetting, std::make_unique<TRecordingPresenter>(Record),
+                         std::move(System));
+    ASSERT_TRUE(Thread.WaitFor(std::chrono::seconds(120))) << "the worker did not end";
+    Error = Thread.Error();
+  }
+  std::size_t Writes() const { return Record->CallsStartingWith("ApplyProgress").size(); }
+};
+
+TSetting RealSetting(const std::string& DrivePath, std::int64_t ToLeftInMiB) {
+  TSetting Result;
+  Result.IsSet = true;
+  Result.DrivePath = DrivePath;
+  Result.ToLeft = ToLeftInMiB;
+  Result.ToLeftUnit = TLeftUnit::LeaveByMiB;
+  Result.NeedCache = true;
+  return Result;
+}
+
+std::set<std::string> Names(const std::filesystem::path& Folder) {
+  std::set<std::string> Result;
+  for (const auto& Entry : std::filesystem::directory_iterator(Folder)) {
+    Result.insert(Entry.path().filename().string());
+  }
+  return Result;
+}
+
+// The file must be whole copies of one random 8 MiB block; returns how many.
+std::size_t ExpectCopiesOfOneRandomBlock(const std::filesystem::path& File) {
+  std::ifstream In(File, std::ios::binary);
+  std::vector<char> First(BlockBytes);
+  std::vector<char> Block(BlockBytes);
+  std::size_t Count = 0;
+  while (In.read(Count == 0 ? First.data() : Block.data(), BlockBytes)) {
+    if (Count > 0) {
+      EXPECT_EQ(std::memcmp(Block.data(), First.data(), BlockBytes), 0)
+          << File << ": block " << Count << " differs from the first";
+    }
+    ++Count;
+  }
+  EXPECT_EQ(In.gcount(), 0) << File << " ends with a partial block";
+  // Random bytes take every value many times over in 8 MiB; a zero or patterned block does not.
+  std::array<bool, 256> Seen{};
+  for (std::size_t P = 0; P < 64 * 1024; ++P) {
+    Seen[static_cast<unsigned char>(First[P])] = true;
+  }
+  EXPECT_EQ(std::count(Seen.begin(), Seen.end(), true), 256) << File << " does not look random";
+  return Count;
+}
+
+TEST(TesterThreadRealFiles, WritesCopiesOfTheBlockNextToOthersAndRemovesOnlyItsOwn) {
+  TScratchFolder Folder;
+  ASSERT_FALSE(Folder.Path().empty());
+  std::ofstream(Folder.Path() / "Randomfile0") << "not ours";
+  const auto System = std::make_shared<TObservedTesterPlatform>(25 * MiB + MiB / 2);
+
+  TRealRun Kept;
+  Kept.Run(RealSetting(Folder.DrivePath(), 0), System);
+  EXPECT_FALSE(Kept.Error);
+  EXPECT_EQ(Kept.Writes(), 3U);
+  EXPECT_EQ(std::filesystem::file_size(Folder.Path() / "Randomfile1"), 24U * MiB);
+  EXPECT_EQ(ExpectCopiesOfOneRandomBlock(Folder.Path() / "Randomfile1"), 3U);
+
+  TSetting Delete = RealSetting(Folder.DrivePath(), 0);
+  Delete.NeedDelete = true;
+  TRealRun Deleted;
+  Deleted.Run(Delete, System);
+  EXPECT_FALSE(Deleted.Error);
+  EXPECT_EQ(Deleted.Writes(), 3U);
+  EXPECT_EQ(Names(Folder.Path()), (std::set<std::string>{"Randomfile0", "Randomfile1"}));
+  std::ifstream Theirs(Folder.Path() / "Randomfile0");
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(Theirs), {}), "not ours");
+  for (const int Flags : System->OpenFlags()) {
+    EXPECT_EQ(Flags & O_DIRECT, 0) << "cached writes were asked for";
+  }
+}
+
+// A negative amount to leave asks for more than there is: the volume fills up for real.
+TEST(TesterThreadRealFiles, FillsASmallVolumeUntilFullAndLeavesNothing) {
+  TMountedVolume Volume("-t tmpfs -o size=96m tmpfs");
+  SKIP_UNLESS_MOUNTED(Volume, "a tmpfs");
+  TSetting Chosen = RealSetting(Volume.DrivePath(), -1024);
+  Chosen.NeedDelete = true;
+  TRealRun Run;
+  Run.Run(Chosen, nullptr);
+
+  ASSERT_TRUE(Run.Error);
+  EXPECT_EQ(Run.Error->Operation, "WriteFile");
+  EXPECT_EQ(Run.Error->Message, "WriteFileError: 28");
+  EXPECT_EQ(Run.Error->Path, Volume.DrivePath() + "Randomfile0");
+  EXPECT_EQ(Run.Writes(), 12U);
+  const auto Calls = Run.Record->Calls();
+  ASSERT_GE(Calls.size(), 2U);
+  EXPECT_EQ(Calls[Calls.size() - 2], ErrorCall(*Run.Error));
+  EXPECT_EQ(Calls.back(), "HideButtons");
+  EXPECT_TRUE(Names(Volume.Path()).empty());
+}
+
+TEST(TesterThreadRealFiles, UnbufferedWritesReallyBypassTheCache) {
+  TScratchFolder ImageFolder;
+  const std::string Image = (ImageFolder.Path() / "volume.ext4").string();
+  if (geteuid() == 0) {
+    ASSERT_TRUE(TMountedVolume::Shell("truncate -s 64M '" + Image + "' && mkfs.ext4 -q -F '" +
+                                      Image + "'"));
+  }
+  TMountedVolume Volume("-o loop '" + Image + "'");
+  SKIP_UNLESS_MOUNTED(Volume, "an ext4 image");
+  std::filesystem::remove_all(Volume.Path() / "lost+found");
+  const auto System = std::make_shared<TObservedTesterPlatform>();
+  TSetting Chosen = RealSetting(Volume.DrivePath(), 16);
+  Chosen.NeedCache = false;
+  TRealRun Run;
+  Run.Run(Chosen, System);
+
+  EXPECT_FALSE(Run.Error);
+  ASSERT_EQ(System->OpenFlags().size(), 1U);
+  EXPECT_NE(System->OpenFlags()[0] & O_DIRECT, 0) << "the file was not opened with O_DIRECT";
+  ASSERT_GT(Run.Writes(), 0U);
+  const auto File = Volume.Path() / "Randomfile0";
+  EXPECT_EQ(std::filesystem::file_size(File), Run.Writes() * BlockBytes);
+  EXPECT_EQ(ExpectCopiesOfOneRandomBlock(File), Run.Writes());
+}
+
+// ramfs has no unbuffered writes: the open fails cleanly and leaves no empty file behind.
+TEST(TesterThreadRealFiles, FilesystemWithoutUnbufferedWritesEndsWithCreateFileError) {
+  TMountedVolume Volume("-t ramfs ramfs");
+  SKIP_UNLESS_MOUNTED(Volume, "a ramfs");
+  TSetting Chosen = RealSetting(Volume.DrivePath(), -100);  // ramfs reports no free space
+  Chosen.NeedCache = false;
+  TRealRun Run;
+  Run.Run(Chosen, nullptr);
+
+  const TTesterError Expected{"CreateFile", Volume.DrivePath() + "Randomfile0", EINVAL,
+                              "Invalid argument", "CreateFileError: 22"};
+  ASSERT_TRUE(Run.Error);
+  EXPECT_EQ(*Run.Error, Expected);
+  EXPECT_EQ(Run.Record->Calls(),
+            (std::vector<std::string>{Header(1, 0, 0, 96), ErrorCall(Expected), "HideButtons"}));
+  EXPECT_TRUE(Names(Volume.Path()).empty());
+}
+
+}  // namespace
