@@ -57,11 +57,17 @@ void TQueueDispatcher::Sync(TUnit Unit) {
 }
 
 void TQueueDispatcher::Push(TEntry Entry) {
+  bool WasEmpty = false;
   {
     std::lock_guard Lock(FMutex);
+    WasEmpty = FPending.empty();
     FPending.push_back(std::move(Entry));
   }
-  FQueued.notify_all();
+  // The owner only sleeps on an empty queue: waking it once per batch spares a system call
+  // per unit while the worker reports hundreds of writes a second.
+  if (WasEmpty) {
+    FQueued.notify_all();
+  }
 }
 
 void TQueueDispatcher::RequireOwner() const {

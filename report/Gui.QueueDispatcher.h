@@ -13,10 +13,11 @@
 // runs them when it calls RunPending or WaitAndRunPending. Serves tests (run by hand), the
 // benchmarks and a terminal front end whose main thread plays the GUI thread.
 //
-// Destruction (on the owning thread) discards every unit that has not run. A thread blocked in
-// Sync at that moment is released: Sync returns without its unit having run. Whoever owns the
-// dispatcher must therefore make sure such a caller does not go on using what it was waiting
-// for; in the program the worker has ended before its presenter, and so the dispatcher, goes.
+// Destruction discards every unit that has not run (the owner must not be running units then). A
+// thread blocked in Sync at that moment is released: Sync returns without its unit having run.
+// Whoever owns the dispatcher must therefore make sure such a caller does not go on using what it
+// was waiting for; in the program the worker has ended before its presenter, and so the dispatcher,
+// goes.
 class TQueueDispatcher final : public TGuiDispatcher {
  public:
   // The constructing thread becomes the owner unless another is named.

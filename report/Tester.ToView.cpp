@@ -46,8 +46,13 @@ void TTesterToView::AddStringAtList(const std::string& Value) {
 
 void TTesterToView::ApplyProgress(std::int32_t HostWriteInMiB, std::int32_t NeedToFillInMiB,
                                   std::int32_t SpeedInMiB) {
-  const auto FilledPercentInTest = static_cast<std::int32_t>(RoundHalfEven(
-      static_cast<double>(HostWriteInMiB) / static_cast<double>(NeedToFillInMiB) * 100.0));
+  // The worker never reports a pass without a target; should it, the bar shows it full
+  // instead of converting an infinite quotient.
+  const auto FilledPercentInTest =
+      NeedToFillInMiB > 0
+          ? static_cast<std::int32_t>(RoundHalfEven(static_cast<double>(HostWriteInMiB) /
+                                                    static_cast<double>(NeedToFillInMiB) * 100.0))
+          : 100;
   const double RemainPercent = GetRemainPercentByUnit(HostWriteInMiB);
   RefreshProgressAndLabel(HostWriteInMiB, NeedToFillInMiB, FilledPercentInTest);
   FSpeedList.push_back(SpeedInMiB);

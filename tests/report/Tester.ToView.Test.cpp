@@ -119,6 +119,7 @@ TEST(TesterToView, ProgressLabelAndBarRoundHalvesToEven) {
   Rig->ApplyProgress(1, 8, 100);     // 12.5 % -> 12
   Rig->ApplyProgress(27, 200, 100);  // 13.5 % -> 14
   Rig->ApplyProgress(12800, 102400, 100);
+  Rig->ApplyProgress(8, 0, 100);  // never sent by the worker: shown full, no overflow
   std::vector<std::string> Progress;
   for (const auto& Call : Rig.View.Calls) {
     if (Call.rfind("Progress", 0) == 0 || Call.rfind("File", 0) == 0) {
@@ -128,7 +129,8 @@ TEST(TesterToView, ProgressLabelAndBarRoundHalvesToEven) {
   EXPECT_EQ(Progress, (std::vector<std::string>{
                           "Progress 12", "File 현재 채워진 용량 : 0.00GiB / 0.01GiB", "Progress 14",
                           "File 현재 채워진 용량 : 0.03GiB / 0.20GiB", "Progress 12",
-                          "File 현재 채워진 용량 : 12.50GiB / 100.00GiB"}));
+                          "File 현재 채워진 용량 : 12.50GiB / 100.00GiB", "Progress 100",
+                          "File 현재 채워진 용량 : 0.01GiB / 0.00GiB"}));
 }
 
 struct TSamplingCase {

@@ -1,0 +1,82 @@
+// ApplyProgress as the worker calls it after every write, with the view's work run on another
+// thread (the "GUI" thread serving the queue), as in the program.
+#include <benchmark/benchmark.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <thread>
+
+#include "report/Gui.QueueDispatcher.h"
+#include "report/Tester.ToView.h"
+
+namespace {
+
+constexpr std::int64_t MiB = 1024 * 1024;
+
+// The cheapest view: what is left to measure is the presenter and the hand-over.
+class TNullView final : public TTesterView {
+ public:
+  void SetProgress(int Position) override { benchmark::DoNotOptimize(Position); }
+  void SetCurrFileText(const std::string& Text) override { benchmark::DoNotOptimize(Text.size()); }
+  void SetCurrSpdText(const std::string& Text) override { benchmark::DoNotOptimize(Text.size()); }
+  void AddChartPoint(double X, double Y) override { benchmark::DoNotOptimize(X + Y); }
+  void ClearChart() override {}
+  void RefreshHorizontalLine(bool, double Level) override { benchmark::DoNotOptimize(Level); }
+  void AddLogLine(const std::string& Line) override { benchmark::DoNotOptimize(Line.size()); }
+  void RotateLogs(int) override {}
+  void HideButtons() override {}
+  void ShowError(const std::string&) override {}
+};
+
+// range(0): 1 writes the detailed log file too (one file write per call).
+void BM_ApplyProgress(benchmark::State& State) {
+  const bool Detailed = State.range(0) != 0;
+  const std::string DetailedPath = "/tmp/varnell-bench-detailed.txt";
+
+  TNullView View;
+  std::atomic<TQueueDispatcher*> Shared{nullptr};
+  std::atomic<bool> Stop{false};
+  std::thread Gui([&] {
+    while (Shared.load() == nullptr) {
+      std::this_thread::yield();
+    }
+    while (!Stop) {
+      Shared.load()->WaitAndRunPending(std::chrono::milliseconds(1));
+    }
+  });
+  auto Dispatcher = std::make_unique<TQueueDispatcher>(Gui.get_id());
+  Shared = Dispatcher.get();
+
+  TSetting Setting;
+  Setting.UnitSpeed = TUnitSpeed::ZeroPointOnePercent;
+  if (Detailed) {
+    Setting.DetailedRecordPath = DetailedPath;
+  }
+  {
+    // A 4 TB disk, all free: a sample every few hundred writes, as on a real large drive.
+    const std::int64_t DiskByte = 4'000'000 * MiB;
+    TTesterToView Presenter(
+        Setting, View, std::move(Dispatcher),
+        [&](const std::string&) {
+          return TDiskIdentity{"BENCH", DiskByte};
+        },
+        [] { return 45000.0; }, ".");
+    const std::int32_t Target = 3'900'000;
+    Presenter.PrintInitialSetting(1, DiskByte, DiskByte, Target);
+    std::int32_t Written = 0;
+    for (auto _ : State) {
+      Written = Written >= Target ? 8 : Written + 8;
+      Presenter.ApplyProgress(Written, Target, 500 + (Written & 63));
+    }
+    State.SetItemsProcessed(State.iterations());
+    Stop = true;
+    Gui.join();
+  }
+  std::remove(DetailedPath.c_str());
+}
+BENCHMARK(BM_ApplyProgress)->Arg(0)->Arg(1)->Unit(benchmark::kNanosecond);
+
+}  // namespace
