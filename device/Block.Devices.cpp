@@ -80,11 +80,19 @@ void CollectExtents(const TBlockDevice& Device, const TDeviceRoots& Roots, int D
   }
   if (Platform::PathExists(Device.SysPath + "/partition")) {
     // A partition's folder sits inside its disk's folder.
-    const std::string Disk = BaseName(ParentPath(Device.SysPath));
-    if (IsSafeDeviceName(Disk)) {
-      Extents.push_back({Disk, SectorsAttributeInBytes(Device.SysPath + "/start"),
-                         SectorsAttributeInBytes(Device.SysPath + "/size")});
+    TBlockDevice Disk;
+    Disk.Name = BaseName(ParentPath(Device.SysPath));
+    Disk.SysPath = ParentPath(Device.SysPath);
+    if (!IsSafeDeviceName(Disk.Name)) {
+      return;
     }
+    if (!Platform::ListFolder(Disk.SysPath + "/slaves").empty()) {
+      // A partition of an md array or of a device-mapper disk: the disks are further down.
+      CollectExtents(Disk, Roots, Depth + 1, Extents);
+      return;
+    }
+    Extents.push_back({Disk.Name, SectorsAttributeInBytes(Device.SysPath + "/start"),
+                       SectorsAttributeInBytes(Device.SysPath + "/size")});
     return;
   }
   Extents.push_back({Device.Name, 0, SectorsAttributeInBytes(Device.SysPath + "/size")});

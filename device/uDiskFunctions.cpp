@@ -19,6 +19,14 @@ std::vector<TMountEntry> ReadMounts(const TDeviceRoots& Roots) {
   return ParseMountinfo(Text);
 }
 
+// Drives are named without a trailing separator; the root stays "/".
+std::string WithoutTrailingSeparator(std::string MountPoint) {
+  while (MountPoint.size() > 1 && MountPoint.back() == '/') {
+    MountPoint.pop_back();
+  }
+  return MountPoint;
+}
+
 bool IsListedType(TDriveType Type) {
   return Type == TDriveType::Fixed || Type == TDriveType::Removable;
 }
@@ -40,11 +48,15 @@ void GetDriveLetters(TDriveLetters& DriveLetters, const TDeviceRoots& Roots) {
     bool WholeFilesystem;  // mounted with its root folder, not a bind mount of a subfolder
   };
   DriveLetters.LetterCount = 0;
+  for (std::string& Letter : DriveLetters.Letters) {
+    Letter.clear();  // no name from an earlier call stays behind the count
+  }
   std::map<std::string, TListed> ListedFilesystems;
   for (const TMountEntry& Mount : ReadMounts(Roots)) {
     if (Mount.ReadOnly() || Mount.MountPoint.empty() || Mount.MountPoint.front() != '/' ||
-        !IsListedType(ClassifyMount(Mount, Roots))) {
-      continue;
+        !IsListedType(ClassifyMount(Mount, Roots)) ||
+        Platform::IsExistingNonFolder(Mount.MountPoint)) {
+      continue;  // a file bind-mounted onto a file (containers do this) is no drive
     }
     const bool WholeFilesystem = Mount.Root == "/";
     const auto [Listed, IsNew] = ListedFilesystems.try_emplace(
@@ -53,7 +65,7 @@ void GetDriveLetters(TDriveLetters& DriveLetters, const TDeviceRoots& Roots) {
       // A bind mount of a subfolder may come first; the mount of the whole filesystem is
       // the drive, and it takes the earlier place in the list.
       if (WholeFilesystem && !Listed->second.WholeFilesystem) {
-        DriveLetters.Letters[Listed->second.Slot] = Mount.MountPoint;
+        DriveLetters.Letters[Listed->second.Slot] = WithoutTrailingSeparator(Mount.MountPoint);
         Listed->second.WholeFilesystem = true;
       }
       continue;
@@ -62,7 +74,7 @@ void GetDriveLetters(TDriveLetters& DriveLetters, const TDeviceRoots& Roots) {
       ListedFilesystems.erase(Listed);
       break;
     }
-    DriveLetters.Letters[DriveLetters.LetterCount++] = Mount.MountPoint;
+    DriveLetters.Letters[DriveLetters.LetterCount++] = WithoutTrailingSeparator(Mount.MountPoint);
   }
 }
 

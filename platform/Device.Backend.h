@@ -28,6 +28,9 @@ std::string CanonicalPath(const std::string& Path);
 
 bool PathExists(const std::string& Path);
 
+// True when Path exists and is something other than a folder (a file bind-mounted onto a file).
+bool IsExistingNonFolder(const std::string& Path);
+
 // Names in a folder without "." and "..", in the order the system lists them; empty on failure.
 std::vector<std::string> ListFolder(const std::string& Path);
 

@@ -119,6 +119,11 @@ bool PathExists(const std::string& Path) {
   return stat(Path.c_str(), &Status) == 0;
 }
 
+bool IsExistingNonFolder(const std::string& Path) {
+  struct stat Status {};
+  return stat(Path.c_str(), &Status) == 0 && !S_ISDIR(Status.st_mode);
+}
+
 std::vector<std::string> ListFolder(const std::string& Path) {
   std::vector<std::string> Names;
   struct TCloseFolder {

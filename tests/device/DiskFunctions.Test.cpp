@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -35,6 +36,7 @@ class TMachine : public ::testing::Test {
     Tree.AddStacked("md0", 9, 0, 990000, {"sdd1", "sdb1"});
     Tree.WriteFile(Tree.FolderOf("md0") + "/md/dev-sdd1/slot", "1\n");
     Tree.WriteFile(Tree.FolderOf("md0") + "/md/dev-sdb1/slot", "0\n");
+    Tree.AddPartition("md0", "md0p1", 259, 5, 2048, 10000);
     Tree.AddStacked("dm-1", 253, 1, 1000, {"zram0"});
     Tree.Link("dev/mapper/vg-data", "../dm-0");
   }
@@ -112,9 +114,10 @@ TEST_F(TMachine, ListsWritableFixedAndRemovableFilesystemsOnceInMountOrder) {
                     Mount("259:1", "/", "/mnt/\xed\x95\x9c", "rw", "xfs", "/dev/nvme0n1p1") +
                     Mount("0:45", "/", "/data", "rw", "btrfs", "/dev/mapper/vg-data") +
                     Mount("0:45", "/", "/data2", "rw", "btrfs", "/dev/dm-0") +
+                    Mount("8:200", "/", "/mnt/trailing//", "rw", "ext4", "/dev/sdm8") +
                     "garbage line\n1 1 8:1 / /trunc");
   EXPECT_EQ(DriveList(), (std::vector<std::string>{"/", "/media/usb stick", "/mnt/image",
-                                                   "/mnt/\xed\x95\x9c", "/data"}));
+                                                   "/mnt/\xed\x95\x9c", "/data", "/mnt/trailing"}));
 }
 
 TEST_F(TMachine, WholeFilesystemMountTakesThePlaceOfAnEarlierBindMount) {
@@ -156,6 +159,7 @@ TEST_F(TMachine, FindsTheDisksUnderEachKindOfVolume) {
       {7, 0, {"loop0"}, 0, 65536 * 512LL},                       // loop device is its own disk
       {253, 0, {"sda", "sdc"}, 502048 * 512LL, 400000 * 512LL},  // LVM: both, in name order
       {9, 0, {"sdb", "sdd"}, 2048 * 512LL, 1990000 * 512LL},     // md: in slot order
+      {259, 5, {"sdb", "sdd"}, 2048 * 512LL, 1990000 * 512LL},   // partition of md
       {252, 0, {}, 0, 0},                                        // zram
       {1, 0, {}, 0, 0},                                          // RAM disk
       {253, 1, {}, 0, 0},                                        // device-mapper over zram
@@ -241,6 +245,9 @@ TEST_F(TMachine, DiskSizeFromSysfsOrZero) {
     }
     EXPECT_EQ(GetDiskSize(Case.Disk, Tree.Roots()), Case.Size) << Case.Disk << Case.SizeFile;
   }
+  std::filesystem::remove(Tree.Top() / Tree.FolderOf("sdd") / "size");
+  std::filesystem::create_directory(Tree.Top() / Tree.FolderOf("sdd") / "size");  // unreadable
+  EXPECT_EQ(GetDiskSize("sdd", Tree.Roots()), 0);
   TDiskGeometryEx Geometry;
   GetDiskGeometry("sda", Geometry, Tree.Roots());
   EXPECT_EQ(Geometry.BytesPerSector, 512u);

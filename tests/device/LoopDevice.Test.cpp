@@ -63,11 +63,22 @@ class TLoopDisk {
   }
 
   bool Mount(const std::string& Options, const std::string& What, const fs::path& Where) {
-    fs::create_directories(Where);
+    if (!fs::exists(Where)) {
+      fs::create_directories(Where);
+    }
     int Code = 0;
     RunCommand("mount " + Options + " '" + What + "' '" + Where.string() + "' 2>/dev/null", &Code);
     if (Code == 0) {
       FMounts.push_back(Where.string());
+    }
+    return Code == 0;
+  }
+
+  bool Unmount(const fs::path& Where) {
+    int Code = 0;
+    RunCommand("umount '" + Where.string() + "' 2>/dev/null", &Code);
+    if (Code == 0) {
+      FMounts.erase(std::find(FMounts.begin(), FMounts.end(), Where.string()));
     }
     return Code == 0;
   }
@@ -134,6 +145,34 @@ TEST(LoopDevice, PartitionedImageIsReportedAsTheLoopDisk) {
   Info.SetDeviceName(Disk.DiskName());
   EXPECT_EQ(Info.Model, "");
   EXPECT_EQ(Info.ATAorSCSI, 0);
+}
+
+TEST(LoopDevice, FileMountedOntoAFileIsNoDrive) {
+  if (geteuid() != 0) {
+    GTEST_SKIP() << "needs root for losetup and mount";
+  }
+  for (const char* Tool : {"sfdisk", "losetup", "partx", "mkfs.ext4", "mount"}) {
+    if (!HasTool(Tool)) {
+      GTEST_SKIP() << Tool << " is not installed";
+    }
+  }
+  // As containers mount /etc/hosts: the file is all that is mounted of its filesystem.
+  TFixtureTree Folder;
+  TLoopDisk Disk(Folder.Top());
+  ASSERT_TRUE(Disk.Create());
+  const fs::path MountPoint = Folder.Top() / "whole";
+  ASSERT_TRUE(Disk.Mount("", Disk.Partition(), MountPoint));
+  std::ofstream(MountPoint / "hosts") << "127.0.0.1 localhost\n";
+  Folder.WriteFile("hosts", "");
+  ASSERT_TRUE(Disk.Mount("--bind", (MountPoint / "hosts").string(), Folder.Top() / "hosts"));
+  ASSERT_TRUE(Disk.Unmount(MountPoint));
+
+  const auto List = Drives();
+  EXPECT_EQ(std::count(List.begin(), List.end(), (Folder.Top() / "hosts").string()), 0);
+  TVolumeDiskExtents Extents;  // the file still leads to its disk
+  GetVolumeExtents((Folder.Top() / "hosts").string(), Extents);
+  ASSERT_EQ(Extents.NumberOfDiskExtents, 1u);
+  EXPECT_EQ(Extents.Extents[0].DiskName, Disk.DiskName());
 }
 
 }  // namespace

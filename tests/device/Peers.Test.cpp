@@ -3,6 +3,7 @@
 
 #include <cctype>
 #include <chrono>
+#include <filesystem>
 #include <set>
 #include <sstream>
 #include <string>
@@ -56,6 +57,11 @@ std::vector<std::string> FindmntDrives() {
     if (Fields.size() != 6 || Fields[1].rfind("/dev/", 0) != 0 || HasOption(Fields[3], "ro") ||
         Fields[2] == "iso9660" || Fields[2] == "udf") {
       continue;
+    }
+    std::error_code NoError;
+    if (std::filesystem::exists(Fields[0], NoError) &&
+        !std::filesystem::is_directory(Fields[0], NoError)) {
+      continue;  // a file mounted onto a file
     }
     const std::string Device = Fields[1].substr(5);
     if (Device.rfind("zram", 0) == 0 || Device.rfind("ram", 0) == 0 || Device.rfind("sr", 0) == 0) {
