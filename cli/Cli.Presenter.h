@@ -1,0 +1,44 @@
+#pragma once
+
+#include <memory>
+
+#include "cli/Cli.TerminalView.h"
+#include "engine/Tester.Presenter.h"
+#include "report/Gui.Dispatcher.h"
+
+// Passes every call on to the real presenter and hands the terminal what it needs beyond the
+// report lines: the pass's figures for the status line, and whether a pass was refused.
+// Like the presenter, it reaches the terminal only through units of work on the main thread.
+class TCliPresenter final : public TTesterPresenter {
+ public:
+  TCliPresenter(std::unique_ptr<TTesterPresenter> Inner, TGuiDispatcher& Dispatcher,
+                TTerminalView& View, bool& Refused);
+
+  void PrintInitialSetting(std::int32_t TestCount, std::int64_t FreeSizeInByte,
+                           std::int64_t TotalSizeInByte, std::int64_t ToFillInByte) override;
+  void ApplyProgress(std::int32_t HostWriteInMiB, std::int32_t NeedToFillInMiB,
+                     std::int32_t SpeedInMiB) override;
+  void StartIdle() override { FInner->StartIdle(); }
+  void EndIdle() override { FInner->EndIdle(); }
+  void EndTest(double TestStartTime, std::uint64_t TestHostWriteInMiB) override;
+  void HideButtons() override { FInner->HideButtons(); }
+  void PrintError(const TTesterError& Error) override { FInner->PrintError(Error); }
+
+ private:
+  std::unique_ptr<TTesterPresenter> FInner;
+  TGuiDispatcher& FDispatcher;
+  TTerminalView& FView;
+  bool& FRefused;  // written only by units on the main thread
+};
+
+// Hands units to a dispatcher that someone else owns, so that the presenter (which owns its
+// dispatcher) and the terminal share the one queue of the main thread.
+class TSharedDispatcher final : public TGuiDispatcher {
+ public:
+  explicit TSharedDispatcher(TGuiDispatcher& Target) : FTarget(Target) {}
+  void Queue(TUnit Unit) override { FTarget.Queue(std::move(Unit)); }
+  void Sync(TUnit Unit) override { FTarget.Sync(std::move(Unit)); }
+
+ private:
+  TGuiDispatcher& FTarget;
+};

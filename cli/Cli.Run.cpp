@@ -1,0 +1,93 @@
+#include "cli/Cli.Run.h"
+
+#include <chrono>
+#include <exception>
+#include <memory>
+
+#include "cli/Cli.Options.h"
+#include "cli/Cli.Presenter.h"
+#include "cli/Cli.TerminalView.h"
+#include "engine/Tester.Thread.h"
+#include "platform/Platform.Locale.h"
+#include "platform/Platform.Terminal.h"
+#include "report/Gui.QueueDispatcher.h"
+#include "report/Tester.ToView.h"
+#include "report/Varnell.Identity.h"
+
+namespace {
+
+int Refuse(std::FILE* Errors, const std::string& Message) {
+  std::fprintf(Errors, "varnell-cli: %s\nTry 'varnell-cli --help' for the options.\n",
+               Message.c_str());
+  return CliExitBadArguments;
+}
+
+// Serves the worker's units on this thread until the worker has ended, turning Ctrl-C and
+// SIGTERM into the cancel request. The worker's closing work (deleting the files, the summary)
+// still runs to its end after a cancel.
+void ServeUntilFinished(TTesterThread& Worker, TQueueDispatcher& Queue, TTerminalView& View) {
+  int InterruptsSeen = 0;
+  while (!Worker.IsFinished()) {
+    Queue.WaitAndRunPending(std::chrono::milliseconds(100));
+    const int Interrupts = Platform::InterruptCount();
+    if (Interrupts > InterruptsSeen) {
+      if (InterruptsSeen == 0) {
+        View.Note("cancelling: the pass ends after the current write");
+        Worker.Terminate();
+      } else {
+        View.Note("still cleaning up; the files written are being removed, please wait");
+      }
+      InterruptsSeen = Interrupts;
+    }
+    View.RefreshStatus();
+  }
+  Queue.RunPending();
+}
+
+}  // namespace
+
+int RunCli(const std::vector<std::string>& Arguments, std::FILE* Output, std::FILE* Errors) {
+  const TCliParseResult Parsed = ParseCliArguments(Arguments);
+  if (!Parsed.Ok()) {
+    return Refuse(Errors, Parsed.Error);
+  }
+  const TCliOptions& Options = Parsed.Options;
+  if (Options.ShowHelp) {
+    std::fputs(CliUsage().c_str(), Output);
+    return CliExitDone;
+  }
+  if (Options.ShowVersion) {
+    std::fprintf(Output, "varnell-cli %s\n", VarnellIdentity::ProductVersion);
+    return CliExitDone;
+  }
+  int FolderError = 0;
+  if (!Platform::IsWritableDirectory(Options.Setting.DrivePath.c_str(), FolderError)) {
+    return Refuse(Errors, "folder \"" + Options.Setting.DrivePath +
+                              "\" cannot be used: " + Platform::SystemErrorText(FolderError));
+  }
+
+  Platform::InstallInterruptCounter();
+  TQueueDispatcher Queue;
+  TTerminalView View(Output, Errors, Platform::StdoutIsTerminal() && !Options.Quiet);
+  bool Refused = false;
+  std::unique_ptr<TTesterThread> Worker;
+  try {
+    auto Presenter = std::make_unique<TTesterToView>(Options.Setting, View,
+                                                     std::make_unique<TSharedDispatcher>(Queue));
+    auto Watched = std::make_unique<TCliPresenter>(std::move(Presenter), Queue, View, Refused);
+    // The wake-up unit lets the main thread notice the end at once instead of at its next poll.
+    Worker = std::make_unique<TTesterThread>(Options.Setting, std::move(Watched), nullptr,
+                                             [&Queue] { Queue.Queue([] {}); });
+  } catch (const std::exception& Error) {
+    return Refuse(Errors, Error.what());
+  }
+
+  ServeUntilFinished(*Worker, Queue, View);
+  View.Finish();
+  const auto Error = Worker->Error();
+  Worker.reset();
+  if (Error) {
+    return CliExitWriteFailed;
+  }
+  return Refused ? CliExitBadArguments : CliExitDone;
+}

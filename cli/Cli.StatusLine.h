@@ -1,0 +1,19 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+// The live figures of the running pass, as the terminal's status line shows them.
+struct TPassStatus {
+  std::int32_t WrittenInMiB = 0;
+  std::int32_t TargetInMiB = 0;
+  std::int32_t SpeedInMiB = 0;
+  double ElapsedSeconds = 0;
+};
+
+// "[#########-----------]  45%  12.50/100.00 GiB  512 MiB/s  00:01:23 elapsed  00:01:41 left",
+// cut to Width columns. The time left follows from the average rate of the pass so far.
+std::string FormatStatusLine(const TPassStatus& Status, int Width);
+
+// "hh:mm:ss", hours growing past 24 as needed.
+std::string FormatClock(double Seconds);

@@ -1,0 +1,51 @@
+#pragma once
+
+#include <chrono>
+#include <cstdio>
+#include <string>
+
+#include "cli/Cli.StatusLine.h"
+#include "report/Tester.View.h"
+
+// The presenter's view on a terminal: report lines go to the output as they come; a live
+// status line, when wanted, sits below them and is redrawn in place, never mixed into them.
+// Runs on the thread that serves the dispatcher (the program's main thread).
+class TTerminalView final : public TTesterView {
+ public:
+  TTerminalView(std::FILE* Output, std::FILE* Errors, bool LiveStatus);
+
+  void SetProgress(int) override {}
+  void SetCurrFileText(const std::string&) override {}
+  void SetCurrSpdText(const std::string&) override {}
+  void AddChartPoint(double, double) override {}
+  void ClearChart() override {}
+  void RefreshHorizontalLine(bool, double) override {}
+  void RotateLogs(int) override {}
+  void HideButtons() override {}
+  void AddLogLine(const std::string& Line) override;
+  void ShowError(const std::string& Text) override;
+
+  // The pass's figures, handed over after every write.
+  void StartPass();
+  // The pass has ended: the status line goes until the next pass starts.
+  void EndPass();
+  void UpdatePass(std::int32_t WrittenInMiB, std::int32_t TargetInMiB, std::int32_t SpeedInMiB);
+  // A message of the program itself (cancelling, still cleaning up), on the error stream.
+  void Note(const std::string& Text);
+  // Redraws the status line when it is due (a few times a second) or when Force is set.
+  void RefreshStatus(bool Force = false);
+  // Leaves the terminal with the cursor on a fresh line.
+  void Finish();
+
+ private:
+  void ClearStatus();
+
+  std::FILE* FOutput;
+  std::FILE* FErrors;
+  const bool FLiveStatus;
+  bool FStatusShown = false;
+  bool FPassRunning = false;
+  TPassStatus FStatus;
+  std::chrono::steady_clock::time_point FPassStart;
+  std::chrono::steady_clock::time_point FLastDrawn;
+};

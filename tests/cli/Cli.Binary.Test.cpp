@@ -1,0 +1,198 @@
+#include <gtest/gtest.h>
+#include <sys/statvfs.h>
+
+#include <filesystem>
+#include <regex>
+#include <sstream>
+
+#include "cli/Cli.Process.h"
+#include "engine/Scratch.Volume.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::vector<std::string> SplitCrLfLines(const std::string& Text) {
+  std::vector<std::string> Lines;
+  std::size_t Start = 0;
+  while (Start < Text.size()) {
+    const std::size_t End = Text.find("\r\n", Start);
+    if (End == std::string::npos) {
+      Lines.push_back(Text.substr(Start));  // a line without CR LF shows up as a failure
+      break;
+    }
+    Lines.push_back(Text.substr(Start, End - Start));
+    Start = End + 2;
+  }
+  return Lines;
+}
+
+std::int64_t FreeMiB(const fs::path& Folder) {
+  struct statvfs Info {};
+  statvfs(Folder.c_str(), &Info);
+  return static_cast<std::int64_t>(Info.f_bavail) * Info.f_frsize / 1048576;
+}
+
+bool HasRandomFiles(const fs::path& Folder) {
+  for (const auto& Entry : fs::directory_iterator(Folder)) {
+    if (Entry.path().filename().string().rfind("Randomfile", 0) == 0) {
+      return true;
+    }
+  }
+  return false;
+}
+
+bool IsEmptyFolder(const fs::path& Folder) {
+  return fs::is_empty(Folder);
+}
+
+class CliBinary : public ::testing::Test {
+ protected:
+  TScratchFolder Capture;  // the program's captured streams and log files
+  TScratchFolder Target;   // the folder for arguments that must be refused
+};
+
+// Where a fill goes: a tmpfs of its own when root, so that other tests writing at the same
+// time cannot change its free space; otherwise a folder on the temporary folder's volume.
+class FillTarget {
+ public:
+  FillTarget() : FVolume("-t tmpfs -o size=64m tmpfs") {}
+  fs::path Path() const { return FVolume.Mounted() ? FVolume.Path() : FFallback.Path(); }
+  std::string DrivePath() const { return Path().string() + "/"; }
+  // Leaves all but 39 MiB of the free space: four writes of 8 MiB.
+  std::string LeaveForFourWrites() const { return std::to_string(FreeMiB(Path()) - 40) + "MiB"; }
+  bool Exact() const { return FVolume.Mounted(); }
+
+ private:
+  TMountedVolume FVolume;
+  TScratchFolder FFallback;
+};
+
+TEST_F(CliBinary, SmallFillWritesBothLogsAndRemovesItsFiles) {
+  const FillTarget Fill;
+  const std::string Log = Capture.Path() / "log.txt";
+  const std::string Detailed = Capture.Path() / "detailed.txt";
+  const TProcessResult Run = RunCliProcess({"--leave", Fill.LeaveForFourWrites(), "--log", Log,
+                                            "--detailed-log", Detailed, Fill.Path().string()},
+                                           Capture.Path().string());
+  ASSERT_EQ(Run.ExitCode, 0) << Run.Errors;
+  EXPECT_FALSE(HasRandomFiles(Fill.Path()));
+
+  // The terminal got the report lines alone (not a terminal: no status line), and the log
+  // file holds the same lines with CR LF.
+  const std::vector<std::string> LogLines = SplitCrLfLines(ReadWholeFile(Log));
+  ASSERT_GE(LogLines.size(), 30u);
+  std::string Expected;
+  for (const auto& Line : LogLines) {
+    Expected += Line + "\n";
+  }
+  EXPECT_EQ(Run.Output, Expected);
+  EXPECT_EQ(LogLines[1], "Varnell 6.0.5");
+  EXPECT_EQ(LogLines[9], "드라이브 : " + Fill.DrivePath());
+  EXPECT_EQ(LogLines[17], "윈도 캐시 효과 : 미적용");
+  EXPECT_EQ(LogLines.back(), "***************************************");
+  EXPECT_EQ(LogLines[LogLines.size() - 2].rfind("평균 속도 50% 미만 구간 : ", 0), 0u);
+
+  // One detailed line per write: the remaining share, a comma, the speed.
+  const std::vector<std::string> DetailedLines = SplitCrLfLines(ReadWholeFile(Detailed));
+  ASSERT_FALSE(DetailedLines.empty());
+  if (Fill.Exact()) {
+    EXPECT_EQ(DetailedLines.size(), 4u);
+  }
+  const std::regex DetailedLine(R"([0-9]+(\.[0-9]+)?,[0-9]+)");
+  for (const auto& Line : DetailedLines) {
+    EXPECT_TRUE(std::regex_match(Line, DetailedLine)) << Line;
+  }
+}
+
+TEST_F(CliBinary, BadArgumentsExitWithTwoAndWriteNothing) {
+  struct TCase {
+    std::vector<std::string> Arguments;
+    const char* Says;
+  };
+  const std::string Folder = Target.Path().string();
+  const TCase Cases[] = {
+      {{"--leave", "10GB", Folder}, "unknown unit"},
+      {{"--leave", "2147483648MiB", Folder}, "out of range"},
+      {{"--leave", "101%", Folder}, "out of range"},
+      {{"--step", "2", Folder}, "--step"},
+      {{Folder + "/missing"}, "No such file or directory"},
+      {{"--log", Folder + "/missing/log.txt", Folder}, "Cannot create file"},
+      {{"--bogus", Folder}, "unknown option"},
+  };
+  for (const auto& Case : Cases) {
+    const TProcessResult Run = RunCliProcess(Case.Arguments, Capture.Path().string());
+    EXPECT_EQ(Run.ExitCode, 2) << Case.Says;
+    EXPECT_NE(Run.Errors.find(Case.Says), std::string::npos) << Run.Errors;
+    EXPECT_TRUE(Run.Output.empty()) << Run.Output;
+    EXPECT_TRUE(IsEmptyFolder(Target.Path())) << Case.Says;
+  }
+}
+
+TEST_F(CliBinary, ReadOnlyFolderIsRefused) {
+  TMountedVolume ReadOnly("-t tmpfs -o size=8m,ro tmpfs");
+  SKIP_UNLESS_MOUNTED(ReadOnly, "a read-only tmpfs");
+  const TProcessResult Run = RunCliProcess({ReadOnly.Path().string()}, Capture.Path().string());
+  EXPECT_EQ(Run.ExitCode, 2);
+  EXPECT_NE(Run.Errors.find("Read-only file system"), std::string::npos) << Run.Errors;
+}
+
+TEST_F(CliBinary, FullVolumeEndsWithExitOneAndNothingLeft) {
+  TMountedVolume Small("-t tmpfs -o size=48m tmpfs");
+  SKIP_UNLESS_MOUNTED(Small, "a small tmpfs");
+  const std::string Log = Capture.Path() / "log.txt";
+  const TProcessResult Run =
+      RunCliProcess({"--leave", "-1GiB", "--cache", "--log", Log, Small.Path().string()},
+                    Capture.Path().string());
+  EXPECT_EQ(Run.ExitCode, 1) << Run.Output << Run.Errors;
+  EXPECT_TRUE(IsEmptyFolder(Small.Path()));
+  // The error names the failing write, its code and the system's text, in the log too.
+  EXPECT_NE(Run.Output.find("WriteFile"), std::string::npos) << Run.Output;
+  EXPECT_NE(Run.Output.find("28"), std::string::npos);
+  EXPECT_NE(Run.Output.find("No space left on device"), std::string::npos);
+  EXPECT_NE(ReadWholeFile(Log).find("No space left on device"), std::string::npos);
+  EXPECT_NE(Run.Errors.find("No space left on device"), std::string::npos) << Run.Errors;
+}
+
+TEST_F(CliBinary, InterruptEndsThePassWithItsSummaryAndRemovesTheFiles) {
+  // Repeating passes keep the program busy until the interrupt, whatever the disk's speed.
+  const FillTarget Fill;
+  const TProcessResult Run = RunCliProcess(
+      {"--repeat", "--leave", Fill.LeaveForFourWrites(), Fill.Path().string()},
+      Capture.Path().string(), [](pid_t Child) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(700));
+        kill(Child, SIGINT);
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        kill(Child, SIGINT);  // a second interrupt during the closing work changes nothing
+      });
+  EXPECT_EQ(Run.ExitCode, 0) << Run.Errors;
+  EXPECT_FALSE(HasRandomFiles(Fill.Path()));
+  EXPECT_NE(Run.Errors.find("cancelling"), std::string::npos) << Run.Errors;
+  const std::string LastSummaryLine = "평균 속도 50% 미만 구간 : ";
+  const std::size_t Last = Run.Output.rfind(LastSummaryLine);
+  ASSERT_NE(Last, std::string::npos) << Run.Output;
+  // The summary is the last thing printed: no further pass started after the interrupt.
+  EXPECT_EQ(Run.Output.find("테스트 회차", Last), std::string::npos);
+}
+
+TEST_F(CliBinary, SigtermCancelsLikeCtrlC) {
+  const FillTarget Fill;
+  const TProcessResult Run =
+      RunCliProcess({"-r", "-l", Fill.LeaveForFourWrites(), Fill.Path().string()},
+                    Capture.Path().string(), [](pid_t Child) {
+                      std::this_thread::sleep_for(std::chrono::milliseconds(500));
+                      kill(Child, SIGTERM);
+                    });
+  EXPECT_EQ(Run.ExitCode, 0) << Run.Errors;
+  EXPECT_FALSE(HasRandomFiles(Fill.Path()));
+}
+
+TEST_F(CliBinary, HelpAndVersion) {
+  const TProcessResult Help = RunCliProcess({"--help"}, Capture.Path().string());
+  EXPECT_EQ(Help.ExitCode, 0);
+  EXPECT_NE(Help.Output.find("Usage: varnell-cli [options] FOLDER"), std::string::npos);
+  const TProcessResult Version = RunCliProcess({"--version"}, Capture.Path().string());
+  EXPECT_EQ(Version.Output, "varnell-cli 6.0.5\n");
+}
+
+}  // namespace
