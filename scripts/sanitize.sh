@@ -10,4 +10,4 @@ ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
   ctest --test-dir build-asan --output-on-failure --timeout 900 -j2
 cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVARNELL_SANITIZE=thread -DVARNELL_GUI=OFF
 cmake --build build-tsan
-TSAN_OPTIONS=halt_on_error=1 ctest --test-dir build-tsan --output-on-failure --timeout 900 -j2 -L "engine|report"
+TSAN_OPTIONS=halt_on_error=1 ctest --test-dir build-tsan --output-on-failure --timeout 900 -j2 -L "engine|report|cli"

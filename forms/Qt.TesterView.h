@@ -1,0 +1,25 @@
+#pragma once
+
+#include "report/Tester.View.h"
+
+class TfMain;
+
+// The presenter's view on the main window's controls. Runs on the GUI thread only.
+class TQtTesterView : public TTesterView {
+ public:
+  explicit TQtTesterView(TfMain& fMain) : FMain(fMain) {}
+
+  void SetProgress(int Position) override;
+  void SetCurrFileText(const std::string& Text) override;
+  void SetCurrSpdText(const std::string& Text) override;
+  void AddChartPoint(double X, double Y) override;
+  void ClearChart() override;
+  void RefreshHorizontalLine(bool IsEnd, double Level) override;
+  void AddLogLine(const std::string& Line) override;
+  void RotateLogs(int LinesToRemove) override;
+  void HideButtons() override;
+  void ShowError(const std::string& Text) override;
+
+ private:
+  TfMain& FMain;
+};

@@ -1,0 +1,6 @@
+#pragma once
+
+#include "forms/Forms.Setting.h"
+
+// The settings window's drives and free space, asked of this machine.
+TSettingSources SystemSettingSources();

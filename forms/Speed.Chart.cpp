@@ -1,0 +1,256 @@
+#include "forms/Speed.Chart.h"
+
+#include <QChart>
+#include <QLabel>
+#include <QLegendMarker>
+#include <QLineSeries>
+#include <QResizeEvent>
+#include <QValueAxis>
+#include <QWheelEvent>
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+constexpr int RefreshIntervalMs = 150;
+// The chart's X values carry two decimals; zooming further shows nothing new.
+constexpr double MinimumRangeX = 0.05;
+const QColor SpeedColor(68, 102, 163);
+
+// A round upper end for the speed axis at or above MaxY, in steps of 1, 2 or 5 times a power
+// of ten, about four of them; Ticks receives the number of tick marks from 0.
+double NiceAxisMax(double MaxY, int& Ticks) {
+  if (MaxY <= 0) {
+    Ticks = 5;
+    return 100;
+  }
+  const double Raw = MaxY / 4;
+  const double Magnitude = std::pow(10.0, std::floor(std::log10(Raw)));
+  const double Normalized = Raw / Magnitude;
+  const double Step = (Normalized <= 1   ? 1
+                       : Normalized <= 2 ? 2
+                       : Normalized <= 5 ? 5
+                                         : 10) *
+                      Magnitude;
+  const double Max = std::ceil(MaxY / Step) * Step;
+  Ticks = static_cast<int>(std::lround(Max / Step)) + 1;
+  return Max;
+}
+
+}  // namespace
+
+void ThinToColumns(const std::vector<QPointF>& Points, double MinX, double MaxX, int Columns,
+                   QList<QPointF>& Thinned, double& MaxY) {
+  Thinned.clear();
+  MaxY = 0;
+  Columns = std::max(Columns, 1);
+  std::size_t Visible = 0;
+  for (const QPointF& Point : Points) {
+    Visible += Point.x() >= MinX && Point.x() <= MaxX;
+  }
+  if (Visible <= 2 * static_cast<std::size_t>(Columns)) {
+    Thinned.reserve(static_cast<qsizetype>(Visible));
+    for (const QPointF& Point : Points) {
+      if (Point.x() >= MinX && Point.x() <= MaxX) {
+        Thinned.append(Point);
+        MaxY = std::max(MaxY, Point.y());
+      }
+    }
+    std::stable_sort(Thinned.begin(), Thinned.end(),
+                     [](const QPointF& A, const QPointF& B) { return A.x() < B.x(); });
+    return;
+  }
+  // Indices of the lowest and the highest point of each column.
+  std::vector<std::int64_t> Low(static_cast<std::size_t>(Columns), -1);
+  std::vector<std::int64_t> High(static_cast<std::size_t>(Columns), -1);
+  const double Scale = MaxX > MinX ? Columns / (MaxX - MinX) : 0;
+  for (std::size_t Index = 0; Index < Points.size(); ++Index) {
+    const QPointF& Point = Points[Index];
+    if (Point.x() < MinX || Point.x() > MaxX) {
+      continue;
+    }
+    const auto Column = static_cast<std::size_t>(
+        std::clamp(static_cast<int>((Point.x() - MinX) * Scale), 0, Columns - 1));
+    const auto Signed = static_cast<std::int64_t>(Index);
+    if (Low[Column] < 0 || Point.y() < Points[static_cast<std::size_t>(Low[Column])].y()) {
+      Low[Column] = Signed;
+    }
+    if (High[Column] < 0 || Point.y() > Points[static_cast<std::size_t>(High[Column])].y()) {
+      High[Column] = Signed;
+    }
+  }
+  Thinned.reserve(2 * Columns);
+  for (std::size_t Column = 0; Column < Low.size(); ++Column) {
+    if (Low[Column] < 0) {
+      continue;
+    }
+    const QPointF& A = Points[static_cast<std::size_t>(Low[Column])];
+    const QPointF& B = Points[static_cast<std::size_t>(High[Column])];
+    MaxY = std::max(MaxY, B.y());
+    if (Low[Column] == High[Column]) {
+      Thinned.append(A);
+    } else if (A.x() <= B.x()) {
+      Thinned.append(A);
+      Thinned.append(B);
+    } else {
+      Thinned.append(B);
+      Thinned.append(A);
+    }
+  }
+}
+
+TSpeedChart::TSpeedChart(QWidget* Parent) : QChartView(Parent) {
+  auto* Chart = new QChart();
+  Chart->legend()->setVisible(true);
+  Chart->legend()->setAlignment(Qt::AlignTop);
+  setChart(Chart);
+  setRenderHint(QPainter::Antialiasing, false);
+
+  FSpeedSeries = new QLineSeries(Chart);
+  FSpeedSeries->setPen(QPen(SpeedColor, 1));
+  FHorizontalLine = new QLineSeries(Chart);
+  FHorizontalLine->setPen(QPen(Qt::red, 1));
+  FHorizontalLine->append(0, 25);
+  FHorizontalLine->append(100, 25);
+  Chart->addSeries(FSpeedSeries);
+  Chart->addSeries(FHorizontalLine);
+
+  AxisX = new QValueAxis(Chart);
+  AxisX->setTitleText(QStringLiteral("남은 용량 (%)"));
+  AxisX->setReverse(true);  // the disk empties from left to right as the pass goes on
+  AxisX->setRange(0, 100);
+  AxisY = new QValueAxis(Chart);
+  AxisY->setTitleText(QStringLiteral("속도 (MiB/s)"));
+  AxisY->setRange(0, 100);
+  AxisY->setLabelFormat(QStringLiteral("%d"));
+  Chart->addAxis(AxisX, Qt::AlignBottom);
+  Chart->addAxis(AxisY, Qt::AlignLeft);
+  for (QLineSeries* Series : {FSpeedSeries, FHorizontalLine}) {
+    Series->attachAxis(AxisX);
+    Series->attachAxis(AxisY);
+  }
+  FHorizontalLine->setVisible(false);
+  // A hidden series would otherwise vanish from the legend too.
+  Chart->legend()->markers(FHorizontalLine).first()->setVisible(true);
+
+  lCafe = new QLabel(this);
+  lCafe->setAttribute(Qt::WA_TransparentForMouseEvents);
+
+  FRefreshTimer.setInterval(RefreshIntervalMs);
+  connect(&FRefreshTimer, &QTimer::timeout, this, [this] {
+    if (FDirty) {
+      Refresh();
+    }
+  });
+  FRefreshTimer.start();
+}
+
+void TSpeedChart::AddPoint(double X, double Y) {
+  if (FPoints.empty()) {
+    FDataMinX = FDataMaxX = X;
+  } else {
+    FDataMinX = std::min(FDataMinX, X);
+    FDataMaxX = std::max(FDataMaxX, X);
+  }
+  FPoints.emplace_back(X, Y);
+  FDirty = true;
+}
+
+void TSpeedChart::Clear() {
+  FPoints.clear();
+  FPoints.shrink_to_fit();
+  FZoomed = false;
+  FSpeedSeries->clear();
+  FDirty = false;
+}
+
+void TSpeedChart::FitAxisToData() {
+  if (FPoints.empty()) {
+    return;
+  }
+  FZoomed = false;
+  SetVisibleRange(FDataMinX, FDataMaxX);
+}
+
+void TSpeedChart::SetVisibleRange(double Min, double Max) {
+  if (Max <= Min) {  // one X value: give the axis some width around it
+    Min -= 0.5;
+    Max += 0.5;
+  }
+  AxisX->setRange(Min, Max);
+}
+
+void TSpeedChart::Refresh() {
+  FDirty = false;
+  if (!FZoomed) {
+    FitAxisToData();
+  }
+  QList<QPointF> Thinned;
+  double MaxY = 0;
+  const int Columns = static_cast<int>(chart()->plotArea().width());
+  ThinToColumns(FPoints, AxisX->min(), AxisX->max(), Columns, Thinned, MaxY);
+  FSpeedSeries->replace(Thinned);
+  FSpeedSeries->setPointsVisible(Thinned.size() == 1);  // one write draws no line: show a dot
+  int Ticks = 5;
+  AxisY->setRange(0, NiceAxisMax(MaxY, Ticks));
+  AxisY->setTickCount(Ticks);
+}
+
+void TSpeedChart::RefreshHorizontalLine(bool IsEnd, double Level) {
+  if (IsEnd || AxisX->min() == 0) {
+    FitAxisToData();
+    FDirty = true;
+  }
+  FHorizontalLine->replace({QPointF(AxisX->min(), Level), QPointF(AxisX->max(), Level)});
+  if (!FHorizontalLine->isVisible()) {
+    FHorizontalLine->setVisible(true);
+  }
+  if (IsEnd) {
+    Refresh();
+  }
+}
+
+void TSpeedChart::ZoomAt(double X, double Factor) {
+  if (FPoints.empty() || FDataMaxX <= FDataMinX) {
+    return;
+  }
+  const double Min = AxisX->min();
+  const double Max = AxisX->max();
+  X = std::clamp(X, Min, Max);
+  double NewMin = X - (X - Min) * Factor;
+  double NewMax = X + (Max - X) * Factor;
+  if (NewMax - NewMin < MinimumRangeX) {
+    return;
+  }
+  if (NewMax - NewMin >= FDataMaxX - FDataMinX) {
+    FitAxisToData();
+  } else {
+    // Keep the range on the data: shift it back inside, width unchanged.
+    if (NewMin < FDataMinX) {
+      NewMax += FDataMinX - NewMin;
+      NewMin = FDataMinX;
+    }
+    if (NewMax > FDataMaxX) {
+      NewMin -= NewMax - FDataMaxX;
+      NewMax = FDataMaxX;
+    }
+    FZoomed = true;
+    SetVisibleRange(NewMin, NewMax);
+  }
+  Refresh();
+}
+
+void TSpeedChart::wheelEvent(QWheelEvent* Event) {
+  const QPointF Scene = mapToScene(Event->position().toPoint());
+  const QPointF Value = chart()->mapToValue(chart()->mapFromScene(Scene), FSpeedSeries);
+  const double Steps = Event->angleDelta().y() / 120.0;
+  if (Steps != 0) {
+    ZoomAt(Value.x(), std::pow(0.8, Steps));
+  }
+  Event->accept();
+}
+
+void TSpeedChart::resizeEvent(QResizeEvent* Event) {
+  QChartView::resizeEvent(Event);
+  FDirty = true;  // the number of pixel columns changed
+}

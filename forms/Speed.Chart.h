@@ -1,0 +1,63 @@
+#pragma once
+
+#include <QChartView>
+#include <QList>
+#include <QPointF>
+#include <QTimer>
+#include <vector>
+
+class QLabel;
+class QLineSeries;
+class QValueAxis;
+
+// Thins the points whose X lies in [MinX, MaxX] to what Columns pixel columns can show: all of
+// them when they are few, otherwise the lowest and the highest point of each column. The
+// result is sorted by ascending X. MaxY receives the largest Y of the result (0 when empty).
+void ThinToColumns(const std::vector<QPointF>& Points, double MinX, double MaxX, int Columns,
+                   QList<QPointF>& Thinned, double& MaxY);
+
+// The speed chart: speed against the remaining share of the disk. It keeps every point of the
+// pass itself, because a Qt series is slow to append to and to draw at hundreds of thousands
+// of points, and shows the series as a per-pixel-column copy, refreshed on a timer when new
+// points came in and at once when the visible range changes.
+class TSpeedChart : public QChartView {
+  Q_OBJECT
+
+ public:
+  explicit TSpeedChart(QWidget* Parent);
+
+  QLineSeries* FSpeedSeries;
+  QLineSeries* FHorizontalLine;
+  QValueAxis* AxisX;
+  QValueAxis* AxisY;
+  QLabel* lCafe;
+
+  void AddPoint(double X, double Y);
+  void Clear();
+  // Puts the half-average line at Level across the horizontal axis and shows it; the axis is
+  // first fitted to the data when it still starts at 0 or when IsEnd is set.
+  void RefreshHorizontalLine(bool IsEnd, double Level);
+  // Replaces the shown series with the thinned copy of the visible range.
+  void Refresh();
+  // Zooms the horizontal axis by Factor (< 1 zooms in) keeping X where it is on screen;
+  // the range never leaves the data.
+  void ZoomAt(double X, double Factor);
+
+  const std::vector<QPointF>& Points() const { return FPoints; }
+  bool IsZoomed() const { return FZoomed; }
+
+ protected:
+  void wheelEvent(QWheelEvent* Event) override;
+  void resizeEvent(QResizeEvent* Event) override;
+
+ private:
+  void FitAxisToData();
+  void SetVisibleRange(double Min, double Max);
+
+  std::vector<QPointF> FPoints;
+  double FDataMinX = 0;
+  double FDataMaxX = 0;
+  bool FDirty = false;
+  bool FZoomed = false;
+  QTimer FRefreshTimer;
+};

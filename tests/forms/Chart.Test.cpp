@@ -1,0 +1,166 @@
+#include <gtest/gtest.h>
+
+#include <QChart>
+#include <QLegend>
+#include <QLegendMarker>
+#include <QLineSeries>
+#include <QTest>
+#include <QValueAxis>
+#include <QWheelEvent>
+#include <algorithm>
+
+#include "forms/Speed.Chart.h"
+#include "tests/forms/Forms.Fixtures.h"
+
+namespace {
+
+bool SortedByX(const QList<QPointF>& Points) {
+  return std::is_sorted(Points.begin(), Points.end(),
+                        [](const QPointF& A, const QPointF& B) { return A.x() < B.x(); });
+}
+
+TEST(ThinToColumns, FewPointsAreAllKeptInAscendingOrder) {
+  // As a pass delivers them: falling X, repeated X values.
+  const std::vector<QPointF> Points{{90, 5}, {80, 7}, {80, 3}, {70, 9}, {60, 1}};
+  QList<QPointF> Thinned;
+  double MaxY = 0;
+  ThinToColumns(Points, 60, 90, 100, Thinned, MaxY);
+  EXPECT_EQ(Thinned, (QList<QPointF>{{60, 1}, {70, 9}, {80, 7}, {80, 3}, {90, 5}}));
+  EXPECT_EQ(MaxY, 9);
+  ThinToColumns(Points, 65, 85, 100, Thinned, MaxY);  // only the visible range
+  EXPECT_EQ(Thinned, (QList<QPointF>{{70, 9}, {80, 7}, {80, 3}}));
+}
+
+TEST(ThinToColumns, ManyPointsKeepEachColumnsLowestAndHighest) {
+  std::vector<QPointF> Points;
+  for (int Index = 0; Index < 100000; ++Index) {
+    Points.emplace_back(100.0 - Index * 0.001, 100 + (Index * 7919) % 400);
+  }
+  Points[54321].setY(3);     // a dip
+  Points[12345].setY(9000);  // a peak
+  QList<QPointF> Thinned;
+  double MaxY = 0;
+  ThinToColumns(Points, 0, 100, 500, Thinned, MaxY);
+  EXPECT_LE(Thinned.size(), 1000);
+  EXPECT_GE(Thinned.size(), 900);
+  EXPECT_TRUE(SortedByX(Thinned));
+  EXPECT_TRUE(Thinned.contains(Points[54321]));
+  EXPECT_TRUE(Thinned.contains(Points[12345]));
+  EXPECT_EQ(MaxY, 9000);
+  // Every column shows its own extremes: no column's band is lost.
+  for (int Column = 0; Column < 500; Column += 50) {
+    const double Left = Column * 0.2;
+    double Low = 1e9, High = -1e9;
+    for (const QPointF& Point : Points) {
+      if (Point.x() >= Left && Point.x() < Left + 0.2) {
+        Low = std::min(Low, Point.y());
+        High = std::max(High, Point.y());
+      }
+    }
+    EXPECT_TRUE(std::any_of(Thinned.begin(), Thinned.end(),
+                            [&](const QPointF& P) { return P.x() >= Left && P.y() == Low; }));
+    EXPECT_TRUE(std::any_of(Thinned.begin(), Thinned.end(),
+                            [&](const QPointF& P) { return P.x() >= Left && P.y() == High; }));
+  }
+}
+
+struct TSpeedChartTest : testing::Test {
+  TSpeedChart Chart{nullptr};
+
+  void SetUp() override {
+    Chart.resize(800, 300);
+    Chart.show();
+    QCoreApplication::processEvents();
+  }
+  void AddPass(double From, double To, int Count) {
+    for (int Index = 0; Index < Count; ++Index) {
+      Chart.AddPoint(From - (From - To) * Index / (Count - 1), 100 + Index % 50);
+    }
+  }
+  QPointF ValueAt(QPoint Pixel) const {
+    return Chart.chart()->mapToValue(Chart.chart()->mapFromScene(Chart.mapToScene(Pixel)),
+                                     Chart.FSpeedSeries);
+  }
+};
+
+TEST_F(TSpeedChartTest, IsConfiguredAsTheWindowShowsIt) {
+  EXPECT_EQ(Chart.chart()->series().first(), Chart.FSpeedSeries);
+  EXPECT_EQ(Chart.chart()->series().last(), Chart.FHorizontalLine);
+  EXPECT_EQ(Chart.FSpeedSeries->color(), QColor(68, 102, 163));
+  EXPECT_EQ(Chart.FHorizontalLine->color(), QColor(Qt::red));
+  EXPECT_FALSE(Chart.FHorizontalLine->isVisible());
+  EXPECT_EQ(Chart.FHorizontalLine->at(0).y(), 25);
+  EXPECT_TRUE(Chart.AxisX->isReverse());
+  EXPECT_EQ(Chart.AxisX->titleText(), QStringLiteral("남은 용량 (%)"));
+  EXPECT_EQ(Chart.AxisY->titleText(), QStringLiteral("속도 (MiB/s)"));
+  EXPECT_TRUE(Chart.chart()->title().isEmpty());
+  EXPECT_TRUE(Chart.chart()->legend()->isVisible());
+}
+
+TEST_F(TSpeedChartTest, TimerShowsNewPointsThinnedWithTheAxesFollowingTheData) {
+  AddPass(87.5, 12.25, 20000);
+  EXPECT_EQ(Chart.FSpeedSeries->count(), 0);  // not yet: the timer refreshes
+  ASSERT_TRUE(WaitUntil([&] { return Chart.FSpeedSeries->count() > 0; }));
+  EXPECT_LE(Chart.FSpeedSeries->count(), 2 * 800);
+  EXPECT_TRUE(SortedByX(Chart.FSpeedSeries->points()));
+  EXPECT_DOUBLE_EQ(Chart.AxisX->min(), 12.25);
+  EXPECT_DOUBLE_EQ(Chart.AxisX->max(), 87.5);
+  EXPECT_EQ(Chart.AxisY->min(), 0);
+  EXPECT_EQ(Chart.AxisY->max(), 150);
+  EXPECT_EQ(Chart.Points().size(), 20000u);
+  Chart.AddPoint(50, 2865);
+  Chart.Refresh();
+  EXPECT_EQ(Chart.AxisY->min(), 0);
+  EXPECT_EQ(Chart.AxisY->max(), 3000);  // round ticks above the largest value
+  EXPECT_EQ(Chart.AxisY->tickCount(), 4);
+
+  Chart.Clear();
+  EXPECT_EQ(Chart.FSpeedSeries->count(), 0);
+  EXPECT_TRUE(Chart.Points().empty());
+}
+
+TEST_F(TSpeedChartTest, HalfAverageLineSpansTheAxisAndStaysAcrossClear) {
+  Chart.AddPoint(80, 100);
+  Chart.AddPoint(60, 200);
+  Chart.RefreshHorizontalLine(false, 75);  // the axis still starts at 0: fitted first
+  EXPECT_TRUE(Chart.FHorizontalLine->isVisible());
+  EXPECT_EQ(Chart.FHorizontalLine->points(), (QList<QPointF>{{60, 75}, {80, 75}}));
+  Chart.Clear();
+  EXPECT_TRUE(Chart.FHorizontalLine->isVisible());
+  Chart.AddPoint(50, 10);
+  Chart.RefreshHorizontalLine(true, 5);
+  EXPECT_EQ(Chart.FHorizontalLine->at(0).y(), 5);
+  EXPECT_EQ(Chart.FSpeedSeries->count(), 1);  // the end of a pass refreshes at once
+}
+
+TEST_F(TSpeedChartTest, WheelZoomKeepsThePointUnderTheCursorAndStaysOnTheData) {
+  AddPass(90, 10, 5000);
+  Chart.Refresh();
+  const QPoint Cursor(300, 150);
+  const double Before = ValueAt(Cursor).x();
+  QWheelEvent Wheel(Cursor, Chart.mapToGlobal(Cursor), {}, {0, 240}, Qt::NoButton, Qt::NoModifier,
+                    Qt::NoScrollPhase, false);
+  QCoreApplication::sendEvent(Chart.viewport(), &Wheel);
+  EXPECT_TRUE(Chart.IsZoomed());
+  EXPECT_LT(Chart.AxisX->max() - Chart.AxisX->min(), 80 * 0.7);
+  EXPECT_NEAR(ValueAt(Cursor).x(), Before, 0.05);
+  EXPECT_LE(Chart.FSpeedSeries->count(), 2 * 800);
+  EXPECT_GE(Chart.AxisX->min(), 10);
+
+  // A range that would leave the data is moved back inside it, keeping its width.
+  Chart.ZoomAt(50, 100);
+  Chart.ZoomAt(12, 0.25);
+  EXPECT_DOUBLE_EQ(Chart.AxisX->min(), 11.5);
+  EXPECT_DOUBLE_EQ(Chart.AxisX->max(), 31.5);
+  Chart.ZoomAt(20, 2.5);
+  EXPECT_DOUBLE_EQ(Chart.AxisX->min(), 10);
+  EXPECT_DOUBLE_EQ(Chart.AxisX->max(), 60);
+  EXPECT_TRUE(Chart.IsZoomed());
+  // Zooming out past the data shows all of it, not more.
+  Chart.ZoomAt(50, 100);
+  EXPECT_FALSE(Chart.IsZoomed());
+  EXPECT_DOUBLE_EQ(Chart.AxisX->min(), 10);
+  EXPECT_DOUBLE_EQ(Chart.AxisX->max(), 90);
+}
+
+}  // namespace

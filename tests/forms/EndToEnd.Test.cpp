@@ -1,0 +1,226 @@
+// The real windows, the real worker on real files and the real presenter, together.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLineSeries>
+#include <QListWidget>
+#include <QMessageBox>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QScreen>
+#include <QTemporaryDir>
+#include <QTest>
+#include <cstdlib>
+#include <memory>
+
+#include "forms/Forms.Main.h"
+#include "forms/Setting.Sources.h"
+#include "forms/Speed.Chart.h"
+#include "forms/Tester.Starter.h"
+#include "tests/forms/Forms.Fixtures.h"
+
+namespace {
+
+constexpr std::int64_t MiB = 1048576;
+
+QStringList Items(const QListWidget* List) {
+  QStringList Lines;
+  for (int Row = 0; Row < List->count(); ++Row) {
+    Lines << List->item(Row)->text();
+  }
+  return Lines;
+}
+
+QStringList TestFiles(const QString& Folder) {
+  return QDir(Folder).entryList({QStringLiteral("Randomfile*")}, QDir::Files);
+}
+
+// A folder whose free space only the test changes: a small tmpfs of its own when root, so that
+// other programs writing to the same disk cannot move the fill target; else a temporary folder.
+class TScratchVolume {
+ public:
+  explicit TScratchVolume(int SizeMiB) : FPath(QDir(FDir.path()).canonicalPath()) {
+    if (geteuid() == 0) {
+      const QString Command =
+          QStringLiteral("mount -t tmpfs -o size=%1m varnell-test %2").arg(SizeMiB).arg(FPath);
+      FMounted = std::system(Command.toUtf8().constData()) == 0;
+    }
+  }
+  ~TScratchVolume() {
+    if (FMounted) {
+      std::system(("umount " + FPath).toUtf8().constData());
+    }
+  }
+  TScratchVolume(const TScratchVolume&) = delete;
+  TScratchVolume& operator=(const TScratchVolume&) = delete;
+
+  const QString& Path() const { return FPath; }
+  bool IsOwnFilesystem() const { return FMounted; }
+
+ private:
+  QTemporaryDir FDir;
+  QString FPath;
+  bool FMounted = false;
+};
+
+// Every test drives the settings window as a user would: the folder through its "..."
+// button, the amount typed (or pasted), the log files picked in the save dialog.
+struct TEndToEndTest : testing::Test {
+  QTemporaryDir Logs;
+  std::unique_ptr<TfMain> Window;
+  TSettingSources Sources = SystemSettingSources();
+
+  void SetUp() override { ReportedErrors().clear(); }
+
+  void TearDown() override {
+    if (Window) {
+      Window->close();  // stops a worker still running
+    }
+    Window.reset();
+  }
+
+  // Opens the program on Folder, leaving FreeMiB - FillMiB free (Amount overrides the text).
+  void Start(const QString& Folder, std::int64_t FillMiB, const QString& Amount = {}) {
+    const std::int64_t Free = Sources.FreeBytes(Folder.toStdString()) / MiB;
+    const QString LeaveText = Amount.isEmpty() ? QString::number(Free - FillMiB) : Amount;
+    const QString LogDir = QDir(Logs.path()).canonicalPath();
+    Window = std::make_unique<TfMain>(Sources, MakeTesterFactory());
+    WhenModalShown<TfSetting>([=](TfSetting* Setting) {
+      WhenModalShown<QFileDialog>([Folder](QFileDialog* Dialog) {
+        Dialog->setDirectory(Folder);
+        Dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->clear();
+        static_cast<QDialog*>(Dialog)->accept();
+      });
+      Setting->bDriveFolder->click();
+      Setting->sdText->setDirectory(LogDir);
+      for (const auto& [Button, Name] : {std::pair{Setting->bLogPath, "Pass log"},
+                                         std::pair{Setting->bDetailedLogPath, "detail"}}) {
+        WhenModalShown<QFileDialog>([Name](QFileDialog* Dialog) {
+          Dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(Name);
+          static_cast<QDialog*>(Dialog)->accept();
+        });
+        Button->click();
+      }
+      Setting->eLeft->setText(LeaveText);       // as typed, or pasted when negative
+      Setting->cSelection->setCurrentIndex(1);  // MiB
+      Setting->cCacheEffect->setChecked(true);
+      Setting->bStart->click();
+    });
+    Window->show();
+    ASSERT_TRUE(WaitUntil([this] { return Window->HasTester(); }));
+    ASSERT_EQ(Window->TestSetting().DrivePath, (Folder + QStringLiteral("/")).toStdString());
+  }
+
+  bool ButtonsGone() const { return !Window->bIdle->isVisible() && !Window->bCancel->isVisible(); }
+
+  QStringList LogFileLines(const char* Name) const {
+    QFile File(QDir(Logs.path()).filePath(QString::fromUtf8(Name)));
+    if (!File.open(QIODevice::ReadOnly)) {
+      return {QStringLiteral("<missing>")};
+    }
+    const QString Text = QString::fromUtf8(File.readAll());
+    EXPECT_TRUE(Text.endsWith(QStringLiteral("\r\n")));
+    QStringList Lines = Text.split(QStringLiteral("\r\n"));
+    Lines.removeLast();
+    return Lines;
+  }
+
+  // With VARNELL_SCREENSHOT_DIR set (and a real display, e.g. under xvfb-run), saves the
+  // screen for a person to look at.
+  static void SaveScreenshot(const char* Name) {
+    const char* Dir = std::getenv("VARNELL_SCREENSHOT_DIR");
+    if (Dir != nullptr && QGuiApplication::primaryScreen() != nullptr) {
+      QCoreApplication::processEvents();
+      QGuiApplication::primaryScreen()->grabWindow(0).save(
+          QDir(QString::fromUtf8(Dir)).filePath(QString::fromUtf8(Name)));
+    }
+  }
+};
+
+TEST_F(TEndToEndTest, APassFillsTheFolderLogsEverythingAndDeletesItsFiles) {
+  TScratchVolume Folder(128);
+  Start(Folder.Path(), 56);
+  ASSERT_TRUE(WaitUntil([this] { return ButtonsGone(); }, 60000));
+  QCoreApplication::processEvents();
+
+  // One chart point per write; the detailed log has a line per write too.
+  const QStringList Detailed = LogFileLines("detail.txt");
+  const std::size_t Writes = Window->cLog->Points().size();
+  EXPECT_GE(Writes, 4u);
+  EXPECT_EQ(static_cast<std::size_t>(Detailed.size()), Writes);
+  EXPECT_TRUE(WaitUntil([&] { return Window->FSpeedSeries->count() == static_cast<int>(Writes); }));
+  EXPECT_TRUE(Window->FHorizontalLine->isVisible());
+  EXPECT_GT(Window->FHorizontalLine->at(0).y(), 0);
+  for (std::size_t Index = 1; Index < Writes; ++Index) {
+    EXPECT_LE(Window->cLog->Points()[Index].x(), Window->cLog->Points()[Index - 1].x());
+  }
+
+  // Both lists hold the whole pass; the log file holds the same lines, at the path as chosen.
+  const QStringList Lines = Items(Window->lCurrentLog);
+  EXPECT_EQ(Items(Window->lLastAndCurrentLog), Lines);
+  EXPECT_EQ(LogFileLines("Pass log.txt"), Lines);
+  EXPECT_TRUE(Lines.filter(QStringLiteral("최대 속도 : ")).size() == 1);
+  EXPECT_TRUE(Lines.filter(QStringLiteral("평균 속도 50% 미만 구간 : ")).size() == 1);
+  EXPECT_EQ(Window->pProgress->value(), 100);
+  EXPECT_TRUE(Window->lCurrFile->text().startsWith(QStringLiteral("현재 채워진 용량 : ")));
+  EXPECT_TRUE(Window->lCurrSpd->text().startsWith(QStringLiteral("속도 : ")));
+
+  EXPECT_EQ(TestFiles(Folder.Path()), QStringList{});
+  EXPECT_TRUE(Window->HasTester());  // finished on its own: kept until the window closes
+  SaveScreenshot("pass-ended.png");
+  Window->close();
+  EXPECT_FALSE(Window->HasTester());
+  EXPECT_TRUE(ReportedErrors().isEmpty());
+}
+
+TEST_F(TEndToEndTest, CancelWhilePausedEndsThePassAndLeavesNoFiles) {
+  TScratchVolume Folder(512);
+  Start(Folder.Path(), 400);
+  QTest::mouseClick(Window->bIdle, Qt::LeftButton);
+  ASSERT_TRUE(WaitUntil([this] {
+    return !Items(Window->lCurrentLog).filter(QStringLiteral("에 일시정지 시작 -")).isEmpty();
+  }));
+  EXPECT_EQ(Window->bIdle->text(), QStringLiteral("재개"));
+  const std::size_t PointsWhenPaused = Window->cLog->Points().size();
+  QTest::qWait(300);
+  EXPECT_EQ(Window->cLog->Points().size(), PointsWhenPaused);  // paused indeed
+  SaveScreenshot("pass-paused.png");
+
+  QTest::mouseClick(Window->bCancel, Qt::LeftButton);
+  EXPECT_FALSE(Window->HasTester());
+  EXPECT_TRUE(ButtonsGone());
+  EXPECT_TRUE(Window->isVisible());
+  EXPECT_EQ(TestFiles(Folder.Path()), QStringList{});
+  EXPECT_EQ(LogFileLines("Pass log.txt"), Items(Window->lCurrentLog));
+}
+
+TEST_F(TEndToEndTest, AFullFilesystemEndsInTheErrorMessageWithNothingLeftBehind) {
+  TScratchVolume Volume(40);
+  if (!Volume.IsOwnFilesystem()) {
+    GTEST_SKIP() << "mounting a small tmpfs needs root";
+  }
+  const QString& Point = Volume.Path();
+
+  // A pasted negative amount asks for more than the free space: the disk fills up.
+  Start(Point, 0, QStringLiteral("-64"));
+  ASSERT_TRUE(WaitUntil([this] { return ButtonsGone(); }, 60000));
+  QMessageBox* Box = nullptr;
+  ASSERT_TRUE(WaitUntil([&] {
+    Box = Window->findChild<QMessageBox*>();
+    return Box != nullptr && Box->isVisible();
+  }));
+  EXPECT_TRUE(Box->text().contains(QStringLiteral("코드 28"))) << Box->text().toStdString();
+  EXPECT_FALSE(Items(Window->lCurrentLog).filter(QStringLiteral("에 오류 : WriteFile")).isEmpty());
+  EXPECT_EQ(TestFiles(Point), QStringList{});
+  Box->close();
+  Window->close();
+  EXPECT_FALSE(Window->HasTester());
+}
+
+}  // namespace

@@ -1,0 +1,54 @@
+#pragma once
+
+#include <QApplication>
+#include <QClipboard>
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QString>
+#include <QStringList>
+#include <QTimer>
+#include <QWidget>
+#include <functional>
+#include <ostream>
+
+// Texts the application's error report showed (the tests' main replaces the message box).
+inline QStringList& ReportedErrors() {
+  static QStringList Errors;
+  return Errors;
+}
+
+// Runs the event loop until Condition holds or TimeoutMs passed; returns Condition().
+inline bool WaitUntil(const std::function<bool()>& Condition, int TimeoutMs = 5000) {
+  QDeadlineTimer Deadline(TimeoutMs);
+  while (!Condition()) {
+    if (Deadline.hasExpired()) {
+      return false;
+    }
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+  }
+  return true;
+}
+
+// Calls Action on the modal window of type T as soon as it is shown (from inside its exec()).
+template <typename T>
+void WhenModalShown(std::function<void(T*)> Action) {
+  auto* Poll = new QTimer();
+  Poll->setInterval(10);
+  QObject::connect(Poll, &QTimer::timeout, [Poll, Action] {
+    for (QWidget* Widget : QApplication::topLevelWidgets()) {
+      auto* Window = qobject_cast<T*>(Widget);
+      if (Window != nullptr && Window->isVisible()) {
+        Poll->stop();
+        Poll->deleteLater();
+        Action(Window);
+        return;
+      }
+    }
+  });
+  Poll->start();
+}
+
+// Readable QString values in failure messages.
+inline void PrintTo(const QString& Text, std::ostream* Stream) {
+  *Stream << Text.toStdString();
+}

@@ -1,0 +1,278 @@
+#include <gtest/gtest.h>
+
+#include <QComboBox>
+#include <QDir>
+#include <QFileDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <stdexcept>
+
+#include "forms/Forms.Setting.h"
+#include "forms/Setting.Getter.h"
+#include "platform/Platform.Locale.h"
+#include "tests/forms/Forms.Fixtures.h"
+
+namespace {
+
+constexpr std::int64_t FreeOfDrive = 5LL * 1073741824 + 512LL * 1048576;  // 5.5 GiB
+
+struct TSettingWindowTest : testing::Test {
+  std::vector<std::string> Drives{"/", "/mnt/usb"};
+  std::vector<std::string> Asked;  // paths whose free space was asked for
+  TfSetting Window{nullptr, TSettingSources{[this] { return Drives; },
+                                            [this](const std::string& Path) {
+                                              Asked.push_back(Path);
+                                              return Path == "/mnt/usb" ? FreeOfDrive : -1;
+                                            }}};
+  QTemporaryDir Folder;
+
+  void SetUp() override {
+    ASSERT_TRUE(Folder.isValid());
+    Window.sdText->setDirectory(Folder.path());
+  }
+
+  // Answers the next save dialog with FileName typed in, or cancels it when FileName is empty.
+  void AnswerSaveDialog(const QString& FileName) {
+    WhenModalShown<QFileDialog>([FileName](QFileDialog* Dialog) {
+      if (FileName.isEmpty()) {
+        Dialog->reject();
+      } else {
+        Dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(FileName);
+        static_cast<QDialog*>(Dialog)->accept();
+      }
+    });
+  }
+
+  QString Decimal(const char* Text) const {
+    return QString::fromLatin1(Text).replace(
+        '.', QString::fromStdString(Platform::LocaleDecimalSeparator()));
+  }
+};
+
+TEST_F(TSettingWindowTest, OpensWithTheDefaults) {
+  EXPECT_EQ(Window.windowTitle(), QStringLiteral("설정"));
+  EXPECT_EQ(Window.size(), QSize(470, 337));
+  EXPECT_EQ(Window.minimumSize(), Window.maximumSize());
+  EXPECT_EQ(Window.eDrive->count(), 2);
+  EXPECT_EQ(Window.eDrive->currentIndex(), 0);
+  EXPECT_EQ(Window.eLeft->text(), QStringLiteral("0"));
+  EXPECT_EQ(Window.cSelection->currentText(), QStringLiteral("GiB"));
+  EXPECT_EQ(Window.cUnitSpeed->currentText(), QStringLiteral("0.1%"));
+  EXPECT_FALSE(Window.cCacheEffect->isChecked());
+  EXPECT_FALSE(Window.cRepeat->isChecked());
+  EXPECT_TRUE(Window.cDelete->isChecked());
+  EXPECT_FALSE(Window.cLogNeeded->isChecked());
+  EXPECT_FALSE(Window.cDetailedRecord->isChecked());
+  EXPECT_TRUE(Window.eLogPath->text().isEmpty());
+  EXPECT_TRUE(Window.eDetailedLogPath->text().isEmpty());
+  EXPECT_TRUE(Window.eLogPath->isReadOnly());
+  EXPECT_FALSE(Window.IsSet());
+  // "/" cannot be read here: the -1 byte count shows as zero, without a minus sign.
+  EXPECT_EQ(Window.lCurrRemain->text(), Decimal("0.0 MiB(0.0GiB)"));
+  Window.eDrive->setCurrentIndex(1);
+  EXPECT_EQ(Window.lCurrRemain->text(), Decimal("5632.0 MiB(5.5GiB)"));
+  EXPECT_EQ(Asked, (std::vector<std::string>{"/", "/mnt/usb"}));
+}
+
+TEST(FreeSpaceText, RoundsToOneDecimalWithTheLocaleSeparator) {
+  EXPECT_EQ(FreeSpaceText(0, ","), QStringLiteral("0,0 MiB(0,0GiB)"));
+  EXPECT_EQ(FreeSpaceText(-1, "."), QStringLiteral("0.0 MiB(0.0GiB)"));
+  EXPECT_EQ(FreeSpaceText(1610612736, "."), QStringLiteral("1536.0 MiB(1.5GiB)"));
+  EXPECT_EQ(FreeSpaceText(4LL << 40, "."), QStringLiteral("4194304.0 MiB(4096.0GiB)"));
+}
+
+TEST_F(TSettingWindowTest, AmountBoxTakesDigitsOnly) {
+  Window.eLeft->clear();
+  QTest::keyClicks(Window.eLeft, QStringLiteral("1a2-+ 3"));
+  EXPECT_EQ(Window.eLeft->text(), QStringLiteral("123"));
+  QTest::keyClick(Window.eLeft, Qt::Key_Backspace);
+  EXPECT_EQ(Window.eLeft->text(), QStringLiteral("12"));
+  // A paste shortcut never reaches the box.
+  QApplication::clipboard()->setText(QStringLiteral("99"));
+  QTest::keyClick(Window.eLeft, Qt::Key_V, Qt::ControlModifier);
+  QTest::keyClick(Window.eLeft, Qt::Key_Insert, Qt::ShiftModifier);
+  EXPECT_EQ(Window.eLeft->text(), QStringLiteral("12"));
+  // Text that arrives another way is shown in capitals.
+  Window.eLeft->setText(QStringLiteral("12ab"));
+  EXPECT_EQ(Window.eLeft->text(), QStringLiteral("12AB"));
+}
+
+TEST_F(TSettingWindowTest, StartAcceptsOnlyASigned32BitAmount) {
+  struct TCase {
+    const char* Text;
+    bool Accepted;
+    std::int64_t ToLeft;
+  };
+  const TCase Cases[] = {
+      {"", false, 0},
+      {"2147483647", true, 2147483647},
+      {"2147483648", false, 0},
+      {"-5", true, -5},
+      {"0", true, 0},
+      {"12AB", false, 0},
+      {"-2147483648", true, -2147483648LL},
+  };
+  for (const TCase& Case : Cases) {
+    SCOPED_TRACE(Case.Text);
+    TfSetting Fresh(nullptr, TSettingSources{[] { return std::vector<std::string>{"/mnt/d"}; },
+                                             [](const std::string&) { return 0; }});
+    Fresh.show();
+    Fresh.eLeft->setText(QString::fromLatin1(Case.Text));
+    Fresh.bStart->click();
+    EXPECT_EQ(Fresh.IsSet(), Case.Accepted);
+    EXPECT_EQ(Fresh.isVisible(), !Case.Accepted);  // a refused start leaves the window open
+    const TSetting Setting = GetSetting(&Fresh);
+    EXPECT_EQ(Setting.IsSet, Case.Accepted);
+    EXPECT_EQ(Setting.ToLeft, Case.ToLeft);
+  }
+}
+
+TEST_F(TSettingWindowTest, GetSettingReadsEveryControl) {
+  Window.eDrive->setCurrentIndex(1);
+  Window.eLeft->setText(QStringLiteral("0"));
+  Window.cSelection->setCurrentIndex(2);
+  Window.cUnitSpeed->setCurrentIndex(2);
+  Window.cCacheEffect->setChecked(true);
+  Window.cRepeat->setChecked(true);
+  Window.cDelete->setChecked(false);
+  Window.bStartClick();
+  TSetting Expected;
+  Expected.IsSet = true;
+  Expected.DrivePath = "/mnt/usb/";
+  Expected.ToLeftUnit = TLeftUnit::LeaveByPercent;
+  Expected.UnitSpeed = TUnitSpeed::TenPercent;
+  Expected.NeedCache = true;
+  Expected.InfiniteRepetition = true;
+  EXPECT_EQ(GetSetting(&Window), Expected);
+
+  Window.eDrive->setCurrentIndex(0);  // the root keeps its single separator
+  EXPECT_EQ(GetSetting(&Window).DrivePath, "/");
+  Window.cSelection->setCurrentIndex(1);
+  Window.cUnitSpeed->setCurrentIndex(1);
+  EXPECT_EQ(GetSetting(&Window).ToLeftUnit, TLeftUnit::LeaveByMiB);
+  EXPECT_EQ(GetSetting(&Window).UnitSpeed, TUnitSpeed::OnePercent);
+}
+
+TEST_F(TSettingWindowTest, ClosedWithoutStartOrNoWindowGivesAnEmptyRecord) {
+  Window.cRepeat->setChecked(true);
+  Window.show();
+  Window.close();
+  EXPECT_EQ(GetSetting(&Window), TSetting{});
+  EXPECT_EQ(GetSetting(nullptr), TSetting{});
+}
+
+TEST_F(TSettingWindowTest, ListIndexOutsideTheEntriesRaises) {
+  Window.bStartClick();
+  Window.cSelection->setCurrentIndex(-1);
+  try {
+    GetSetting(&Window);
+    FAIL() << "no error";
+  } catch (const std::invalid_argument& Error) {
+    EXPECT_STREQ(Error.what(), "Wrong ItemIndex at cSelection: -1");
+  }
+  Window.cSelection->setCurrentIndex(0);
+  Window.cUnitSpeed->setCurrentIndex(-1);
+  EXPECT_THROW(
+      {
+        try {
+          GetUnitSpeed(Window);
+        } catch (const std::invalid_argument& Error) {
+          EXPECT_STREQ(Error.what(), "Wrong ItemIndex at cUnitSpeed: -1");
+          throw;
+        }
+      },
+      std::invalid_argument);
+}
+
+TEST_F(TSettingWindowTest, WithoutDrivesNoStartAndNoPath) {
+  TfSetting Empty(nullptr, TSettingSources{[] { return std::vector<std::string>{}; }, nullptr});
+  EXPECT_EQ(Empty.eDrive->currentIndex(), -1);
+  EXPECT_EQ(Empty.lCurrRemain->text(), Decimal("0.0 MiB(0.0GiB)"));
+  Empty.bStartClick();
+  EXPECT_FALSE(Empty.IsSet());
+  EXPECT_TRUE(GetSetting(&Empty).DrivePath.empty());
+}
+
+TEST_F(TSettingWindowTest, PickerStoresTheRealPathAndShowsCapitals) {
+  const QString Dir = QDir(Folder.path()).canonicalPath();
+  AnswerSaveDialog(QStringLiteral("log"));
+  Window.bLogPath->click();
+  EXPECT_EQ(Window.RecordPath(), Dir + QStringLiteral("/log.txt"));
+  EXPECT_EQ(Window.eLogPath->text(), (Dir + QStringLiteral("/log.txt")).toUpper());
+  EXPECT_EQ(Window.eLogPath->toolTip(), Window.RecordPath());
+  EXPECT_TRUE(Window.cLogNeeded->isChecked());
+  EXPECT_EQ(Window.sdText->windowTitle(), QStringLiteral("로그 저장 위치"));
+
+  // A name with an extension keeps it; the shared dialog also serves the detailed log.
+  AnswerSaveDialog(QStringLiteral("Run.log"));
+  Window.bDetailedRecordClick();
+  EXPECT_EQ(Window.DetailedRecordPath(), Dir + QStringLiteral("/Run.log"));
+  EXPECT_EQ(Window.eDetailedLogPath->text(), (Dir + QStringLiteral("/Run.log")).toUpper());
+  EXPECT_EQ(Window.sdText->windowTitle(), QStringLiteral("상세 로그 저장 위치"));
+  EXPECT_TRUE(Window.cDetailedRecord->isChecked());
+
+  Window.bStartClick();
+  const TSetting Setting = GetSetting(&Window);
+  EXPECT_EQ(Setting.RecordPath, (Dir + QStringLiteral("/log.txt")).toStdString());
+  EXPECT_EQ(Setting.DetailedRecordPath, (Dir + QStringLiteral("/Run.log")).toStdString());
+
+  // Cancelling after a choice switches the log off.
+  AnswerSaveDialog({});
+  QTest::mouseClick(Window.eLogPath, Qt::LeftButton);  // the path box opens the picker too
+  EXPECT_TRUE(Window.RecordPath().isEmpty());
+  EXPECT_TRUE(Window.eLogPath->text().isEmpty());
+  EXPECT_FALSE(Window.cLogNeeded->isChecked());
+}
+
+TEST_F(TSettingWindowTest, LogCheckBoxOpensThePickerOrClearsThePath) {
+  Window.show();
+  AnswerSaveDialog(QStringLiteral("a"));
+  QTest::mouseClick(Window.cLogNeeded, Qt::LeftButton);
+  EXPECT_TRUE(Window.cLogNeeded->isChecked());
+  EXPECT_TRUE(Window.RecordPath().endsWith(QStringLiteral("/a.txt")));
+
+  QTest::mouseClick(Window.cLogNeeded, Qt::LeftButton);
+  EXPECT_FALSE(Window.cLogNeeded->isChecked());
+  EXPECT_TRUE(Window.RecordPath().isEmpty());
+  EXPECT_TRUE(Window.eLogPath->text().isEmpty());
+
+  // Checking by keyboard opens it too; a cancel leaves the box unchecked.
+  Window.cDetailedRecord->setFocus();
+  AnswerSaveDialog({});
+  QTest::keyClick(Window.cDetailedRecord, Qt::Key_Space);
+  EXPECT_FALSE(Window.cDetailedRecord->isChecked());
+  EXPECT_TRUE(Window.DetailedRecordPath().isEmpty());
+}
+
+TEST_F(TSettingWindowTest, FolderChoiceBecomesTheDrivePath) {
+  const QString Dir = QDir(Folder.path()).canonicalPath();
+  WhenModalShown<QFileDialog>([Dir](QFileDialog* Dialog) {
+    Dialog->setDirectory(Dir);
+    Dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->clear();
+    static_cast<QDialog*>(Dialog)->accept();
+  });
+  Window.bDriveFolder->click();
+  EXPECT_EQ(Window.eDrive->currentText(), Dir);
+  EXPECT_EQ(Asked.back(), Dir.toStdString());  // the free space is the folder's filesystem's
+  Window.bStartClick();
+  EXPECT_EQ(GetSetting(&Window).DrivePath, (Dir + QStringLiteral("/")).toStdString());
+}
+
+TEST_F(TSettingWindowTest, EscapeDoesNothingAndEnterPressesOnlyTheFocusedButton) {
+  Window.show();
+  QTest::keyClick(&Window, Qt::Key_Escape);
+  EXPECT_TRUE(Window.isVisible());
+  Window.eLeft->setFocus();
+  QTest::keyClick(Window.eLeft, Qt::Key_Return);
+  EXPECT_TRUE(Window.isVisible());
+  EXPECT_FALSE(Window.IsSet());
+  Window.bStart->setFocus();
+  QTest::keyClick(Window.bStart, Qt::Key_Return);
+  EXPECT_TRUE(Window.IsSet());
+  EXPECT_FALSE(Window.isVisible());
+}
+
+}  // namespace
