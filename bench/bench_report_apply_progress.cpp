@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "report/Gui.QueueDispatcher.h"
+#include "report/Tester.Logger.h"
 #include "report/Tester.ToView.h"
 
 namespace {
@@ -78,5 +79,19 @@ void BM_ApplyProgress(benchmark::State& State) {
   std::remove(DetailedPath.c_str());
 }
 BENCHMARK(BM_ApplyProgress)->Arg(0)->Arg(1)->Unit(benchmark::kNanosecond);
+
+// The floor under range(0) = 1: the detailed log line alone, written through to its file as
+// every line must be, on the same folder.
+void BM_DetailedLineAlone(benchmark::State& State) {
+  const std::string DetailedPath = "/tmp/varnell-bench-detailed-alone.txt";
+  {
+    TTesterLogger Logger(DetailedPath);
+    for (auto _ : State) {
+      Logger.Add("87.4996185302734,512");
+    }
+  }
+  std::remove(DetailedPath.c_str());
+}
+BENCHMARK(BM_DetailedLineAlone)->Unit(benchmark::kNanosecond);
 
 }  // namespace

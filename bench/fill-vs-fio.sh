@@ -16,6 +16,8 @@
 # warm (memory left unused is handed back to the host, and its first touch is slow), and
 # after every run the dirty pages are synced so that the next run starts clean.
 #
+# Before each round it waits (at most VARNELL_CALM_WAIT s, default 120) for idle cores.
+#
 # Output: one line per run, then per target and mode the median and min-max of each tool and
 # the ratio varnell / fio of the medians and of each round.
 set -euo pipefail
@@ -101,6 +103,7 @@ echo "# round target mode tool MiB/s MiB_written"
 for ((Round = 1; Round <= Rounds; Round++)); do
   # Alternate who goes first, so that neither always follows the other's writeback.
   if ((Round % 2)); then Order=(varnell fio); else Order=(fio varnell); fi
+  echo "# round $Round: $("$(dirname "$0")/wait-calm.sh" 15 "${VARNELL_CALM_WAIT:-120}")"
   for Target in "${Targets[@]}"; do
     Name=${Target%%:*}
     Folder=${Target#*:}

@@ -14,6 +14,8 @@ Root=$(cd "$(dirname "$0")/.." && pwd)
 Build=${VARNELL_BENCH_BUILD:-$Root/build-bench}
 Rounds=${1:-3}
 TotalMiB=${2:-2048}
+# Seconds to wait for idle cores before each timed program (bench/wait-calm.sh).
+CalmWait=${VARNELL_CALM_WAIT:-120}
 
 cmake -S "$Root" -B "$Build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DVARNELL_BENCH=ON -DVARNELL_TESTS=OFF -DVARNELL_GUI="${VARNELL_GUI:-ON}" >/dev/null
@@ -27,12 +29,12 @@ for Program in "$Build"/bench/bench_*; do
   [[ -x $Program ]] || continue
   Name=$(basename "$Program")
   echo
-  echo "== $Name (load $(cut -d' ' -f1 /proc/loadavg))"
+  echo "== $Name ($("$Root/bench/wait-calm.sh" 15 "$CalmWait"))"
   QT_QPA_PLATFORM=offscreen "$Program" --benchmark_repetitions=3 2>&1 |
     tee "$Results/$Name.txt"
 done
 
 echo
-echo "== fill throughput against fio (load $(cut -d' ' -f1 /proc/loadavg))"
-"$Root/bench/fill-vs-fio.sh" "$Build/app/varnell-cli" "$Rounds" "$TotalMiB" |
+echo "== fill throughput against fio"
+VARNELL_CALM_WAIT=$CalmWait "$Root/bench/fill-vs-fio.sh" "$Build/app/varnell-cli" "$Rounds" "$TotalMiB" |
   tee "$Results/fill-vs-fio.txt"
