@@ -54,7 +54,7 @@ void TTesterToView::AddStringAtList(const std::string& Value) {
 
 void TTesterToView::ApplyProgress(std::int32_t HostWriteInMiB, std::int32_t NeedToFillInMiB,
                                   std::int32_t SpeedInMiB) {
-  FBatch.reserve(8);
+  FBatch.reserve(5);  // bar and label, point, line, log line, speed label
   FBatching = true;
   try {
     QueueProgressUnits(HostWriteInMiB, NeedToFillInMiB, SpeedInMiB);
