@@ -1,5 +1,6 @@
 #include "report/Gui.QueueDispatcher.h"
 
+#include <algorithm>
 #include <stdexcept>
 #include <utility>
 
@@ -57,15 +58,17 @@ void TQueueDispatcher::Sync(TUnit Unit) {
 }
 
 void TQueueDispatcher::Push(TEntry Entry) {
-  bool WasEmpty = false;
+  bool Wake = Entry.Waiter != nullptr;
   {
     std::lock_guard Lock(FMutex);
-    WasEmpty = FPending.empty();
     FPending.push_back(std::move(Entry));
+    // One wake-up per sleep of the owner; a polling owner is not woken for queued units.
+    if (FOwnerListening) {
+      FOwnerListening = false;
+      Wake = true;
+    }
   }
-  // The owner only sleeps on an empty queue: waking it once per batch spares a system call
-  // per unit while the worker reports hundreds of writes a second.
-  if (WasEmpty) {
+  if (Wake) {
     FQueued.notify_all();
   }
 }
@@ -110,12 +113,26 @@ std::size_t TQueueDispatcher::RunPending() {
 
 std::size_t TQueueDispatcher::WaitAndRunPending(std::chrono::milliseconds Timeout) {
   RequireOwner();
+  using TClock = std::chrono::steady_clock;
+  const TClock::time_point Deadline = TClock::now() + Timeout;
   {
     std::unique_lock Lock(FMutex);
-    if (!FQueued.wait_for(Lock, Timeout, [&] { return !FPending.empty(); })) {
-      return 0;
+    while (FPending.empty()) {
+      const TClock::time_point Now = TClock::now();
+      if (Now >= Deadline) {
+        return 0;
+      }
+      const TClock::time_point PollEnd = FLastRun + PollInterval;
+      if (Now < PollEnd) {
+        FQueued.wait_until(Lock, std::min(Deadline, PollEnd));
+      } else {
+        FOwnerListening = true;
+        FQueued.wait_until(Lock, Deadline);
+        FOwnerListening = false;
+      }
     }
   }
+  FLastRun = TClock::now();
   return RunPending();
 }
 

@@ -36,8 +36,15 @@ class TQueueDispatcher final : public TGuiDispatcher {
   // exception leaves RunPending and the units behind it stay queued.
   std::size_t RunPending();
   // Owning thread only. Waits until at least one unit is queued or Timeout has passed, then
-  // runs what is queued. Returns how many ran (0 after a timeout).
+  // runs what is queued. Returns how many ran (0 after a timeout). While units keep coming
+  // (some ran less than PollInterval ago) the owner is not woken for each queued unit: it
+  // looks again when the interval is over. A Sync unit always wakes it at once.
   std::size_t WaitAndRunPending(std::chrono::milliseconds Timeout);
+
+  // Waking a sleeping owner costs the queuing thread a system call, and on a virtual machine an
+  // interrupt to another core: several microseconds, per write of the worker. Looking again
+  // after this interval instead keeps the display as fresh as a screen refresh.
+  static constexpr std::chrono::milliseconds PollInterval{10};
 
   std::size_t PendingCount() const;
   bool IsOwnerThread() const { return std::this_thread::get_id() == FOwner; }
@@ -56,4 +63,6 @@ class TQueueDispatcher final : public TGuiDispatcher {
   mutable std::mutex FMutex;
   std::condition_variable FQueued;
   std::deque<TEntry> FPending;
+  bool FOwnerListening = false;                    // the owner sleeps until a unit wakes it
+  std::chrono::steady_clock::time_point FLastRun;  // owner only
 };

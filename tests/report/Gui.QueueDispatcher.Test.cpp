@@ -77,6 +77,30 @@ TEST(QueueDispatcher, WaitAndRunPendingWakesOnAUnitAndTimesOutWithout) {
   EXPECT_TRUE(Ran);
 }
 
+// Right after it has run units the owner is not woken for queued ones: it must still find them
+// by looking again, and a Sync caller must still be served at once, not after the deadline.
+TEST(QueueDispatcher, AnOwnerThatJustRanUnitsStillFindsQueuedAndSyncUnits) {
+  TQueueDispatcher Dispatcher;
+  std::thread FirstWorker([&] { Dispatcher.Queue([] {}); });
+  FirstWorker.join();
+  ASSERT_EQ(Dispatcher.WaitAndRunPending(10s), 1u);
+
+  std::atomic<int> Ran{0};
+  std::thread Worker([&] {
+    std::this_thread::sleep_for(2ms);
+    Dispatcher.Queue([&] { ++Ran; });
+    Dispatcher.Sync([&] { ++Ran; });
+  });
+  // A polling owner that never looked again would return 0 only at the deadline.
+  std::size_t Total = Dispatcher.WaitAndRunPending(10s);
+  EXPECT_GE(Total, 1u);
+  while (Ran < 2) {
+    Total += Dispatcher.WaitAndRunPending(10s);
+  }
+  Worker.join();
+  EXPECT_EQ(Total, 2u);
+}
+
 TEST(QueueDispatcher, DestructionDiscardsPendingUnitsAndReleasesABlockedSyncCaller) {
   auto Dispatcher = std::make_unique<TQueueDispatcher>();
   auto Held = std::make_shared<int>(0);
