@@ -26,7 +26,7 @@ mkdir -p "$Results"
 echo "machine: $(nproc) cores, $(uname -r); load before the runs: $(cut -d' ' -f1-3 /proc/loadavg)"
 
 for Program in "$Build"/bench/bench_*; do
-  [[ -x $Program ]] || continue
+  [[ -f $Program && -x $Program ]] || continue  # not the AUTOMOC folders
   Name=$(basename "$Program")
   echo
   echo "== $Name ($("$Root/bench/wait-calm.sh" 15 "$CalmWait"))"
