@@ -6,10 +6,14 @@
 
 #include <benchmark/benchmark.h>
 
+#include <sys/wait.h>
+#include <unistd.h>
 #include <atomic>
 #include <chrono>
 #include <cstdint>
+
 #include <fstream>
+#include <functional>
 #include <memory>
 #include <string>
 #include <thread>
@@ -146,6 +150,32 @@ inline std::int64_t ResidentBytes() {
     Status.ignore(1 << 12, '\n');
   }
   return 0;
+}
+
+// Runs Measure in a child process and returns its result (negative when the child failed).
+inline double InChildProcess(const std::function<double()>& Measure) {
+  int Pipe[2];
+  if (pipe(Pipe) != 0) {
+    return -1.0;
+  }
+  const pid_t Child = fork();
+  if (Child == 0) {
+    close(Pipe[0]);
+    const double Result = Measure();
+    const bool Sent = write(Pipe[1], &Result, sizeof Result) == static_cast<ssize_t>(sizeof Result);
+    _exit(Sent ? 0 : 1);
+  }
+  close(Pipe[1]);
+  double Result = -1.0;
+  if (Child < 0 || read(Pipe[0], &Result, sizeof Result) != static_cast<ssize_t>(sizeof Result)) {
+    Result = -1.0;
+  }
+  close(Pipe[0]);
+  if (Child > 0) {
+    int Status = 0;
+    waitpid(Child, &Status, 0);
+  }
+  return Result;
 }
 
 }  // namespace BenchRig

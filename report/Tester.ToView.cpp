@@ -54,27 +54,6 @@ void TTesterToView::AddStringAtList(const std::string& Value) {
 
 void TTesterToView::ApplyProgress(std::int32_t HostWriteInMiB, std::int32_t NeedToFillInMiB,
                                   std::int32_t SpeedInMiB) {
-  FBatch.reserve(5);  // bar and label, point, line, log line, speed label
-  FBatching = true;
-  try {
-    QueueProgressUnits(HostWriteInMiB, NeedToFillInMiB, SpeedInMiB);
-  } catch (...) {
-    FBatching = false;
-    FBatch.clear();
-    throw;
-  }
-  FBatching = false;
-  // The same view calls in the same order as separate units; FBatch is left empty.
-  FDispatcher->Queue([Units = std::move(FBatch)] {
-    for (const auto& Unit : Units) {
-      Unit();
-    }
-  });
-  FBatch.clear();
-}
-
-void TTesterToView::QueueProgressUnits(std::int32_t HostWriteInMiB, std::int32_t NeedToFillInMiB,
-                                       std::int32_t SpeedInMiB) {
   // The worker never reports a pass without a target; should it, the bar shows it full
   // instead of converting an infinite quotient.
   const auto FilledPercentInTest =
@@ -83,18 +62,43 @@ void TTesterToView::QueueProgressUnits(std::int32_t HostWriteInMiB, std::int32_t
                                                     static_cast<double>(NeedToFillInMiB) * 100.0))
           : 100;
   const double RemainPercent = GetRemainPercentByUnit(HostWriteInMiB);
-  RefreshProgressAndLabel(HostWriteInMiB, NeedToFillInMiB, FilledPercentInTest);
   FSpeedList.push_back(SpeedInMiB);
   const double RemainShare = GetRemainShare(HostWriteInMiB);
   if (FDetailedLogger) {
     AddDetailedLine(RemainShare, SpeedInMiB);
   }
-  AddToChart(SpeedInMiB, RoundHalfEven(RemainShare * 10000.0) / 100.0);
+  const double FilledPercentInDriveChart = RoundHalfEven(RemainShare * 10000.0) / 100.0;
   UpdateSpeedStatistics(SpeedInMiB);
-  RefreshHorizontalLine(false);
-  if (NeedToRecordSpeed(RemainPercent)) {
-    RefreshSpeed(SpeedInMiB, RemainPercent);
+  // Bar and label, chart point and half-average line in one small unit: a single hand-over
+  // per write, and little memory per write while the GUI thread is behind.
+  TGuiDispatcher::TUnit Unit = [this, HostWriteInMiB, NeedToFillInMiB, FilledPercentInTest,
+                                SpeedInMiB, FilledPercentInDriveChart] {
+    RefreshProgressAndLabelNow(HostWriteInMiB, NeedToFillInMiB, FilledPercentInTest);
+    FView.AddChartPoint(FilledPercentInDriveChart, static_cast<double>(SpeedInMiB));
+    RefreshHorizontalLineNow(false);
+  };
+  if (!NeedToRecordSpeed(RemainPercent)) {
+    FDispatcher->Queue(std::move(Unit));
+    return;
   }
+  // At a logging step the log line and the speed label join the same hand-over.
+  FBatch.reserve(3);
+  FBatching = true;
+  try {
+    Post(std::move(Unit));
+    RefreshSpeed(SpeedInMiB, RemainPercent);
+  } catch (...) {
+    FBatching = false;
+    FBatch.clear();
+    throw;
+  }
+  FBatching = false;
+  FDispatcher->Queue([Units = std::move(FBatch)] {
+    for (const auto& Each : Units) {
+      Each();
+    }
+  });
+  FBatch.clear();
 }
 
 void TTesterToView::AddDetailedLine(double RemainShare, std::int32_t SpeedInMiB) {
@@ -131,29 +135,18 @@ bool TTesterToView::NeedToRecordSpeed(double RemainPercent) const {
   return RemainPercent != FLastPercent;
 }
 
-void TTesterToView::RefreshProgressAndLabel(std::int32_t FilledInMiB, std::int32_t NeedToFillInMiB,
-                                            std::int32_t FilledPercentInTest) {
-  Post([this, FilledInMiB, NeedToFillInMiB, FilledPercentInTest] {
-    FView.SetProgress(FilledPercentInTest);
-    FView.SetCurrFileText(
-        "현재 채워진 용량 : " + FormatFixed(FilledInMiB / 1024.0, 2, FDecimalSeparator) + "GiB / " +
-        FormatFixed(NeedToFillInMiB / 1024.0, 2, FDecimalSeparator) + "GiB");
-  });
-}
-
-void TTesterToView::AddToChart(std::int32_t SpeedInMiB, double FilledPercentInDriveChart) {
-  Post([this, SpeedInMiB, FilledPercentInDriveChart] {
-    FView.AddChartPoint(FilledPercentInDriveChart, static_cast<double>(SpeedInMiB));
-  });
+void TTesterToView::RefreshProgressAndLabelNow(std::int32_t FilledInMiB,
+                                               std::int32_t NeedToFillInMiB,
+                                               std::int32_t FilledPercentInTest) {
+  FView.SetProgress(FilledPercentInTest);
+  FView.SetCurrFileText(
+      "현재 채워진 용량 : " + FormatFixed(FilledInMiB / 1024.0, 2, FDecimalSeparator) + "GiB / " +
+      FormatFixed(NeedToFillInMiB / 1024.0, 2, FDecimalSeparator) + "GiB");
 }
 
 void TTesterToView::RefreshHorizontalLineNow(bool IsEnd) {
   // The level as it stands when the unit runs, not when it was queued.
   FView.RefreshHorizontalLine(IsEnd, static_cast<double>(GetHalfOfAverage()));
-}
-
-void TTesterToView::RefreshHorizontalLine(bool IsEnd) {
-  Post([this, IsEnd] { RefreshHorizontalLineNow(IsEnd); });
 }
 
 void TTesterToView::RefreshSpeed(std::int32_t SpeedInMiB, double RemainPercent) {

@@ -54,14 +54,11 @@ class TTesterToView final : public TTesterPresenter {
 
  private:
   // Progress, per write.
-  void QueueProgressUnits(std::int32_t HostWriteInMiB, std::int32_t NeedToFillInMiB,
-                          std::int32_t SpeedInMiB);
-  // Queues the unit, or keeps it for the write's single unit while ApplyProgress runs.
+  // Queues the unit, or keeps it for the write's single unit at a logging step.
   void Post(TGuiDispatcher::TUnit Unit);
-  void RefreshProgressAndLabel(std::int32_t FilledInMiB, std::int32_t NeedToFillInMiB,
-                               std::int32_t FilledPercentInTest);
-  void AddToChart(std::int32_t SpeedInMiB, double FilledPercentInDriveChart);
-  void RefreshHorizontalLine(bool IsEnd);
+  // On the GUI thread.
+  void RefreshProgressAndLabelNow(std::int32_t FilledInMiB, std::int32_t NeedToFillInMiB,
+                                  std::int32_t FilledPercentInTest);
   void RefreshHorizontalLineNow(bool IsEnd);
   void RefreshSpeed(std::int32_t SpeedInMiB, double RemainPercent);
   void ClearSpeedSeries();
@@ -105,9 +102,8 @@ class TTesterToView final : public TTesterPresenter {
   std::int32_t FToDeleteLogCount = 0;
   std::int32_t FLastLogCount = 0;
   std::vector<std::int32_t> FSpeedList;
-  // The units of one write, handed over as one: a single lock of the queue and a single
-  // wake-up of the GUI thread per write instead of one per unit, which made the two threads
-  // contend for the queue between every two writes.
+  // The units of a write at a logging step, handed over as one: a single lock of the queue per
+  // write instead of one per unit, which made the worker contend with the GUI thread for it.
   bool FBatching = false;
   std::vector<TGuiDispatcher::TUnit> FBatch;
 };
