@@ -172,17 +172,19 @@ void BM_OverheadFreeWrites(benchmark::State& State) {
   const std::int64_t Writes = WriteTime.count() == 0 ? 65536 : 512;
   TRunOptions Options;
   Options.RealPresenter = State.range(1) != 0;
+  Options.WithLogs = State.range(2) != 0;
   RunAndReport(State, "/nowhere/", std::make_shared<BenchRig::TFreeVolume>(Writes, WriteTime),
                Writes, Options);
 }
 // write_us 0: free; 3906: 8 MiB at 2048 MiB/s; 1953: at 4096 MiB/s. presenter 0: none (the
-// loop alone), 1: the real one with both log files.
+// loop alone), 1: the real one; logs 1: with both log files.
 BENCHMARK(BM_OverheadFreeWrites)
-    ->ArgNames({"write_us", "presenter"})
-    ->Args({0, 1})
-    ->Args({1953, 1})
-    ->Args({3906, 0})
-    ->Args({3906, 1})
+    ->ArgNames({"write_us", "presenter", "logs"})
+    ->Args({0, 1, 1})
+    ->Args({1953, 1, 1})
+    ->Args({3906, 0, 0})
+    ->Args({3906, 1, 0})
+    ->Args({3906, 1, 1})
     ->Iterations(1)
     ->Repetitions(3)
     ->Unit(benchmark::kMillisecond)
