@@ -15,4 +15,4 @@ set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
 # Runs the tests during discovery and in ctest.
 set(CMAKE_CROSSCOMPILING_EMULATOR wine)
 # -O2 for Release: at -O3 GCC 12 warns falsely (-Wrestrict) inside std::string's own copies.
-set(CMAKE_CXX_FLAGS_RELEASE_INIT "-O2 -DNDEBUG")
+set(CMAKE_CXX_FLAGS_RELEASE "-O2 -DNDEBUG" CACHE STRING "Flags of the Release build")
