@@ -39,10 +39,11 @@ cleanup() {
   wineserver -k 2>/dev/null || true
 }
 trap cleanup EXIT
-timeout 180 wineboot -i >/dev/null 2>&1 </dev/null
 # One server for every wine process until the end: a server that ends between two programs
 # races with the next one's start ("recvmsg: Connection reset by peer").
+wineserver -k 2>/dev/null || true
 wineserver -p >/dev/null 2>&1 </dev/null
+timeout 180 wineboot -i >/dev/null 2>&1 </dev/null
 
 timeout 900 ctest --test-dir "$Build" --output-on-failure --timeout 300 -j2
 
