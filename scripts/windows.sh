@@ -41,6 +41,7 @@ cleanup() {
 trap cleanup EXIT
 # One server for every wine process until the end: a server that ends between two programs
 # races with the next one's start ("recvmsg: Connection reset by peer").
+mkdir -p "$WINEPREFIX"
 wineserver -k 2>/dev/null || true
 wineserver -p >/dev/null 2>&1 </dev/null
 timeout 180 wineboot -i >/dev/null 2>&1 </dev/null
