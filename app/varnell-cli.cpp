@@ -3,8 +3,10 @@
 #include <vector>
 
 #include "cli/Cli.Run.h"
+#include "platform/Platform.Terminal.h"
 
 int main(int argc, char** argv) {
-  const std::vector<std::string> Arguments(argv + 1, argv + argc);
+  Platform::PrepareConsole();
+  const std::vector<std::string> Arguments = Platform::ProgramArguments(argc, argv);
   return RunCli(Arguments, stdout, stderr);
 }

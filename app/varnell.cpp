@@ -25,8 +25,11 @@ bool HasDisplay() {
 int main(int Argc, char** Argv) {
   if (!HasDisplay()) {
     std::fputs(
-        "No display found. Varnell is a windowed program; to run it without a screen:\n"
-        "  xvfb-run -a build/app/varnell\n",
+        "No display found. Varnell is a windowed program; without a screen, either run it on\n"
+        "a virtual one:\n"
+        "  xvfb-run -a build/app/varnell\n"
+        "or run the same test on the terminal:\n"
+        "  build/app/varnell-cli --help\n",
         stderr);
     return 1;
   }

@@ -172,9 +172,17 @@ TCliParseResult ParseCliArguments(const std::vector<std::string>& Arguments) {
     return Result;
   }
   Setting.DrivePath = Folders.front();
+#ifdef _WIN32
+  // Windows takes either separator: a folder that ends in one keeps it, others get the one
+  // they are written with.
+  if (Setting.DrivePath.back() != '/' && Setting.DrivePath.back() != '\\') {
+    Setting.DrivePath += Setting.DrivePath.find('\\') != std::string::npos ? '\\' : '/';
+  }
+#else
   if (Setting.DrivePath.back() != '/') {
     Setting.DrivePath += '/';
   }
+#endif
   return Result;
 }
 

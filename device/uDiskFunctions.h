@@ -9,14 +9,16 @@
 #include "platform/Device.Backend.h"
 
 // Drives the user may test: one entry per mounted, writable, fixed or removable filesystem,
-// its mount point without a trailing separator ("/" stays "/").
+// its mount point without a trailing separator ("/" stays "/"); on Windows each fixed or
+// removable drive as a letter and a colon ("C:").
 struct TDriveLetters {
   std::uint8_t LetterCount = 0;
   std::array<std::string, 100> Letters;
   std::array<std::int64_t, 100> StartOffset{};
 };
 
-// One piece of a volume on a disk. The disk is named by its kernel name ("sda", "nvme0n1").
+// One piece of a volume on a disk. The disk is named by its kernel name ("sda", "nvme0n1"), on
+// Windows by its name in the device namespace ("PhysicalDrive0").
 struct TDiskExtent {
   std::string DiskName;
   std::int64_t StartingOffset = 0;
@@ -39,7 +41,8 @@ void GetDriveLetters(TDriveLetters& DriveLetters, const TDeviceRoots& Roots = {}
 // Drive: a mount point or any path on the volume (e.g. a DrivePath).
 void GetVolumeExtents(const std::string& Drive, TVolumeDiskExtents& Extents,
                       const TDeviceRoots& Roots = {});
-// Disk: a kernel disk name as GetVolumeExtents gives it. Size in bytes, 0 when unknown.
+// Disk: a disk name as GetVolumeExtents gives it (on Windows also the bare disk number).
+// Size in bytes, 0 when unknown.
 std::int64_t GetDiskSize(const std::string& Disk, const TDeviceRoots& Roots = {});
 // The step behind GetDiskSize; leaves DiskSize at 0 on every failure.
 void GetDiskGeometry(const std::string& Disk, TDiskGeometryEx& Geometry,

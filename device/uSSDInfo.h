@@ -14,7 +14,8 @@ class TSSDInfo {
   // Requests: where the two requests go; it must outlive the object.
   TSSDInfo(TDeviceRoots Roots, const TDiskRequests& Requests);
 
-  // Harddisk: kernel disk name such as "sda"; DeviceName becomes "/dev/sda".
+  // Harddisk: kernel disk name such as "sda"; DeviceName becomes "/dev/sda". On Windows a name
+  // such as "PhysicalDrive0", and DeviceName "\\.\PhysicalDrive0" (no sysfs step there).
   void SetDeviceName(const std::string& Harddisk);
 
   std::string Model;

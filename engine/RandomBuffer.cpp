@@ -6,9 +6,10 @@
 #include <cstdlib>
 #include <cstring>
 #include <limits>
+#include <new>
 
 void TRandomBuffer::TAlignedFree::operator()(std::byte* Memory) const {
-  std::free(Memory);
+  ::operator delete[](Memory, std::align_val_t{Alignment});
 }
 
 bool TRandomBuffer::CreateBuffer(std::uint32_t LengthInKiB) {
@@ -20,9 +21,12 @@ bool TRandomBuffer::CreateBuffer(std::uint32_t LengthInKiB) {
   if (Length == 0) {
     return true;
   }
-  // aligned_alloc wants a whole number of alignment units.
+  // Whole alignment units, so that unbuffered writes of the full length stay within it. The
+  // aligned operator new exists on every platform (the C runtime of Windows has no
+  // aligned_alloc).
   const std::size_t Allocated = (Length + Alignment - 1) / Alignment * Alignment;
-  auto* Memory = static_cast<std::byte*>(std::aligned_alloc(Alignment, Allocated));
+  auto* Memory = static_cast<std::byte*>(
+      ::operator new[](Allocated, std::align_val_t{Alignment}, std::nothrow));
   if (Memory == nullptr) {
     return false;
   }

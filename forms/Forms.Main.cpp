@@ -190,7 +190,7 @@ void TfMain::StopTester() {
   auto Worker = std::move(FTesterThread);  // null first, then destroyed
   Worker.reset();
   FStopping = false;
-  if (FCloseRequested) {
+  if (FCloseRequested && !FClosing) {
     FCloseRequested = false;
     close();
   }
@@ -215,7 +215,10 @@ void TfMain::closeEvent(QCloseEvent* Event) {
     Event->ignore();
     return;
   }
+  FClosing = true;  // this close goes on by itself once the stop is done
   StopTester();
+  FClosing = false;
+  FCloseRequested = false;
   Event->accept();
 }
 

@@ -78,5 +78,6 @@ class TfMain : public QWidget {
   bool FWorkerEnded = false;
   bool FStopping = false;
   bool FCloseRequested = false;
+  bool FClosing = false;
   QEventLoop* FStopLoop = nullptr;
 };

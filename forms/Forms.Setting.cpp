@@ -9,7 +9,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSignalBlocker>
-#include <cmath>
 #include <cstdio>
 
 #include "forms/Setting.Getter.h"
@@ -22,8 +21,7 @@ const QString TextFileFilter = QStringLiteral("Text File(*.txt)");
 QLabel* MakeLabel(QWidget* Parent, const QString& Text, int Left, int Top) {
   auto* Label = new QLabel(Text, Parent);
   Label->move(Left, Top);
-  Label->setFixedHeight(19);
-  Label->adjustSize();
+  Label->adjustSize();  // fits its text
   Label->setFixedHeight(19);
   return Label;
 }

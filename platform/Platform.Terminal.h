@@ -1,5 +1,8 @@
 #pragma once
 
+#include <string>
+#include <vector>
+
 namespace Platform {
 
 // True when standard output is a terminal (a live status line makes sense there).
@@ -10,6 +13,13 @@ int TerminalWidth();
 // Ctrl-C (SIGINT) and SIGTERM only count up; the program polls the count and decides.
 void InstallInterruptCounter();
 int InterruptCount();
+
+// The program's arguments without its name, as UTF-8 (Windows hands main() the arguments in the
+// ANSI code page, so they are read from the wide command line there).
+std::vector<std::string> ProgramArguments(int argc, char** argv);
+// Readies the console for UTF-8 text and the status line's escape sequences (Windows consoles
+// need both switched on; elsewhere nothing to do).
+void PrepareConsole();
 
 // True when Path is an existing directory that this process may create files in.
 bool IsWritableDirectory(const char* Path, int& Error);

@@ -46,6 +46,12 @@ int InterruptCount() {
   return Interrupts.load(std::memory_order_relaxed);
 }
 
+std::vector<std::string> ProgramArguments(int argc, char** argv) {
+  return argc > 1 ? std::vector<std::string>(argv + 1, argv + argc) : std::vector<std::string>();
+}
+
+void PrepareConsole() {}
+
 bool IsWritableDirectory(const char* Path, int& Error) {
   struct stat Info {};
   if (stat(Path, &Info) != 0) {

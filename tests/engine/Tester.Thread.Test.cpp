@@ -6,6 +6,7 @@
 #include <limits>
 
 #include "engine/Tester.Thread.Fixture.h"
+#include "platform/Platform.Locale.h"
 
 namespace {
 
@@ -86,7 +87,8 @@ TEST_F(TesterThreadTest, TakenNameEndsThePassWithCreateFileErrorAndNoWriteToIt) 
   Chosen.NeedDelete = true;
   Run(Chosen);
 
-  const TTesterError Expected{"CreateFile", File(2), EEXIST, "File exists", "CreateFileError: 17"};
+  const TTesterError Expected{"CreateFile", File(2), EEXIST, Platform::SystemErrorText(EEXIST),
+                              "CreateFileError: 17"};
   ASSERT_TRUE(Thread->Error());
   EXPECT_EQ(*Thread->Error(), Expected);
   const Calls Seen = Record->Calls();
@@ -108,7 +110,7 @@ TEST_F(TesterThreadTest, FullVolumeEndsThePassSoundly) {
     Chosen.NeedDelete = NeedDelete;
     Run(Chosen);
 
-    const TTesterError Expected{"WriteFile", File(0), ENOSPC, "No space left on device",
+    const TTesterError Expected{"WriteFile", File(0), ENOSPC, Platform::SystemErrorText(ENOSPC),
                                 "WriteFileError: 28"};
     Calls Want{Header(1, 100 * MiB, 100 * MiB, 144)};
     AppendProgress(Want, 8, 96, 144);
@@ -167,7 +169,7 @@ TEST_F(TesterThreadTest, FreeSpaceQueryFailureIsReported) {
   MakeVolume(100 * MiB);
   Volume->SpaceError = ENOENT;
   Run(Setting(0));
-  const TTesterError Expected{"GetDiskFreeSpace", Drive, ENOENT, "No such file or directory",
+  const TTesterError Expected{"GetDiskFreeSpace", Drive, ENOENT, Platform::SystemErrorText(ENOENT),
                               "GetDiskFreeSpaceError: 2"};
   EXPECT_EQ(Record->Calls(), (Calls{ErrorCall(Expected), "HideButtons"}));
   ASSERT_TRUE(Thread->Error());
@@ -289,7 +291,7 @@ TEST_F(TesterThreadTest, UndeletableFileIsReportedAfterBoundedRetries) {
   Chosen.NeedDelete = true;
   Run(Chosen);
 
-  const TTesterError Expected{"DeleteFile", File(0), EACCES, "Permission denied",
+  const TTesterError Expected{"DeleteFile", File(0), EACCES, Platform::SystemErrorText(EACCES),
                               "DeleteFileError: 13"};
   EXPECT_EQ(Record->Calls(),
             (Calls{Header(1, 9 * MiB, 9 * MiB, 8), Progress(8, 8, 400), ErrorCall(Expected),

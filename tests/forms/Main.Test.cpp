@@ -310,6 +310,7 @@ TEST_F(TStopTest, SecondStopAndCloseDuringTheWaitStopOnceThenClose) {
 }
 
 TEST_F(TStopTest, ClosingDuringATestStopsTheWorkerFirst) {
+  QTimer::singleShot(0, Window.get(), [this] { Window->close(); });  // closed again while waiting
   Window->close();
   EXPECT_EQ(Destroyed, 1);
   EXPECT_FALSE(Window->HasTester());

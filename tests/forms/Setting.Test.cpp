@@ -276,3 +276,26 @@ TEST_F(TSettingWindowTest, EscapeDoesNothingAndEnterPressesOnlyTheFocusedButton)
 }
 
 }  // namespace
+
+namespace {
+
+TEST(SettingWindowFocus, TabGoesThroughTheControlsInTheirOrder) {
+  TfSetting Window(nullptr, TSettingSources{[] { return std::vector<std::string>{"/"}; },
+                                            [](const std::string&) { return 0; }});
+  const std::vector<QWidget*> Expected{
+      Window.eDrive,           Window.bDriveFolder,    Window.eLeft,           Window.cSelection,
+      Window.cUnitSpeed,       Window.cCacheEffect,    Window.cRepeat,         Window.bStart,
+      Window.cDelete,          Window.cDetailedRecord, Window.cLogNeeded,      Window.eLogPath,
+      Window.eDetailedLogPath, Window.bLogPath,        Window.bDetailedLogPath};
+  std::vector<QWidget*> Seen;
+  QWidget* Widget = Window.eDrive;
+  do {
+    if (std::find(Expected.begin(), Expected.end(), Widget) != Expected.end()) {
+      Seen.push_back(Widget);
+    }
+    Widget = Widget->nextInFocusChain();
+  } while (Widget != Window.eDrive);
+  EXPECT_EQ(Seen, Expected);
+}
+
+}  // namespace

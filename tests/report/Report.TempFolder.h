@@ -1,18 +1,31 @@
 #pragma once
 
-#include <stdlib.h>
-
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
+#include <stdexcept>
 #include <string>
 
 // A fresh folder under the system's temporary folder, removed with everything in it.
 class TTempFolder {
  public:
+  // create_directory refuses a name that exists, so the folder is ours alone (as mkdtemp's,
+  // which Windows lacks).
   TTempFolder() {
-    std::string Pattern = (std::filesystem::temp_directory_path() / "varnell-report-XXXXXX");
-    FPath = mkdtemp(Pattern.data());
+    std::random_device Seed;
+    std::mt19937_64 Draw(Seed());
+    const std::filesystem::path Base = std::filesystem::temp_directory_path();
+    for (int Attempt = 0; Attempt < 100 && FPath.empty(); ++Attempt) {
+      const std::filesystem::path Candidate = Base / ("varnell-report-" + std::to_string(Draw()));
+      std::error_code Error;
+      if (std::filesystem::create_directory(Candidate, Error)) {
+        FPath = Candidate.string();
+      }
+    }
+    if (FPath.empty()) {
+      throw std::runtime_error("no temporary folder could be made");
+    }
   }
   ~TTempFolder() {
     std::error_code Ignored;

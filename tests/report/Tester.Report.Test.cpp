@@ -2,11 +2,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <string>
 #include <vector>
 
 #include "Report.Rig.h"
 #include "Report.TempFolder.h"
+#include "platform/Platform.Locale.h"
+#include "platform/Platform.LogFile.h"
 
 namespace {
 
@@ -264,9 +267,14 @@ TEST(TestReport, LogFilesAreCreatedAtConstructionAndAFailureLeavesNoneOpen) {
                             [](const std::string&) { return TDiskIdentity{}; });
     FAIL() << "a detailed log in a missing folder was created";
   } catch (const TCreateFileError& Error) {
-    EXPECT_STREQ(Error.what(), ("Cannot create file \"" + Setting.DetailedRecordPath +
-                                "\". No such file or directory")
-                                   .c_str());
+#ifdef _WIN32
+    const int MissingFolder = 3;  // ERROR_PATH_NOT_FOUND
+#else
+    const int MissingFolder = ENOENT;
+#endif
+    EXPECT_EQ(std::string(Error.what()), "Cannot create file \"" +
+                                             Platform::FullPath(Setting.DetailedRecordPath) +
+                                             "\". " + Platform::SystemErrorText(MissingFolder));
   }
   // The log file was created (emptied) first, and is free again.
   EXPECT_EQ(ReadBytes(Setting.RecordPath), "");

@@ -1,0 +1,94 @@
+#include "platform/Platform.Terminal.h"
+
+#include <windows.h>
+
+#include <shellapi.h>
+
+#include <atomic>
+
+#include "platform/windows/Win32.Text.h"
+
+namespace {
+
+std::atomic<int> Interrupts{0};
+
+BOOL WINAPI CountInterrupt(DWORD Event) {
+  switch (Event) {
+    case CTRL_C_EVENT:
+    case CTRL_BREAK_EVENT:
+    case CTRL_CLOSE_EVENT:
+      Interrupts.fetch_add(1, std::memory_order_relaxed);
+      return TRUE;  // handled: the program cancels in order instead of ending at once
+    default:
+      return FALSE;
+  }
+}
+
+}  // namespace
+
+namespace Platform {
+
+bool StdoutIsTerminal() {
+  DWORD Mode = 0;
+  return GetConsoleMode(GetStdHandle(STD_OUTPUT_HANDLE), &Mode) != 0;
+}
+
+int TerminalWidth() {
+  CONSOLE_SCREEN_BUFFER_INFO Info{};
+  if (GetConsoleScreenBufferInfo(GetStdHandle(STD_OUTPUT_HANDLE), &Info)) {
+    const int Width = Info.srWindow.Right - Info.srWindow.Left + 1;
+    if (Width > 0) {
+      return Width;
+    }
+  }
+  return 80;
+}
+
+void InstallInterruptCounter() {
+  SetConsoleCtrlHandler(CountInterrupt, TRUE);
+}
+
+int InterruptCount() {
+  return Interrupts.load(std::memory_order_relaxed);
+}
+
+std::vector<std::string> ProgramArguments(int argc, char** argv) {
+  int Count = 0;
+  wchar_t** Wide = CommandLineToArgvW(GetCommandLineW(), &Count);
+  if (Wide == nullptr) {
+    return argc > 1 ? std::vector<std::string>(argv + 1, argv + argc) : std::vector<std::string>();
+  }
+  std::vector<std::string> Arguments;
+  for (int Index = 1; Index < Count; ++Index) {
+    Arguments.push_back(Win32::Narrow(Wide[Index]));
+  }
+  LocalFree(Wide);
+  return Arguments;
+}
+
+void PrepareConsole() {
+  SetConsoleOutputCP(CP_UTF8);
+  const HANDLE Output = GetStdHandle(STD_OUTPUT_HANDLE);
+  DWORD Mode = 0;
+  if (GetConsoleMode(Output, &Mode)) {
+    SetConsoleMode(Output, Mode | ENABLE_VIRTUAL_TERMINAL_PROCESSING);
+  }
+}
+
+bool IsWritableDirectory(const char* Path, int& Error) {
+  const DWORD Attributes = GetFileAttributesW(Win32::Widen(Path).c_str());
+  if (Attributes == INVALID_FILE_ATTRIBUTES) {
+    Error = static_cast<int>(GetLastError());
+    return false;
+  }
+  if ((Attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+    Error = ERROR_DIRECTORY;
+    return false;
+  }
+  // Whether files may be created is decided by the folder's access list; the worker's first
+  // CREATE_NEW reports a refusal with the system's code.
+  Error = 0;
+  return true;
+}
+
+}  // namespace Platform

@@ -1,0 +1,117 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "engine/RandomBuffer.h"
+#include "platform/Platform.Clock.h"
+#include "platform/Platform.Files.h"
+#include "platform/Platform.Locale.h"
+#include "report/Report.TempFolder.h"
+
+namespace {
+
+constexpr int ErrorFileNotFound = 2;
+constexpr int ErrorFileExists = 80;
+
+class Win32Files : public ::testing::Test {
+ protected:
+  std::string PathOf(const std::string& Name) const { return Folder.Path() + "\\" + Name; }
+
+  TTempFolder Folder;
+  std::shared_ptr<TTesterPlatform> System = Platform::MakeTesterPlatform();
+};
+
+TEST_F(Win32Files, CreateNewOverATakenNameFailsAndLeavesItsBytes) {
+  const std::string Taken = PathOf("Randomfile0");
+  WriteBytes(Taken, "an earlier run");
+  for (const bool Unbuffered : {false, true}) {
+    SCOPED_TRACE(Unbuffered ? "unbuffered" : "cached");
+    const TCreatedFile Created = System->CreateNewFile(Taken, Unbuffered);
+    EXPECT_EQ(Created.Handle, NoFile);
+    EXPECT_EQ(Created.Error, ErrorFileExists);
+  }
+  EXPECT_EQ(ReadBytes(Taken), "an earlier run");
+}
+
+TEST_F(Win32Files, AlignedBlocksGoOutWholeWithAndWithoutTheCache) {
+  TRandomBuffer Buffer(12345);
+  ASSERT_TRUE(Buffer.CreateBuffer(8192));
+  ASSERT_TRUE(Buffer.FillBuffer(100));
+  const auto Length = static_cast<std::size_t>(Buffer.GetLength());
+  const std::string Block(reinterpret_cast<const char*>(Buffer.GetRawBuffer()), Length);
+  for (const bool Unbuffered : {false, true}) {
+    SCOPED_TRACE(Unbuffered ? "unbuffered" : "cached");
+    const std::string Path = PathOf(Unbuffered ? "unbuffered" : "cached");
+    const TCreatedFile Created = System->CreateNewFile(Path, Unbuffered);
+    ASSERT_NE(Created.Handle, NoFile) << Platform::SystemErrorText(Created.Error);
+    EXPECT_EQ(System->WriteAll(Created.Handle, Buffer.GetRawBuffer(), Length), 0);
+    EXPECT_EQ(System->WriteAll(Created.Handle, Buffer.GetRawBuffer(), Length), 0);
+    System->CloseFile(Created.Handle);
+    EXPECT_EQ(ReadBytes(Path), Block + Block);
+
+    EXPECT_TRUE(System->FileExists(Path));
+    EXPECT_EQ(System->DeleteFile(Path), 0);
+    EXPECT_FALSE(System->FileExists(Path));
+    EXPECT_EQ(System->DeleteFile(Path), ErrorFileNotFound);
+  }
+}
+
+TEST_F(Win32Files, OnlyFilesExist) {
+  WriteBytes(PathOf("file"), "x");
+  std::filesystem::create_directory(PathOf("folder"));
+  EXPECT_TRUE(System->FileExists(PathOf("file")));
+  EXPECT_FALSE(System->FileExists(PathOf("folder")));
+  EXPECT_FALSE(System->FileExists(PathOf("missing")));
+}
+
+TEST_F(Win32Files, Utf8NamesReachTheSystemAsTheirCharacters) {
+  const std::string Name = "랜덤 파일 ✓";  // UTF-8 in the core, UTF-16 on the system
+  const TCreatedFile Created = System->CreateNewFile(PathOf(Name), false);
+  ASSERT_NE(Created.Handle, NoFile);
+  System->CloseFile(Created.Handle);
+  const std::filesystem::directory_iterator Entries(Folder.Path());
+  ASSERT_NE(Entries, std::filesystem::directory_iterator());
+  const std::u8string Found = Entries->path().filename().u8string();
+  EXPECT_EQ(std::string(Found.begin(), Found.end()), Name);
+  EXPECT_TRUE(System->FileExists(PathOf(Name)));
+  EXPECT_EQ(System->DeleteFile(PathOf(Name)), 0);
+}
+
+TEST_F(Win32Files, FreeSpaceOfAFolderAndOfNoFolder) {
+  const TVolumeSpace Space = System->VolumeSpace(Folder.Path() + "\\");
+  EXPECT_EQ(Space.Error, 0);
+  EXPECT_GT(Space.FreeBytes, 0);
+  EXPECT_GE(Space.TotalBytes, Space.FreeBytes);
+
+  const TVolumeSpace Missing = System->VolumeSpace(PathOf("missing\\"));
+  EXPECT_NE(Missing.Error, 0);
+  EXPECT_EQ(Missing.FreeBytes, 0);
+  EXPECT_FALSE(Platform::SystemErrorText(Missing.Error).empty());
+}
+
+TEST(Win32Clock, CounterCountsInItsFrequency) {
+  const std::int64_t Frequency = Platform::PerformanceFrequency();
+  ASSERT_GT(Frequency, 0);
+  const std::int64_t Start = Platform::PerformanceCounter();
+  const std::uint32_t StartTicks = Platform::TickCount();
+  Platform::SleepMs(30);
+  const double Seconds =
+      static_cast<double>(Platform::PerformanceCounter() - Start) / static_cast<double>(Frequency);
+  EXPECT_GE(Seconds, 0.02);  // a wrong frequency would be off by orders of magnitude
+  EXPECT_LT(Seconds, 30.0);
+  EXPECT_GE(Platform::TickCount() - StartTicks, 15u);
+}
+
+TEST(Win32Locale, SystemTextsAreOneLineOfUtf8) {
+  const std::string Text = Platform::SystemErrorText(ErrorFileExists);
+  ASSERT_FALSE(Text.empty());
+  EXPECT_EQ(Text.find_first_of("\r\n"), std::string::npos);
+  // A code the system has no text for still says which code it was.
+  EXPECT_EQ(Platform::SystemErrorText(0x7FFFFFF0), "Error 2147483632");
+  const std::string Separator = Platform::LocaleDecimalSeparator();
+  EXPECT_FALSE(Separator.empty());
+}
+
+}  // namespace

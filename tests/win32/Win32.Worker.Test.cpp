@@ -1,0 +1,83 @@
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "engine/Tester.Thread.h"
+#include "fakes/Recording.Presenter.h"
+#include "platform/Platform.Files.h"
+#include "report/Report.TempFolder.h"
+
+namespace {
+
+constexpr std::int64_t MiB = 1024 * 1024;
+
+// The system's files, thread and clocks; only the free space is made to look small, so that a
+// pass on a big disk writes a few MiB.
+class TSmallVolume final : public TTesterPlatform {
+ public:
+  explicit TSmallVolume(std::int64_t FreeBytes) : FFreeBytes(FreeBytes) {}
+
+  TVolumeSpace VolumeSpace(const std::string& Path) override {
+    TVolumeSpace Space = FReal->VolumeSpace(Path);
+    Space.FreeBytes = FFreeBytes;
+    return Space;
+  }
+  TCreatedFile CreateNewFile(const std::string& Path, bool Unbuffered) override {
+    return FReal->CreateNewFile(Path, Unbuffered);
+  }
+  int WriteAll(TFileHandle File, const std::byte* Data, std::size_t Length) override {
+    return FReal->WriteAll(File, Data, Length);
+  }
+  void CloseFile(TFileHandle File) override { FReal->CloseFile(File); }
+  int DeleteFile(const std::string& Path) override { return FReal->DeleteFile(Path); }
+  bool FileExists(const std::string& Path) override { return FReal->FileExists(Path); }
+  std::int64_t PerformanceCounter() override { return FReal->PerformanceCounter(); }
+  std::int64_t PerformanceFrequency() override { return FReal->PerformanceFrequency(); }
+  std::uint32_t TickCount() override { return FReal->TickCount(); }
+  void SleepMs(std::uint32_t Milliseconds) override { FReal->SleepMs(Milliseconds); }
+  double Now() override { return FReal->Now(); }
+
+ private:
+  std::int64_t FFreeBytes;
+  std::shared_ptr<TTesterPlatform> FReal = Platform::MakeTesterPlatform();
+};
+
+// Randomfile0 and Randomfile2 belong to someone else: the pass takes number 1, unbuffered,
+// 41.5 MiB free leaves a target of 40 MiB (five writes), and only its own file may go.
+TEST(Win32Worker, APassWritesItsOwnFileAndDeletesNothingElse) {
+  for (const bool NeedDelete : {true, false}) {
+    SCOPED_TRACE(NeedDelete ? "delete" : "keep");
+    TTempFolder Folder;
+    const std::string Drive = Folder.Path() + "\\";
+    WriteBytes(Drive + "Randomfile0", "not ours 0");
+    WriteBytes(Drive + "Randomfile2", "not ours 2");
+    TSetting Setting;
+    Setting.IsSet = true;
+    Setting.DrivePath = Drive;
+    Setting.ToLeft = 0;
+    Setting.ToLeftUnit = TLeftUnit::LeaveByMiB;
+    Setting.NeedCache = false;
+    Setting.NeedDelete = NeedDelete;
+    auto Record = std::make_shared<TPresenterRecord>();
+    TTesterThread Thread(Setting, std::make_unique<TRecordingPresenter>(Record),
+                         std::make_shared<TSmallVolume>(41 * MiB + MiB / 2));
+    ASSERT_TRUE(Thread.WaitFor(std::chrono::seconds(60)));
+    EXPECT_FALSE(Thread.Error()) << Thread.Error()->Message;
+
+    EXPECT_EQ(Record->CallsStartingWith("ApplyProgress").size(), 5u);
+    EXPECT_EQ(Record->CallsStartingWith("EndTest"), (std::vector<std::string>{EndTest(0.0, 0)}));
+    EXPECT_EQ(ReadBytes(Drive + "Randomfile0"), "not ours 0");
+    EXPECT_EQ(ReadBytes(Drive + "Randomfile2"), "not ours 2");
+    const std::string Ours = Drive + "Randomfile1";
+    if (NeedDelete) {
+      EXPECT_FALSE(std::filesystem::exists(Ours));
+    } else {
+      EXPECT_EQ(std::filesystem::file_size(Ours), static_cast<std::uintmax_t>(40 * MiB));
+    }
+  }
+}
+
+}  // namespace
