@@ -12,9 +12,11 @@
 #   varnell: its detailed log holds one speed per 8 MiB write (whole MiB/s, the write's own
 #            timing); the time of a write is 8 / speed, and the figure is 8 * writes / sum.
 #   fio:     its own reported bandwidth (write.bw_bytes), which leaves out its start-up.
-# Before every run a file of TOTAL_MIB is written and deleted so that the guest's memory is
-# warm (memory left unused is handed back to the host, and its first touch is slow), and
-# after every run the dirty pages are synced so that the next run starts clean.
+# Right before every run's first write a file of TOTAL_MIB is written and deleted so that the
+# guest's memory is warm (memory left unused for a moment is handed back to the host, and its
+# first touch is slow): for varnell just before it starts (its first write follows within
+# milliseconds), for fio inside its job (exec_prerun), after its start-up. After every run the
+# dirty pages are synced so that the next run starts clean.
 #
 # Before each round it waits (at most VARNELL_CALM_WAIT s, default 120) for idle cores.
 #
@@ -69,10 +71,8 @@ fi
 FreeMiB() { echo $(($(stat -f -c '%a * %S' "$1") / 1048576)); }
 
 # Writes and deletes a file of the run's size so that the run finds warm memory.
-Warm() {
-  dd if=/dev/zero of="$1/warm" bs=8M count=$((TotalMiB / 8)) status=none
-  rm -f "$1/warm"
-}
+WarmCommand() { echo "dd if=/dev/zero of=$1/warm bs=8M count=$((TotalMiB / 8)) status=none; rm -f $1/warm"; }
+Warm() { sh -c "$(WarmCommand "$1")"; }
 
 RunVarnell() {  # folder, mode -> MiB/s
   local Folder=$1 Mode=$2 Log="$Logs/detailed.txt" Leave Cache=()
@@ -89,9 +89,12 @@ RunFio() {  # folder, mode -> MiB/s
   local Folder=$1 Mode=$2 Direct=1 Json
   [[ $Mode == buffered ]] && Direct=0
   # No preallocation: the same appending writes into a new file as varnell's.
-  Json=$(fio --name=fill --directory="$Folder" --filename=fio-fill --rw=write --bs=8M \
-    --size="${TotalMiB}M" --direct=$Direct --ioengine=psync --iodepth=1 --numjobs=1 \
-    --fallocate=none --output-format=json)
+  # fio warms up in its job, right before its first write: done before fio starts, the memory
+  # would be handed back to the host during fio's half a second of start-up.
+  Json=$(cd "$Logs" && fio --name=fill --directory="$Folder" --filename=fio-fill --rw=write \
+    --bs=8M --size="${TotalMiB}M" --direct=$Direct --ioengine=psync --iodepth=1 --numjobs=1 \
+    --fallocate=none --exec_prerun="$(WarmCommand "$Folder")" --output-format=json |
+    sed -n '/^{/,$p')
   rm -f "$Folder/fio-fill"
   # Also 8 MiB over fio's mean latency per write: the same measure as varnell's, for reference.
   jq -r '.jobs[0].write | "\(.bw_bytes / 1048576 * 10 | round / 10) \(.io_bytes / 1048576)" +
@@ -111,8 +114,8 @@ for ((Round = 1; Round <= Rounds; Round++)); do
     for Mode in unbuffered buffered; do
       for Tool in "${Order[@]}"; do
         sync
-        Warm "$Folder"
         if [[ $Tool == varnell ]]; then
+          Warm "$Folder"
           Figure=$(RunVarnell "$Folder" "$Mode")
         else
           Figure=$(RunFio "$Folder" "$Mode")
