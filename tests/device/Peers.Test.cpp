@@ -106,7 +106,10 @@ TEST(Peers, DriveListEqualsFindmnt) {
     std::this_thread::sleep_for(std::chrono::milliseconds(200));
   }
   EXPECT_EQ(Ours, Theirs);
-  EXPECT_FALSE(Ours.empty());
+  if (Theirs.empty()) {
+    // A chroot or a container whose root is no mount of its own shows no drive to compare.
+    GTEST_SKIP() << "findmnt shows no read-write block-device filesystem here";
+  }
 }
 
 TEST(Peers, DiskAndSizeEqualLsblk) {
@@ -141,7 +144,9 @@ TEST(Peers, DiskAndSizeEqualLsblk) {
         << Drive << " on " << Disk << " of " << GetDiskSize(Disk) << " bytes";
     ++Checked;
   }
-  EXPECT_GT(Checked, 0);
+  if (Checked == 0) {
+    GTEST_SKIP() << "no drive here that lsblk traces to a disk";
+  }
 }
 
 }  // namespace
