@@ -9,28 +9,15 @@
 #include <string>
 #include <thread>
 
+#include "bench/Bench.Rig.h"
 #include "report/Gui.QueueDispatcher.h"
 #include "report/Tester.Logger.h"
 #include "report/Tester.ToView.h"
 
 namespace {
 
-constexpr std::int64_t MiB = 1024 * 1024;
-
-// The cheapest view: what is left to measure is the presenter and the hand-over.
-class TNullView final : public TTesterView {
- public:
-  void SetProgress(int Position) override { benchmark::DoNotOptimize(Position); }
-  void SetCurrFileText(const std::string& Text) override { benchmark::DoNotOptimize(Text.size()); }
-  void SetCurrSpdText(const std::string& Text) override { benchmark::DoNotOptimize(Text.size()); }
-  void AddChartPoint(double X, double Y) override { benchmark::DoNotOptimize(X + Y); }
-  void ClearChart() override {}
-  void RefreshHorizontalLine(bool, double Level) override { benchmark::DoNotOptimize(Level); }
-  void AddLogLine(const std::string& Line) override { benchmark::DoNotOptimize(Line.size()); }
-  void RotateLogs(int) override {}
-  void HideButtons() override {}
-  void ShowError(const std::string&) override {}
-};
+using BenchRig::MiB;
+using BenchRig::TNullView;
 
 // range(0): 1 writes the detailed log file too (one file write per call).
 // range(1): 0 calls back to back, so that the GUI thread races the worker for the queue (the
