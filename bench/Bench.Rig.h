@@ -18,6 +18,7 @@
 #include <string>
 #include <thread>
 
+#include "engine/Tester.Presenter.h"
 #include "platform/Platform.Files.h"
 #include "report/Gui.QueueDispatcher.h"
 #include "report/Tester.View.h"
@@ -177,5 +178,17 @@ inline double InChildProcess(const std::function<double()>& Measure) {
   }
   return Result;
 }
+
+// The worker's loop alone: a presenter that does nothing, so that only the loop is measured.
+class TSilentPresenter final : public TTesterPresenter {
+ public:
+  void PrintInitialSetting(std::int32_t, std::int64_t, std::int64_t, std::int64_t) override {}
+  void ApplyProgress(std::int32_t, std::int32_t, std::int32_t) override {}
+  void StartIdle() override {}
+  void EndIdle() override {}
+  void EndTest(double, std::uint64_t) override {}
+  void HideButtons() override {}
+  void PrintError(const TTesterError&) override {}
+};
 
 }  // namespace BenchRig

@@ -4,44 +4,15 @@
 
 #include <filesystem>
 
+#include "bench/Bench.Rig.h"
 #include "engine/Tester.Thread.h"
 #include "platform/Platform.Files.h"
 
 namespace {
 
-constexpr std::int64_t MiB = 1024 * 1024;
-
-// Real clocks; the volume and its files are free of cost, so that only the loop is measured.
-class TFreeVolume : public TTesterPlatform {
- public:
-  explicit TFreeVolume(std::int64_t FreeBytes) : FFreeBytes(FreeBytes) {}
-  TVolumeSpace VolumeSpace(const std::string&) override { return {FFreeBytes, FFreeBytes, 0}; }
-  TCreatedFile CreateNewFile(const std::string&, bool) override { return {3, 0}; }
-  int WriteAll(TFileHandle, const std::byte*, std::size_t) override { return 0; }
-  void CloseFile(TFileHandle) override {}
-  int DeleteFile(const std::string&) override { return 0; }
-  bool FileExists(const std::string&) override { return false; }
-  std::int64_t PerformanceCounter() override { return FReal->PerformanceCounter(); }
-  std::int64_t PerformanceFrequency() override { return FReal->PerformanceFrequency(); }
-  std::uint32_t TickCount() override { return FReal->TickCount(); }
-  void SleepMs(std::uint32_t) override {}
-  double Now() override { return 0.0; }
-
- private:
-  std::int64_t FFreeBytes;
-  std::shared_ptr<TTesterPlatform> FReal = Platform::MakeTesterPlatform();
-};
-
-class TSilentPresenter : public TTesterPresenter {
- public:
-  void PrintInitialSetting(std::int32_t, std::int64_t, std::int64_t, std::int64_t) override {}
-  void ApplyProgress(std::int32_t, std::int32_t, std::int32_t) override {}
-  void StartIdle() override {}
-  void EndIdle() override {}
-  void EndTest(double, std::uint64_t) override {}
-  void HideButtons() override {}
-  void PrintError(const TTesterError&) override {}
-};
+using BenchRig::MiB;
+using BenchRig::TFreeVolume;
+using BenchRig::TSilentPresenter;
 
 // A whole run of N free writes. The run's fixed cost (thread start, buffer fill) is the
 // time at N = 0; the loop's cost per write is the slope between the two sizes.
@@ -54,7 +25,7 @@ void BM_RunOfFreeWrites(benchmark::State& State) {
   Setting.NeedCache = true;
   for (auto _ : State) {
     TTesterThread Thread(Setting, std::make_unique<TSilentPresenter>(),
-                         std::make_shared<TFreeVolume>((Writes * 8 + 1) * MiB));
+                         std::make_shared<TFreeVolume>(Writes));
     Thread.WaitFor(std::chrono::hours(1));
   }
   State.SetItemsProcessed(State.iterations() * Writes);

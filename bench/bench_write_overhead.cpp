@@ -79,18 +79,7 @@ class TTimedWrites final : public TTesterPlatform {
   }
 };
 
-// The worker's loop alone: what is left is the loop's own steps and the machine's cost of
-// coming back from a blocking call.
-class TSilentPresenter final : public TTesterPresenter {
- public:
-  void PrintInitialSetting(std::int32_t, std::int64_t, std::int64_t, std::int64_t) override {}
-  void ApplyProgress(std::int32_t, std::int32_t, std::int32_t) override {}
-  void StartIdle() override {}
-  void EndIdle() override {}
-  void EndTest(double, std::uint64_t) override {}
-  void HideButtons() override {}
-  void PrintError(const TTesterError&) override {}
-};
+using BenchRig::TSilentPresenter;
 
 struct TRunOptions {
   bool NeedCache = false;

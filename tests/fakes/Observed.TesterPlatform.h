@@ -8,12 +8,12 @@
 #include <string>
 #include <vector>
 
-#include "platform/Platform.Files.h"
+#include "fakes/Forwarding.TesterPlatform.h"
 
 // The real files and clocks, with two test aids: the free space can be made to look smaller
 // (so that a run on a big disk writes only a few MiB), and the open flags the kernel holds
 // for every created file are read back from /proc.
-class TObservedTesterPlatform : public TTesterPlatform {
+class TObservedTesterPlatform : public TForwardingTesterPlatform {
  public:
   explicit TObservedTesterPlatform(std::optional<std::int64_t> FreeBytes = std::nullopt)
       : FFreeBytes(FreeBytes) {}
@@ -38,17 +38,6 @@ class TObservedTesterPlatform : public TTesterPlatform {
     }
     return Created;
   }
-  int WriteAll(TFileHandle File, const std::byte* Data, std::size_t Length) override {
-    return FReal->WriteAll(File, Data, Length);
-  }
-  void CloseFile(TFileHandle File) override { FReal->CloseFile(File); }
-  int DeleteFile(const std::string& Path) override { return FReal->DeleteFile(Path); }
-  bool FileExists(const std::string& Path) override { return FReal->FileExists(Path); }
-  std::int64_t PerformanceCounter() override { return FReal->PerformanceCounter(); }
-  std::int64_t PerformanceFrequency() override { return FReal->PerformanceFrequency(); }
-  std::uint32_t TickCount() override { return FReal->TickCount(); }
-  void SleepMs(std::uint32_t Milliseconds) override { FReal->SleepMs(Milliseconds); }
-  double Now() override { return FReal->Now(); }
 
  private:
   // The "flags:" line of /proc/self/fdinfo/N, in octal; -1 when it cannot be read.
@@ -65,7 +54,6 @@ class TObservedTesterPlatform : public TTesterPlatform {
     return -1;
   }
 
-  std::shared_ptr<TTesterPlatform> FReal = Platform::MakeTesterPlatform();
   std::optional<std::int64_t> FFreeBytes;
   mutable std::mutex FMutex;
   std::vector<int> FOpenFlags;

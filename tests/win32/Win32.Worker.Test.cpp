@@ -6,6 +6,7 @@
 #include <string>
 
 #include "engine/Tester.Thread.h"
+#include "fakes/Forwarding.TesterPlatform.h"
 #include "fakes/Recording.Presenter.h"
 #include "platform/Platform.Files.h"
 #include "report/Report.TempFolder.h"
@@ -16,7 +17,7 @@ constexpr std::int64_t MiB = 1024 * 1024;
 
 // The system's files, thread and clocks; only the free space is made to look small, so that a
 // pass on a big disk writes a few MiB.
-class TSmallVolume final : public TTesterPlatform {
+class TSmallVolume final : public TForwardingTesterPlatform {
  public:
   explicit TSmallVolume(std::int64_t FreeBytes) : FFreeBytes(FreeBytes) {}
 
@@ -25,24 +26,9 @@ class TSmallVolume final : public TTesterPlatform {
     Space.FreeBytes = FFreeBytes;
     return Space;
   }
-  TCreatedFile CreateNewFile(const std::string& Path, bool Unbuffered) override {
-    return FReal->CreateNewFile(Path, Unbuffered);
-  }
-  int WriteAll(TFileHandle File, const std::byte* Data, std::size_t Length) override {
-    return FReal->WriteAll(File, Data, Length);
-  }
-  void CloseFile(TFileHandle File) override { FReal->CloseFile(File); }
-  int DeleteFile(const std::string& Path) override { return FReal->DeleteFile(Path); }
-  bool FileExists(const std::string& Path) override { return FReal->FileExists(Path); }
-  std::int64_t PerformanceCounter() override { return FReal->PerformanceCounter(); }
-  std::int64_t PerformanceFrequency() override { return FReal->PerformanceFrequency(); }
-  std::uint32_t TickCount() override { return FReal->TickCount(); }
-  void SleepMs(std::uint32_t Milliseconds) override { FReal->SleepMs(Milliseconds); }
-  double Now() override { return FReal->Now(); }
 
  private:
   std::int64_t FFreeBytes;
-  std::shared_ptr<TTesterPlatform> FReal = Platform::MakeTesterPlatform();
 };
 
 // Randomfile0 and Randomfile2 belong to someone else: the pass takes number 1, unbuffered,
