@@ -76,55 +76,79 @@ std::string FormatFixed(double Value, int Decimals, const std::string& DecimalSe
   return Out;
 }
 
-std::string FormatGeneral(double Value, const std::string& DecimalSeparator) {
+void AppendGeneral(std::string& Out, double Value, std::string_view DecimalSeparator) {
   if (!std::isfinite(Value)) {
-    return NonFiniteText(Value);
+    Out += NonFiniteText(Value);
+    return;
   }
   if (Value == 0.0) {
-    return "0";
+    Out += '0';
+    return;
   }
-  // 15 significant digits, correctly rounded: "d.dddddddddddddde+XX".
-  char Buffer[64];
+  // 15 significant digits, correctly rounded: "d.dddddddddddddde+XX". Everything stays in
+  // local buffers: the detailed log formats one of these between every two timed writes.
+  char Text[32];
   const auto Result =
-      std::to_chars(Buffer, Buffer + sizeof Buffer, Value, std::chars_format::scientific, 14);
-  const std::string Text(Buffer, Result.ptr);
-
-  const bool Negative = Text.front() == '-';
-  const auto Mark = Text.find('e');
-  std::string Digits;
-  for (std::size_t I = Negative ? 1 : 0; I < Mark; ++I) {
-    if (Text[I] != '.') {
-      Digits += Text[I];
+      std::to_chars(Text, Text + sizeof Text, Value, std::chars_format::scientific, 14);
+  const char* Cursor = Text;
+  if (*Cursor == '-') {
+    Out += '-';
+    ++Cursor;
+  }
+  char Digits[16];
+  std::size_t DigitCount = 0;
+  for (; *Cursor != 'e'; ++Cursor) {
+    if (*Cursor != '.') {
+      Digits[DigitCount++] = *Cursor;
     }
   }
-  const int Exponent = std::atoi(Text.c_str() + Mark + 1);
-  while (Digits.size() > 1 && Digits.back() == '0') {
-    Digits.pop_back();
+  ++Cursor;  // past 'e'
+  if (*Cursor == '+') {
+    ++Cursor;  // from_chars reads a '-' but not a '+'
   }
+  int Exponent = 0;
+  std::from_chars(Cursor, Result.ptr, Exponent);
+  while (DigitCount > 1 && Digits[DigitCount - 1] == '0') {
+    --DigitCount;
+  }
+  const std::string_view Significant(Digits, DigitCount);
 
-  std::string Out = Negative ? "-" : "";
   if (Exponent >= -5 && Exponent < 15) {
     if (Exponent >= 0) {
       const auto IntegerLength = static_cast<std::size_t>(Exponent) + 1;
-      if (Digits.size() <= IntegerLength) {
-        Out += Digits + std::string(IntegerLength - Digits.size(), '0');
+      if (DigitCount <= IntegerLength) {
+        Out += Significant;
+        Out.append(IntegerLength - DigitCount, '0');
       } else {
-        Out += Digits.substr(0, IntegerLength) + DecimalSeparator + Digits.substr(IntegerLength);
+        Out += Significant.substr(0, IntegerLength);
+        Out += DecimalSeparator;
+        Out += Significant.substr(IntegerLength);
       }
     } else {
-      Out += "0" + DecimalSeparator + std::string(static_cast<std::size_t>(-Exponent - 1), '0') +
-             Digits;
+      Out += '0';
+      Out += DecimalSeparator;
+      Out.append(static_cast<std::size_t>(-Exponent - 1), '0');
+      Out += Significant;
     }
-    return Out;
+    return;
   }
-  Out += Digits.substr(0, 1);
-  if (Digits.size() > 1) {
-    Out += DecimalSeparator + Digits.substr(1);
+  Out += Significant.substr(0, 1);
+  if (DigitCount > 1) {
+    Out += DecimalSeparator;
+    Out += Significant.substr(1);
   }
-  Out += "E";
+  Out += 'E';
   if (Exponent < 0) {
-    Out += "-";
+    Out += '-';
   }
-  Out += std::to_string(std::abs(Exponent));
+  char ExponentText[8];
+  const auto ExponentEnd =
+      std::to_chars(ExponentText, ExponentText + sizeof ExponentText, std::abs(Exponent)).ptr;
+  Out.append(ExponentText, ExponentEnd);
+}
+
+std::string FormatGeneral(double Value, const std::string& DecimalSeparator) {
+  std::string Out;
+  AppendGeneral(Out, Value, DecimalSeparator);
   return Out;
 }

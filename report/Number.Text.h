@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 // Number texts of the reports. Each takes the decimal separator to write, so that the user's
 // locale is asked once and not on every line.
@@ -16,3 +17,5 @@ std::string FormatFixed(double Value, int Decimals, const std::string& DecimalSe
 // General format: at most 15 significant digits, no trailing zeros, no separator for a whole
 // value; fixed point from 0.00001 up to below 1E15, otherwise scientific such as "1.5E-6".
 std::string FormatGeneral(double Value, const std::string& DecimalSeparator);
+// The same text appended to Out, without a temporary string.
+void AppendGeneral(std::string& Out, double Value, std::string_view DecimalSeparator);

@@ -1,5 +1,7 @@
 #include "report/Tester.Logger.h"
 
+#include <utility>
+
 #include "platform/Platform.Locale.h"
 
 TTesterLogger::TTesterLogger(const std::string& LogPath) {
@@ -10,13 +12,13 @@ TTesterLogger::TTesterLogger(const std::string& LogPath) {
   }
 }
 
-void TTesterLogger::Add(const std::string& Value) {
-  std::string Line;
-  Line.reserve(Value.size() + 2);
-  Line += Value;
-  Line += "\r\n";
-  FLogFileStream.Write(Line.data(), Line.size());
-  FLogList.push_back(Value);
+void TTesterLogger::Add(std::string Value) {
+  // The line end is written from the same string and taken off again for the list: one file
+  // write and no second string per line.
+  Value += "\r\n";
+  FLogFileStream.Write(Value.data(), Value.size());
+  Value.resize(Value.size() - 2);
+  FLogList.push_back(std::move(Value));
 }
 
 const std::string& TTesterLogger::GetItem(int Index) const {

@@ -21,8 +21,9 @@ class TTesterLogger {
   explicit TTesterLogger(const std::string& LogPath);
 
   // The line is in the file when Add returns. A failed write loses the line from the file only
-  // (a log must never stop the test); the list keeps it.
-  void Add(const std::string& Value);
+  // (a log must never stop the test); the list keeps it. Taken by value so that a caller
+  // handing over its line spends no copy on it.
+  void Add(std::string Value);
 
   // Throws std::out_of_range for an index outside the list.
   const std::string& GetItem(int Index) const;

@@ -59,6 +59,11 @@ TEST(NumberText, GeneralFormatUsesFifteenDigitsAndSwitchesToScientificBelowOneHu
       {-4.25, "-4.25"},
       {123456789012345.0, "123456789012345"},
       {1e15, "1E15"},
+      {99.99999999999999, "100"},   // rounding to 15 digits carries into a new digit
+      {999999999999999.9, "1E15"},  // and across into the scientific form
+      {-2.5e-7, "-2.5E-7"},
+      {1.25e100, "1.25E100"},
+      {1e-300, "1E-300"},
   };
   for (const auto& Case : Cases) {
     EXPECT_EQ(FormatGeneral(Case.Value, "."), Case.Text) << Case.Value;
