@@ -8,78 +8,20 @@
 // Real/<cache>: real 8 MiB writes into files in /var/tmp, unbuffered (0) or buffered (1).
 #include <benchmark/benchmark.h>
 
-#include <time.h>
-
-#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <memory>
 
 #include "bench/Bench.Rig.h"
+#include "bench/Bench.TimedWrites.h"
 #include "engine/Tester.Thread.h"
 #include "report/Tester.ToView.h"
 
 namespace {
 
 using BenchRig::MiB;
-using TClock = std::chrono::steady_clock;
-
-// Passes everything on and times each write call and each gap between two write calls.
-class TTimedWrites final : public TTesterPlatform {
- public:
-  TTimedWrites(std::shared_ptr<TTesterPlatform> Inner, std::int64_t Writes)
-      : FInner(std::move(Inner)), FFreeBytes((Writes * 8 + 1) * MiB) {}
-
-  // Exactly the free space for the writes asked for, whatever the real volume holds.
-  TVolumeSpace VolumeSpace(const std::string&) override { return {FFreeBytes, FFreeBytes, 0}; }
-  TCreatedFile CreateNewFile(const std::string& Path, bool Unbuffered) override {
-    return FInner->CreateNewFile(Path, Unbuffered);
-  }
-  int WriteAll(TFileHandle File, const std::byte* Data, std::size_t Length) override {
-    const auto Start = TClock::now();
-    const double CpuStart = ThreadCpuSeconds();
-    if (FWrites > 0) {
-      FOutsideCpu += CpuStart - FLastEndCpu;
-      const auto Gap = Start - FLastEnd;
-      FOutside += Gap;
-      FMaxOutside = std::max(FMaxOutside, Gap);
-    }
-    const int Code = FInner->WriteAll(File, Data, Length);
-    FLastEnd = TClock::now();
-    FLastEndCpu = ThreadCpuSeconds();
-    FInside += FLastEnd - Start;
-    ++FWrites;
-    return Code;
-  }
-  void CloseFile(TFileHandle File) override { FInner->CloseFile(File); }
-  int DeleteFile(const std::string& Path) override { return FInner->DeleteFile(Path); }
-  bool FileExists(const std::string& Path) override { return FInner->FileExists(Path); }
-  std::int64_t PerformanceCounter() override { return FInner->PerformanceCounter(); }
-  std::int64_t PerformanceFrequency() override { return FInner->PerformanceFrequency(); }
-  std::uint32_t TickCount() override { return FInner->TickCount(); }
-  void SleepMs(std::uint32_t Milliseconds) override { FInner->SleepMs(Milliseconds); }
-  double Now() override { return FInner->Now(); }
-
-  std::int64_t FWrites = 0;
-  TClock::duration FInside{};
-  TClock::duration FOutside{};  // over FWrites - 1 gaps
-  TClock::duration FMaxOutside{};
-  double FOutsideCpu = 0;  // seconds the worker was on a core during the gaps
-
- private:
-  std::shared_ptr<TTesterPlatform> FInner;
-  std::int64_t FFreeBytes;
-  TClock::time_point FLastEnd;
-  double FLastEndCpu = 0;
-
-  static double ThreadCpuSeconds() {
-    timespec Now{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &Now);
-    return static_cast<double>(Now.tv_sec) + static_cast<double>(Now.tv_nsec) * 1e-9;
-  }
-};
-
 using BenchRig::TSilentPresenter;
+using BenchRig::TTimedWrites;
 
 struct TRunOptions {
   bool NeedCache = false;
@@ -108,12 +50,7 @@ void RunAndReport(benchmark::State& State, const std::string& Folder,
   // every write also queues a log line.
   const std::int64_t DiskBytes = (Writes * 8 + 1) * MiB;
 
-  double Inside = 0;
-  double Outside = 0;
-  double MaxOutside = 0;
-  double OutsideCpu = 0;
-  std::int64_t Gaps = 0;
-  std::int64_t WritesDone = 0;
+  BenchRig::TOverheadTotals Totals;
   for (auto _ : State) {
     BenchRig::TNullView View;
     BenchRig::TGuiThread Gui;
@@ -133,27 +70,11 @@ void RunAndReport(benchmark::State& State, const std::string& Folder,
       State.SkipWithError("the pass did not write what it was asked to");
       break;
     }
-    using TSeconds = std::chrono::duration<double>;
-    Inside += TSeconds(Timed->FInside).count();
-    Outside += TSeconds(Timed->FOutside).count();
-    MaxOutside = std::max(MaxOutside, TSeconds(Timed->FMaxOutside).count());
-    OutsideCpu += Timed->FOutsideCpu;
-    Gaps += Timed->FWrites - 1;
-    WritesDone += Timed->FWrites;
+    Totals.Add(*Timed);
   }
   std::filesystem::remove(Logs + "-log.txt");
   std::filesystem::remove(Logs + "-detailed.txt");
-  if (WritesDone == 0 || Gaps == 0) {
-    return;
-  }
-  const double InsideUs = Inside / static_cast<double>(WritesDone) * 1e6;
-  const double OutsideUs = Outside / static_cast<double>(Gaps) * 1e6;
-  State.counters["inside_us"] = InsideUs;
-  State.counters["outside_us"] = OutsideUs;
-  State.counters["outside_cpu_us"] = OutsideCpu / static_cast<double>(Gaps) * 1e6;
-  State.counters["outside_max_us"] = MaxOutside * 1e6;
-  State.counters["outside_pct"] = InsideUs > 0 ? OutsideUs / InsideUs * 100.0 : 0.0;
-  State.counters["write_MiBps"] = InsideUs > 0 ? 8.0 / (InsideUs / 1e6) : 0.0;
+  Totals.Report(State);
 }
 
 void BM_OverheadFreeWrites(benchmark::State& State) {
