@@ -10,26 +10,27 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdint>
+#include <filesystem>
 #include <memory>
 #include <string>
 
+#include "engine/Setting.h"
 #include "platform/Platform.Files.h"
+#include "report/Tester.DiskQuery.h"
+#include "tests/fakes/Forwarding.TesterPlatform.h"
 
 namespace BenchRig {
 
 // Passes everything on and times each write call and each gap between two write calls.
-class TTimedWrites final : public TTesterPlatform {
+class TTimedWrites final : public TForwardingTesterPlatform {
  public:
   using TClock = std::chrono::steady_clock;
 
   TTimedWrites(std::shared_ptr<TTesterPlatform> Inner, std::int64_t Writes)
-      : FInner(std::move(Inner)), FFreeBytes((Writes * 8 + 1) * 1024 * 1024) {}
+      : TForwardingTesterPlatform(std::move(Inner)), FFreeBytes((Writes * 8 + 1) * 1024 * 1024) {}
 
   // Exactly the free space for the writes asked for, whatever the real volume holds.
   TVolumeSpace VolumeSpace(const std::string&) override { return {FFreeBytes, FFreeBytes, 0}; }
-  TCreatedFile CreateNewFile(const std::string& Path, bool Unbuffered) override {
-    return FInner->CreateNewFile(Path, Unbuffered);
-  }
   // The thread's CPU time is read by a system call, which after a blocking write costs
   // microseconds of its own: it is read inside the timed write, never inside the gap.
   int WriteAll(TFileHandle File, const std::byte* Data, std::size_t Length) override {
@@ -41,21 +42,13 @@ class TTimedWrites final : public TTesterPlatform {
       FOutside += Gap;
       FMaxOutside = std::max(FMaxOutside, Gap);
     }
-    const int Code = FInner->WriteAll(File, Data, Length);
+    const int Code = FReal->WriteAll(File, Data, Length);
     FLastEndCpu = ThreadCpuSeconds();
     FLastEnd = TClock::now();
     FInside += FLastEnd - Start;
     ++FWrites;
     return Code;
   }
-  void CloseFile(TFileHandle File) override { FInner->CloseFile(File); }
-  int DeleteFile(const std::string& Path) override { return FInner->DeleteFile(Path); }
-  bool FileExists(const std::string& Path) override { return FInner->FileExists(Path); }
-  std::int64_t PerformanceCounter() override { return FInner->PerformanceCounter(); }
-  std::int64_t PerformanceFrequency() override { return FInner->PerformanceFrequency(); }
-  std::uint32_t TickCount() override { return FInner->TickCount(); }
-  void SleepMs(std::uint32_t Milliseconds) override { FInner->SleepMs(Milliseconds); }
-  double Now() override { return FInner->Now(); }
 
   std::int64_t FWrites = 0;
   TClock::duration FInside{};
@@ -64,7 +57,6 @@ class TTimedWrites final : public TTesterPlatform {
   double FOutsideCpu = 0;  // seconds the worker was on a core during the gaps (and in the reads)
 
  private:
-  std::shared_ptr<TTesterPlatform> FInner;
   std::int64_t FFreeBytes;
   TClock::time_point FLastEnd;
   double FLastEndCpu = 0;
@@ -74,6 +66,46 @@ class TTimedWrites final : public TTesterPlatform {
     clock_gettime(CLOCK_THREAD_CPUTIME_ID, &Now);
     return static_cast<double>(Now.tv_sec) + static_cast<double>(Now.tv_nsec) * 1e-9;
   }
+};
+
+// A pass of Writes writes into Folder with a log line at every write (the worst case: with
+// the disk as small as the pass, every write crosses a 0.1 % step), and both log files beside
+// LogsBase when WithLogs. The log files go when it does.
+class TWorstCasePass {
+ public:
+  TWorstCasePass(const std::string& Folder, std::int64_t Writes, bool NeedCache, bool WithLogs,
+                 const std::string& LogsName)
+      : FLogs(std::filesystem::temp_directory_path() / LogsName),
+        FDiskBytes((Writes * 8 + 1) * 1024 * 1024) {
+    FSetting.IsSet = true;
+    FSetting.DrivePath = Folder;
+    FSetting.ToLeftUnit = TLeftUnit::LeaveByMiB;
+    FSetting.UnitSpeed = TUnitSpeed::ZeroPointOnePercent;
+    FSetting.NeedCache = NeedCache;
+    FSetting.NeedDelete = true;
+    if (WithLogs) {
+      FSetting.RecordPath = FLogs + "-log.txt";
+      FSetting.DetailedRecordPath = FLogs + "-detailed.txt";
+    }
+  }
+  ~TWorstCasePass() {
+    std::error_code Ignored;
+    std::filesystem::remove(FLogs + "-log.txt", Ignored);
+    std::filesystem::remove(FLogs + "-detailed.txt", Ignored);
+  }
+  TWorstCasePass(const TWorstCasePass&) = delete;
+  TWorstCasePass& operator=(const TWorstCasePass&) = delete;
+
+  const TSetting& Setting() const { return FSetting; }
+  // The disk's identity for the presenter: the disk is the volume.
+  TDiskQuery DiskQuery() const {
+    return [Bytes = FDiskBytes](const std::string&) { return TDiskIdentity{"BENCH", Bytes}; };
+  }
+
+ private:
+  std::string FLogs;
+  std::int64_t FDiskBytes;
+  TSetting FSetting;
 };
 
 // The sums over the passes of one benchmark, reported per write and per gap.

@@ -8,7 +8,6 @@
 #include <QEventLoop>
 #include <QTimer>
 #include <chrono>
-#include <filesystem>
 #include <memory>
 
 #include "bench/Bench.Rig.h"
@@ -19,38 +18,23 @@
 
 namespace {
 
-using BenchRig::MiB;
-
 // range(0): microseconds per write (3906: 8 MiB at 2048 MiB/s); range(1): 1 with both log
 // files and a log line at every write (the worst case), 0 without log files.
 void WorkerHandOverToQt(benchmark::State& State) {
   const std::chrono::microseconds WriteTime(State.range(0));
   const bool WithLogs = State.range(1) != 0;
   constexpr std::int64_t Writes = 512;
-  TSetting Setting;
-  Setting.IsSet = true;
-  Setting.DrivePath = "/nowhere/";
-  Setting.ToLeftUnit = TLeftUnit::LeaveByMiB;
-  Setting.UnitSpeed = TUnitSpeed::ZeroPointOnePercent;
-  Setting.NeedDelete = true;
-  const std::string Logs = std::filesystem::temp_directory_path() / "varnell-bench-handover";
-  if (WithLogs) {
-    Setting.RecordPath = Logs + "-log.txt";
-    Setting.DetailedRecordPath = Logs + "-detailed.txt";
-  }
-  // The disk is the volume: with a few hundred writes every write crosses a 0.1 % step.
-  const std::int64_t DiskBytes = (Writes * 8 + 1) * MiB;
-
+  // Log files in the temporary folder; the writes go nowhere.
+  const BenchRig::TWorstCasePass Pass("/nowhere/", Writes, false, WithLogs,
+                                      "varnell-bench-handover");
   BenchRig::TOverheadTotals Totals;
   for (auto _ : State) {
     BenchRig::TNullView View;
     auto Timed = std::make_shared<BenchRig::TTimedWrites>(
         std::make_shared<BenchRig::TFreeVolume>(Writes, WriteTime), Writes);
     auto Presenter = std::make_unique<TTesterToView>(
-        Setting, View, std::make_unique<TQtDispatcher>(), [DiskBytes](const std::string&) {
-          return TDiskIdentity{"BENCH", DiskBytes};
-        });
-    TTesterThread Worker(Setting, std::move(Presenter), Timed);
+        Pass.Setting(), View, std::make_unique<TQtDispatcher>(), Pass.DiskQuery());
+    TTesterThread Worker(Pass.Setting(), std::move(Presenter), Timed);
     // This thread is the GUI thread: it runs the units in its event loop until the pass ends.
     QEventLoop Loop;
     QTimer Finished;
@@ -68,8 +52,6 @@ void WorkerHandOverToQt(benchmark::State& State) {
     }
     Totals.Add(*Timed);
   }
-  std::filesystem::remove(Logs + "-log.txt");
-  std::filesystem::remove(Logs + "-detailed.txt");
   Totals.Report(State);
 }
 BENCHMARK(WorkerHandOverToQt)

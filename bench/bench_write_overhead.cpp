@@ -19,7 +19,6 @@
 
 namespace {
 
-using BenchRig::MiB;
 using BenchRig::TSilentPresenter;
 using BenchRig::TTimedWrites;
 
@@ -32,24 +31,8 @@ struct TRunOptions {
 void RunAndReport(benchmark::State& State, const std::string& Folder,
                   const std::shared_ptr<TTesterPlatform>& Inner, std::int64_t Writes,
                   const TRunOptions& Options) {
-  const bool NeedCache = Options.NeedCache;
-  const bool WithLogs = Options.WithLogs;
-  TSetting Setting;
-  Setting.IsSet = true;
-  Setting.DrivePath = Folder;
-  Setting.ToLeftUnit = TLeftUnit::LeaveByMiB;
-  Setting.UnitSpeed = TUnitSpeed::ZeroPointOnePercent;
-  Setting.NeedCache = NeedCache;
-  Setting.NeedDelete = true;
-  const std::string Logs = std::filesystem::temp_directory_path() / "varnell-bench-overhead";
-  if (WithLogs) {
-    Setting.RecordPath = Logs + "-log.txt";
-    Setting.DetailedRecordPath = Logs + "-detailed.txt";
-  }
-  // The disk is the volume: with a few hundred writes every write crosses a 0.1 % step, so
-  // every write also queues a log line.
-  const std::int64_t DiskBytes = (Writes * 8 + 1) * MiB;
-
+  const BenchRig::TWorstCasePass Pass(Folder, Writes, Options.NeedCache, Options.WithLogs,
+                                      "varnell-bench-overhead");
   BenchRig::TOverheadTotals Totals;
   for (auto _ : State) {
     BenchRig::TNullView View;
@@ -57,14 +40,12 @@ void RunAndReport(benchmark::State& State, const std::string& Folder,
     auto Timed = std::make_shared<TTimedWrites>(Inner, Writes);
     std::unique_ptr<TTesterPresenter> Presenter;
     if (Options.RealPresenter) {
-      Presenter = std::make_unique<TTesterToView>(Setting, View, Gui.MakeDispatcher(),
-                                                  [DiskBytes](const std::string&) {
-                                                    return TDiskIdentity{"BENCH", DiskBytes};
-                                                  });
+      Presenter = std::make_unique<TTesterToView>(Pass.Setting(), View, Gui.MakeDispatcher(),
+                                                  Pass.DiskQuery());
     } else {
       Presenter = std::make_unique<TSilentPresenter>();
     }
-    TTesterThread Worker(Setting, std::move(Presenter), Timed);
+    TTesterThread Worker(Pass.Setting(), std::move(Presenter), Timed);
     Worker.WaitFor(std::chrono::hours(1));
     if (Worker.Error() || Timed->FWrites != Writes) {
       State.SkipWithError("the pass did not write what it was asked to");
@@ -72,8 +53,6 @@ void RunAndReport(benchmark::State& State, const std::string& Folder,
     }
     Totals.Add(*Timed);
   }
-  std::filesystem::remove(Logs + "-log.txt");
-  std::filesystem::remove(Logs + "-detailed.txt");
   Totals.Report(State);
 }
 

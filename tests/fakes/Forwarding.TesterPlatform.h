@@ -2,13 +2,18 @@
 
 #include <memory>
 #include <string>
+#include <utility>
 
 #include "platform/Platform.Files.h"
 
-// The system's own files and clocks, every call passed through; a test aid derives from it and
-// changes only what it needs to see or pretend.
+// The system's own files and clocks (or another layer's), every call passed through; a test aid
+// derives from it and changes only what it needs to see or pretend.
 class TForwardingTesterPlatform : public TTesterPlatform {
  public:
+  explicit TForwardingTesterPlatform(
+      std::shared_ptr<TTesterPlatform> Inner = Platform::MakeTesterPlatform())
+      : FReal(std::move(Inner)) {}
+
   TVolumeSpace VolumeSpace(const std::string& Path) override { return FReal->VolumeSpace(Path); }
   TCreatedFile CreateNewFile(const std::string& Path, bool Unbuffered) override {
     return FReal->CreateNewFile(Path, Unbuffered);
@@ -26,5 +31,5 @@ class TForwardingTesterPlatform : public TTesterPlatform {
   double Now() override { return FReal->Now(); }
 
  protected:
-  std::shared_ptr<TTesterPlatform> FReal = Platform::MakeTesterPlatform();
+  std::shared_ptr<TTesterPlatform> FReal;
 };
