@@ -15,6 +15,7 @@
 #include <string>
 
 #include "engine/Setting.h"
+#include "engine/Tester.Thread.h"
 #include "platform/Platform.Files.h"
 #include "report/Tester.DiskQuery.h"
 #include "tests/fakes/Forwarding.TesterPlatform.h"
@@ -116,6 +117,19 @@ struct TOverheadTotals {
   double OutsideCpu = 0;
   std::int64_t Gaps = 0;
   std::int64_t Writes = 0;
+
+  // Waits for the pass to end and adds it; skips the benchmark with an error instead when the
+  // pass failed or wrote less than it was asked to.
+  bool AddPass(benchmark::State& State, TTesterThread& Worker, const TTimedWrites& Timed,
+               std::int64_t Writes) {
+    Worker.WaitFor(std::chrono::hours(1));
+    if (Worker.Error() || Timed.FWrites != Writes) {
+      State.SkipWithError("the pass did not write what it was asked to");
+      return false;
+    }
+    Add(Timed);
+    return true;
+  }
 
   void Add(const TTimedWrites& Timed) {
     using TSeconds = std::chrono::duration<double>;

@@ -45,12 +45,9 @@ void WorkerHandOverToQt(benchmark::State& State) {
     });
     Finished.start(50);
     Loop.exec();
-    Worker.WaitFor(std::chrono::hours(1));
-    if (Worker.Error() || Timed->FWrites != Writes) {
-      State.SkipWithError("the pass did not write what it was asked to");
+    if (!Totals.AddPass(State, Worker, *Timed, Writes)) {
       break;
     }
-    Totals.Add(*Timed);
   }
   Totals.Report(State);
 }
