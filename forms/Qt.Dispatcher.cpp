@@ -63,7 +63,8 @@ void TQtDispatcher::RunPending() {
     {
       std::lock_guard Lock(FMutex);
       if (FUnits.empty()) {
-        // Nothing came during a whole interval: the next unit wakes the GUI thread again.
+        // Units ran: the timer looks again. None ran (the timer found nothing for a whole
+        // interval): the next unit wakes the GUI thread again.
         FWake = LookAgain.RanAny ? TWake::Polling : TWake::Idle;
         break;
       }
