@@ -1,5 +1,6 @@
 #include "report/Number.Text.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
@@ -13,18 +14,6 @@ std::string NonFiniteText(double Value) {
   return Value < 0 ? "-INF" : "INF";
 }
 
-// Adds one unit at the last digit of Digits (a string of '0'..'9'); returns the carry out.
-bool IncrementDigits(std::string& Digits) {
-  for (auto It = Digits.rbegin(); It != Digits.rend(); ++It) {
-    if (*It != '9') {
-      ++*It;
-      return false;
-    }
-    *It = '0';
-  }
-  return true;
-}
-
 }  // namespace
 
 double RoundHalfEven(double Value) {
@@ -34,45 +23,61 @@ double RoundHalfEven(double Value) {
   return std::round(Value);
 }
 
-std::string FormatFixed(double Value, int Decimals, const std::string& DecimalSeparator) {
+void AppendFixed(std::string& Out, double Value, int Decimals, std::string_view DecimalSeparator) {
   if (!std::isfinite(Value)) {
-    return NonFiniteText(Value);
+    Out += NonFiniteText(Value);
+    return;
   }
-  if (Decimals < 0) {
-    Decimals = 0;
-  }
+  const auto Wanted = static_cast<std::size_t>(Decimals < 0 ? 0 : Decimals);
   // The shortest text that reads back as Value is the number the user would write; rounding
   // that text, not the binary value, keeps 0.15 -> 0.2.
-  char Buffer[400];
-  const auto Result =
-      std::to_chars(Buffer, Buffer + sizeof Buffer, Value, std::chars_format::fixed);
-  std::string Text(Buffer, Result.ptr);
-
-  const bool Negative = !Text.empty() && Text.front() == '-';
+  char Text[400];
+  const char* End = std::to_chars(Text, Text + sizeof Text, Value, std::chars_format::fixed).ptr;
+  const char* Begin = Text;
+  const bool Negative = *Begin == '-';
   if (Negative) {
-    Text.erase(0, 1);
+    ++Begin;
   }
-  const auto Point = Text.find('.');
-  std::string IntegerDigits = Text.substr(0, Point);
-  std::string Fraction = Point == std::string::npos ? std::string() : Text.substr(Point + 1);
+  const char* Point = std::find(Begin, End, '.');
+  const char* Fraction = Point == End ? End : Point + 1;
+  const auto FractionLength = static_cast<std::size_t>(End - Fraction);
+  const auto IntegerLength = static_cast<std::size_t>(Point - Begin);
 
-  if (Fraction.size() > static_cast<std::size_t>(Decimals)) {
-    const bool RoundUp = Fraction[static_cast<std::size_t>(Decimals)] >= '5';
-    Fraction.resize(static_cast<std::size_t>(Decimals));
-    if (RoundUp && IncrementDigits(Fraction) && IncrementDigits(IntegerDigits)) {
-      IntegerDigits.insert(0, "1");
+  // The digits go straight into Out behind a spare leading digit that takes a carry; the sign
+  // and the separator are put in afterwards. No string of its own: the speed log line is
+  // formatted between two timed writes.
+  const std::size_t Start = Out.size();
+  Out += '0';
+  Out.append(Begin, IntegerLength);
+  const std::size_t Kept = std::min(FractionLength, Wanted);
+  Out.append(Fraction, Kept);
+  Out.append(Wanted - Kept, '0');
+  if (FractionLength > Wanted && Fraction[Wanted] >= '5') {
+    for (std::size_t Index = Out.size(); Index-- > Start;) {
+      if (Out[Index] != '9') {
+        ++Out[Index];
+        break;
+      }
+      Out[Index] = '0';
     }
   }
-  Fraction.append(static_cast<std::size_t>(Decimals) - Fraction.size(), '0');
-
-  const bool AllZero = IntegerDigits.find_first_not_of('0') == std::string::npos &&
-                       Fraction.find_first_not_of('0') == std::string::npos;
-  std::string Out = (Negative && !AllZero) ? "-" : "";
-  Out += IntegerDigits;
-  if (Decimals > 0) {
-    Out += DecimalSeparator;
-    Out += Fraction;
+  std::size_t IntegerDigits = IntegerLength + 1;
+  if (Out[Start] == '0') {
+    Out.erase(Start, 1);
+    --IntegerDigits;
   }
+  const bool AllZero = Out.find_first_not_of('0', Start) == std::string::npos;
+  if (Wanted > 0) {
+    Out.insert(Start + IntegerDigits, DecimalSeparator);
+  }
+  if (Negative && !AllZero) {
+    Out.insert(Start, 1, '-');
+  }
+}
+
+std::string FormatFixed(double Value, int Decimals, const std::string& DecimalSeparator) {
+  std::string Out;
+  AppendFixed(Out, Value, Decimals, DecimalSeparator);
   return Out;
 }
 

@@ -13,6 +13,8 @@ double RoundHalfEven(double Value);
 // Rounds the number as it reads in shortest form, a half away from zero: 6.25 -> "6.3",
 // 0.15 -> "0.2".
 std::string FormatFixed(double Value, int Decimals, const std::string& DecimalSeparator);
+// The same text appended to Out, without a temporary string.
+void AppendFixed(std::string& Out, double Value, int Decimals, std::string_view DecimalSeparator);
 
 // General format: at most 15 significant digits, no trailing zeros, no separator for a whole
 // value; fixed point from 0.00001 up to below 1E15, otherwise scientific such as "1.5E-6".

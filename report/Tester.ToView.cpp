@@ -48,8 +48,8 @@ void TTesterToView::Post(TGuiDispatcher::TUnit Unit) {
   }
 }
 
-void TTesterToView::AddStringAtList(const std::string& Value) {
-  Post([this, Value] { AddLineNow(Value); });
+void TTesterToView::AddStringAtList(std::string Value) {
+  Post([this, Value = std::move(Value)] { AddLineNow(Value); });
   ++FLastLogCount;
 }
 
@@ -161,7 +161,11 @@ void TTesterToView::RefreshHorizontalLineNow(bool IsEnd) {
 void TTesterToView::RefreshSpeed(std::int32_t SpeedInMiB, double RemainPercent) {
   FLastPercent = RemainPercent;
   const std::string Speed = std::to_string(SpeedInMiB) + "MiB/s";
-  AddStringAtList(FormatFixed(RemainPercent, 1, FDecimalSeparator) + "% 에서의 속도 : " + Speed);
+  std::string Line;
+  AppendFixed(Line, RemainPercent, 1, FDecimalSeparator);
+  Line += "% 에서의 속도 : ";
+  Line += Speed;
+  AddStringAtList(std::move(Line));
   Post([this, Speed] { FView.SetCurrSpdText("속도 : " + Speed); });
 }
 

@@ -50,7 +50,7 @@ class TTesterToView final : public TTesterPresenter {
   void PrintError(const TTesterError& Error) override;
 
   // The only way a line reaches the log lists and the log file.
-  void AddStringAtList(const std::string& Value);
+  void AddStringAtList(std::string Value);
 
  private:
   // Progress, per write.

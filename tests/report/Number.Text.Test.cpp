@@ -36,9 +36,16 @@ TEST(NumberText, FixedWritesExactlyTheDecimalsAsked) {
       {1e-7, 2, ".", "0.00"},
       {33.333333333333336, 1, ".", "33.3"},
       {1234567.0, 0, ".", "1234567"},
+      {-9.96, 1, ".", "-10.0"},
+      {99.5, 0, ".", "100"},
+      {0.96, 0, ".", "1"},
   };
   for (const auto& Case : Cases) {
     EXPECT_EQ(FormatFixed(Case.Value, Case.Decimals, Case.Separator), Case.Text) << Case.Value;
+    // Appended behind other text, the carry and the sign stay within the number.
+    std::string Line = "9 ";
+    AppendFixed(Line, Case.Value, Case.Decimals, Case.Separator);
+    EXPECT_EQ(Line, std::string("9 ") + Case.Text) << Case.Value;
   }
 }
 
