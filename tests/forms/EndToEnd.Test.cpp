@@ -18,6 +18,7 @@
 #include <QTest>
 #include <cstdlib>
 #include <memory>
+#include <set>
 
 #include "forms/Forms.Main.h"
 #include "forms/Setting.Sources.h"
@@ -177,6 +178,25 @@ TEST_F(TEndToEndTest, APassFillsTheFolderLogsEverythingAndDeletesItsFiles) {
   Window->close();
   EXPECT_FALSE(Window->HasTester());
   EXPECT_TRUE(ReportedErrors().isEmpty());
+}
+
+TEST_F(TEndToEndTest, TheBarMovesWhileThePassRuns) {
+  TScratchVolume Folder(1024);
+  Start(Folder.Path(), 768);  // about a hundred writes, a few tenths of a second in memory
+  std::set<int> Seen;         // bar positions shown before the pass ended
+  ASSERT_TRUE(WaitUntil(
+      [&] {
+        if (ButtonsGone()) {
+          return true;
+        }
+        Seen.insert(Window->pProgress->value());
+        return false;
+      },
+      60000));
+  Seen.erase(0);
+  Seen.erase(100);
+  EXPECT_GE(Seen.size(), 3u);
+  EXPECT_EQ(Window->pProgress->value(), 100);
 }
 
 TEST_F(TEndToEndTest, CancelWhilePausedEndsThePassAndLeavesNoFiles) {
