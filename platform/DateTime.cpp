@@ -34,8 +34,8 @@ void CivilFromDays(std::int64_t Days, int& Year, int& Month, int& Day) {
 
 double EncodeDateTime(const TDateTimeParts& Parts) {
   const std::int64_t Days = DaysFromCivil(Parts.Year, Parts.Month, Parts.Day) + UnixEpochSince1899;
-  const double Ms = ((Parts.Hour * 60.0 + Parts.Minute) * 60.0 + Parts.Second) * 1000.0 +
-                    Parts.Millisecond;
+  const double Ms =
+      ((Parts.Hour * 60.0 + Parts.Minute) * 60.0 + Parts.Second) * 1000.0 + Parts.Millisecond;
   return static_cast<double>(Days) + Ms / static_cast<double>(MsPerDay);
 }
 

@@ -6,7 +6,7 @@ Packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev qt6-charts-dev libqt6opengl6-dev libgl-dev qt6-qpa-plugins
   fonts-nanum xvfb xauth
-  clang libclang-rt-14-dev util-linux e2fsprogs fdisk
+  clang clang-format libclang-rt-14-dev util-linux e2fsprogs fdisk
   libcli11-dev nlohmann-json3-dev
 )
 Missing=()

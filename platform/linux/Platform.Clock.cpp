@@ -14,7 +14,9 @@ std::int64_t PerformanceCounter() {
   return static_cast<std::int64_t>(Now.tv_sec) * 1'000'000'000 + Now.tv_nsec;
 }
 
-std::int64_t PerformanceFrequency() { return 1'000'000'000; }
+std::int64_t PerformanceFrequency() {
+  return 1'000'000'000;
+}
 
 std::uint32_t TickCount() {
   const auto Ms = std::chrono::duration_cast<std::chrono::milliseconds>(
