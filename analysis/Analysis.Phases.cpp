@@ -34,14 +34,15 @@ constexpr double MinPhaseShare = 0.0025;
 // disk, a made-up curve) would otherwise have no variance, and every cut infinite weight.
 constexpr double NoiseFloor = 0.005;
 // A block is isolated when it lies more than this many robust standard deviations from the
-// median of its neighbourhood.
+// blocks on either side of it.
 constexpr double IsolatedDeviations = 3.0;
 // The penalty of one more phase: PenaltyBase + PenaltyPerLogBlock x the log of the block count.
-// Chosen on made-up passes of 32 to 200,000 writes with +-35 % noise: pure noise, an 80/1,500
-// MiB/s alternation and stalls stay one phase in more than 99 % of 300 seeds per size, and a
-// 30 % step is found in 200 writes.
+// Chosen on made-up passes of 32 to 50,000 writes with +-35 % noise (300 seeds a size, 40 at
+// 50,000): pure noise, an 80/1,500 MiB/s alternation and stalls stayed one phase in more than
+// 99 % of them, and a 30 % step was found in every pass of 200 writes or more.
 constexpr double PenaltyPerLogBlock = 6.0;
 constexpr double PenaltyBase = 10.0;
+// Neighbouring phases less than 10 % apart are one phase.
 constexpr double SameSpeedRatio = 0.9;
 
 // Write indexes where blocks begin, Count + 1 of them; sizes differ by one at most.
