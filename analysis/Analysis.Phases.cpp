@@ -1,4 +1,4 @@
-// Phases by change-point detection on the log of the speed, in four steps:
+// Phases by change-point detection on the log of the speed, in five steps:
 //
 // 1. Blocks. The writes are summed into at most 1,024 blocks of at least 4 writes, and each
 //    block's value is the log of its throughput (its MiB over its time). A drive that alternates
@@ -16,6 +16,9 @@
 // 4. Neighbours less than 10 % apart in speed become one phase (what the eye reads as one
 //    level on the chart), and each cut moves to the write, within a block either side, that
 //    best splits the time per MiB on its two sides.
+// 5. A cut whose two sides' single writes do not differ clearly (Welch's statistic on the time
+//    per MiB) goes: the blocks' noise of a bursty stretch is wide and uneven, and a bunch of
+//    fast writes in it is no phase of its own.
 #include "analysis/Analysis.Phases.h"
 
 #include <algorithm>
@@ -44,6 +47,9 @@ constexpr double PenaltyPerLogBlock = 6.0;
 constexpr double PenaltyBase = 10.0;
 // Neighbouring phases less than 10 % apart are one phase.
 constexpr double SameSpeedRatio = 0.9;
+// A cut stays only where the two phases' mean times per MiB differ by at least this many
+// standard errors of the difference, measured on their single writes.
+constexpr double MinCutScore = 5.0;
 
 // Write indexes where blocks begin, Count + 1 of them; sizes differ by one at most.
 std::vector<std::size_t> BlockStarts(std::size_t WriteCount) {
@@ -225,6 +231,78 @@ void RefineCuts(std::vector<std::size_t>& Bounds, std::size_t Reach,
   }
 }
 
+// How clearly the writes on either side of each cut differ: the difference of the two phases'
+// mean times per MiB over its standard error (Welch's statistic), from the single writes. A
+// bursty phase has a wide spread, so a stretch of it where fast writes happened to bunch up
+// scores low; a real step between steady phases scores in the tens.
+class TCutScores {
+ public:
+  TCutScores(const TWriteTimeline& Timeline, const std::vector<std::size_t>& Bounds)
+      : FTimeline(Timeline) {
+    for (std::size_t Phase = 0; Phase + 1 < Bounds.size(); ++Phase) {
+      FPhases.push_back(Statistics(Bounds[Phase], Bounds[Phase + 1]));
+    }
+  }
+
+  // Score of the cut that begins phase Cut (from 1).
+  double operator()(std::size_t Cut) const {
+    const TMoments& Left = FPhases[Cut - 1];
+    const TMoments& Right = FPhases[Cut];
+    const double Error = std::sqrt(Left.Variance / Left.Count + Right.Variance / Right.Count);
+    const double Difference = std::fabs(Left.Mean - Right.Mean);
+    return Error > 0.0 ? Difference / Error : (Difference > 0.0 ? INFINITY : 0.0);
+  }
+
+  // Phase Cut joins the phase before it; Bounds already lacks the cut.
+  void Merge(std::size_t Cut, const std::vector<std::size_t>& Bounds) {
+    FPhases.erase(FPhases.begin() + static_cast<std::ptrdiff_t>(Cut));
+    FPhases[Cut - 1] = Statistics(Bounds[Cut - 1], Bounds[Cut]);
+  }
+
+ private:
+  struct TMoments {
+    double Count = 0.0;
+    double Mean = 0.0;
+    double Variance = 0.0;
+  };
+
+  // Welford's running mean and variance: the squares of a stall's time would swamp a sum.
+  TMoments Statistics(std::size_t From, std::size_t To) const {
+    TMoments Moments;
+    double Squares = 0.0;
+    for (std::size_t Write = From; Write < To; ++Write) {
+      const double TimePerMiB = FTimeline.Seconds(Write) / FTimeline.MiB(Write);
+      Moments.Count += 1.0;
+      const double Step = TimePerMiB - Moments.Mean;
+      Moments.Mean += Step / Moments.Count;
+      Squares += Step * (TimePerMiB - Moments.Mean);
+    }
+    Moments.Variance = Moments.Count > 1.0 ? Squares / (Moments.Count - 1.0) : 0.0;
+    return Moments;
+  }
+
+  const TWriteTimeline& FTimeline;
+  std::vector<TMoments> FPhases;
+};
+
+// Removes the weakest cut while it scores below MinCutScore.
+void MergeUnclearCuts(std::vector<std::size_t>& Bounds, const TWriteTimeline& Timeline) {
+  TCutScores Scores(Timeline, Bounds);
+  while (Bounds.size() > 2) {
+    std::size_t Weakest = 1;
+    for (std::size_t Cut = 2; Cut + 1 < Bounds.size(); ++Cut) {
+      if (Scores(Cut) < Scores(Weakest)) {
+        Weakest = Cut;
+      }
+    }
+    if (Scores(Weakest) >= MinCutScore) {
+      return;
+    }
+    Bounds.erase(Bounds.begin() + static_cast<std::ptrdiff_t>(Weakest));
+    Scores.Merge(Weakest, Bounds);
+  }
+}
+
 TPhase MakePhase(std::span<const TWriteRecord> Writes, const TWriteTimeline& Timeline,
                  std::size_t From, std::size_t To) {
   std::vector<std::int32_t> Speeds;
@@ -280,6 +358,7 @@ std::vector<TPhase> FindPhases(std::span<const TWriteRecord> Writes,
   }
   MergeSameSpeed(Bounds, Timeline);
   RefineCuts(Bounds, BlockWrites, Timeline);
+  MergeUnclearCuts(Bounds, Timeline);
 
   std::vector<TPhase> Phases;
   for (std::size_t Phase = 0; Phase + 1 < Bounds.size(); ++Phase) {

@@ -125,6 +125,20 @@ TEST(Phases, NoiseStallsAndAlternationStayOnePhase) {
   }
 }
 
+TEST(Phases, ThrottledWritesDrawnAtRandomAreOnePhaseAfterTheCache) {
+  // Without a rhythm, fast writes bunch up here and there: no bunch is a phase of its own.
+  for (std::uint32_t Seed = 1; Seed <= 40; ++Seed) {
+    const std::vector<TWriteRecord> Writes =
+        TCurve(Seed).Steady(500, 1500, 0.35).Coin(2000, 1500, 80);
+    const std::vector<TPhase> Phases = PhasesOf(Writes);
+    ASSERT_EQ(Phases.size(), 2U) << "seed " << Seed << ": " << Describe(Phases);
+    // Fast writes right after the cache look like the cache: the cut may come a few late.
+    EXPECT_GE(Phases[0].ToMiB, 4000 - 16) << "seed " << Seed;
+    EXPECT_LE(Phases[0].ToMiB, 4000 + 8 * 8) << "seed " << Seed;
+    EXPECT_NEAR(Phases[1].Speed, 151.9, 0.1 * 151.9) << "seed " << Seed;
+  }
+}
+
 TEST(Phases, MedianIsTheWritesMiddleSpeedAndSpeedIsTheThroughput) {
   // Speeds 100, 100, 400 (x 6): the median write is 100 MiB/s, the throughput 24 MiB over
   // 0.08 + 0.08 + 0.02 s = 133.3 MiB/s.

@@ -47,6 +47,14 @@ class TCurve {
     return *this;
   }
 
+  // Count writes, each Fast or Slow as a fair coin falls.
+  TCurve& Coin(int Count, double Fast, double Slow) {
+    for (int Write = 0; Write < Count; ++Write) {
+      Add(WriteMiB / (Uniform() < 0.5 ? Fast : Slow));
+    }
+    return *this;
+  }
+
   // One write that takes Seconds.
   TCurve& Stall(double Seconds) {
     Add(Seconds);
