@@ -16,9 +16,9 @@
 // 4. Neighbours less than 10 % apart in speed become one phase (what the eye reads as one
 //    level on the chart), and each cut moves to the write, within a block either side, that
 //    best splits the time per MiB on its two sides.
-// 5. A cut whose two sides' single writes do not differ clearly (Welch's statistic on the time
-//    per MiB) goes: the blocks' noise of a bursty stretch is wide and uneven, and a bunch of
-//    fast writes in it is no phase of its own.
+// 5. A cut whose two sides' blocks do not differ clearly against their own spread (Welch's
+//    statistic) goes: the noise of a bursty stretch is wide and uneven, and a bunch of fast
+//    writes in it is no phase of its own.
 #include "analysis/Analysis.Phases.h"
 
 #include <algorithm>
@@ -47,8 +47,8 @@ constexpr double PenaltyPerLogBlock = 6.0;
 constexpr double PenaltyBase = 10.0;
 // Neighbouring phases less than 10 % apart are one phase.
 constexpr double SameSpeedRatio = 0.9;
-// A cut stays only where the two phases' mean times per MiB differ by at least this many
-// standard errors of the difference, measured on their single writes.
+// A cut stays only where the two phases' mean log speeds differ by at least this many
+// standard errors of the difference, measured on their blocks.
 constexpr double MinCutScore = 5.0;
 
 // Write indexes where blocks begin, Count + 1 of them; sizes differ by one at most.
@@ -231,26 +231,37 @@ void RefineCuts(std::vector<std::size_t>& Bounds, std::size_t Reach,
   }
 }
 
-// How clearly the writes on either side of each cut differ: the difference of the two phases'
-// mean times per MiB over its standard error (Welch's statistic), from the single writes. A
-// bursty phase has a wide spread, so a stretch of it where fast writes happened to bunch up
-// scores low; a real step between steady phases scores in the tens.
+// The blocks that the detection used, for judging its cuts afterwards.
+struct TBlocks {
+  std::vector<std::size_t> Starts;  // write indexes, one more than there are blocks
+  std::vector<double> LogSpeeds;
+  std::vector<bool> LeftOut;  // stalls
+};
+
+// How clearly the blocks on either side of each cut differ: the difference of the two phases'
+// mean log speeds over its standard error (Welch's statistic), from the blocks wholly inside
+// each phase, stalls left out. A bursty phase spreads widely from block to block, so a stretch
+// of it where fast writes happened to bunch up scores low; a step between steady phases
+// scores in the tens.
 class TCutScores {
  public:
-  TCutScores(const TWriteTimeline& Timeline, const std::vector<std::size_t>& Bounds)
-      : FTimeline(Timeline) {
+  TCutScores(const TBlocks& Blocks, const std::vector<std::size_t>& Bounds) : FBlocks(Blocks) {
     for (std::size_t Phase = 0; Phase + 1 < Bounds.size(); ++Phase) {
       FPhases.push_back(Statistics(Bounds[Phase], Bounds[Phase + 1]));
     }
   }
 
-  // Score of the cut that begins phase Cut (from 1).
+  // Score of the cut that begins phase Cut (from 1). A phase without two whole blocks of its
+  // own is too short to tell from its neighbour: 0.
   double operator()(std::size_t Cut) const {
     const TMoments& Left = FPhases[Cut - 1];
     const TMoments& Right = FPhases[Cut];
+    if (Left.Count < 2.0 || Right.Count < 2.0) {
+      return 0.0;
+    }
     const double Error = std::sqrt(Left.Variance / Left.Count + Right.Variance / Right.Count);
     const double Difference = std::fabs(Left.Mean - Right.Mean);
-    return Error > 0.0 ? Difference / Error : (Difference > 0.0 ? INFINITY : 0.0);
+    return Difference / std::max(Error, NoiseFloor / std::sqrt(Left.Count + Right.Count));
   }
 
   // Phase Cut joins the phase before it; Bounds already lacks the cut.
@@ -266,28 +277,32 @@ class TCutScores {
     double Variance = 0.0;
   };
 
-  // Welford's running mean and variance: the squares of a stall's time would swamp a sum.
+  // Over the blocks wholly within the writes [From, To).
   TMoments Statistics(std::size_t From, std::size_t To) const {
     TMoments Moments;
     double Squares = 0.0;
-    for (std::size_t Write = From; Write < To; ++Write) {
-      const double TimePerMiB = FTimeline.Seconds(Write) / FTimeline.MiB(Write);
+    for (std::size_t Block = 0; Block + 1 < FBlocks.Starts.size(); ++Block) {
+      if (FBlocks.Starts[Block] < From || FBlocks.Starts[Block + 1] > To ||
+          FBlocks.LeftOut[Block]) {
+        continue;
+      }
+      const double Value = FBlocks.LogSpeeds[Block];
       Moments.Count += 1.0;
-      const double Step = TimePerMiB - Moments.Mean;
+      const double Step = Value - Moments.Mean;
       Moments.Mean += Step / Moments.Count;
-      Squares += Step * (TimePerMiB - Moments.Mean);
+      Squares += Step * (Value - Moments.Mean);
     }
     Moments.Variance = Moments.Count > 1.0 ? Squares / (Moments.Count - 1.0) : 0.0;
     return Moments;
   }
 
-  const TWriteTimeline& FTimeline;
+  const TBlocks& FBlocks;
   std::vector<TMoments> FPhases;
 };
 
 // Removes the weakest cut while it scores below MinCutScore.
-void MergeUnclearCuts(std::vector<std::size_t>& Bounds, const TWriteTimeline& Timeline) {
-  TCutScores Scores(Timeline, Bounds);
+void MergeUnclearCuts(std::vector<std::size_t>& Bounds, const TBlocks& Blocks) {
+  TCutScores Scores(Blocks, Bounds);
   while (Bounds.size() > 2) {
     std::size_t Weakest = 1;
     for (std::size_t Cut = 2; Cut + 1 < Bounds.size(); ++Cut) {
@@ -334,31 +349,32 @@ std::vector<TPhase> FindPhases(std::span<const TWriteRecord> Writes,
   if (WriteCount == 0) {
     return {};
   }
-  const std::vector<std::size_t> Starts = BlockStarts(WriteCount);
-  const std::size_t BlockCount = Starts.size() - 1;
+  TBlocks Blocks;
+  Blocks.Starts = BlockStarts(WriteCount);
+  const std::size_t BlockCount = Blocks.Starts.size() - 1;
   const std::size_t BlockWrites = (WriteCount + BlockCount - 1) / BlockCount;
-  std::vector<double> LogSpeeds;
-  LogSpeeds.reserve(BlockCount);
+  Blocks.LogSpeeds.reserve(BlockCount);
   for (std::size_t Block = 0; Block < BlockCount; ++Block) {
-    LogSpeeds.push_back(std::log(Timeline.Throughput(Starts[Block], Starts[Block + 1])));
+    Blocks.LogSpeeds.push_back(
+        std::log(Timeline.Throughput(Blocks.Starts[Block], Blocks.Starts[Block + 1])));
   }
 
   const auto MinWrites = static_cast<std::size_t>(MinPhaseWrites(WriteCount));
   const std::size_t MinBlocks =
       std::max<std::size_t>(2, (MinWrites + BlockWrites - 1) / BlockWrites);
   // Three blocks or half a phase a side: a stall of up to two blocks is outvoted on both.
-  const std::vector<bool> LeftOut =
-      IsolatedValues(LogSpeeds, std::max<std::size_t>(3, MinBlocks / 2));
+  Blocks.LeftOut = IsolatedValues(Blocks.LogSpeeds, std::max<std::size_t>(3, MinBlocks / 2));
   const double Penalty =
       PenaltyPerLogBlock * std::log(static_cast<double>(BlockCount)) + PenaltyBase;
 
   std::vector<std::size_t> Bounds{0};
-  for (const std::size_t End : OptimalSegmentEnds(LogSpeeds, LeftOut, MinBlocks, Penalty)) {
-    Bounds.push_back(Starts[End]);
+  for (const std::size_t End :
+       OptimalSegmentEnds(Blocks.LogSpeeds, Blocks.LeftOut, MinBlocks, Penalty)) {
+    Bounds.push_back(Blocks.Starts[End]);
   }
   MergeSameSpeed(Bounds, Timeline);
   RefineCuts(Bounds, BlockWrites, Timeline);
-  MergeUnclearCuts(Bounds, Timeline);
+  MergeUnclearCuts(Bounds, Blocks);
 
   std::vector<TPhase> Phases;
   for (std::size_t Phase = 0; Phase + 1 < Bounds.size(); ++Phase) {
