@@ -16,8 +16,8 @@
 // 4. Neighbours less than 10 % apart in speed become one phase (what the eye reads as one
 //    level on the chart), and each cut moves to the write, within a block either side, that
 //    best splits the time per MiB on its two sides.
-// 5. A cut whose two sides' blocks do not differ clearly against their own spread (Welch's
-//    statistic) goes: the noise of a bursty stretch is wide and uneven, and a bunch of fast
+// 5. A cut whose two sides' blocks do not differ clearly against the wider of their spreads
+//    goes: the noise of a bursty stretch is wide and uneven, and a bunch of fast
 //    writes in it is no phase of its own.
 #include "analysis/Analysis.Phases.h"
 
@@ -239,10 +239,10 @@ struct TBlocks {
 };
 
 // How clearly the blocks on either side of each cut differ: the difference of the two phases'
-// mean log speeds over its standard error (Welch's statistic), from the blocks wholly inside
-// each phase, stalls left out. A bursty phase spreads widely from block to block, so a stretch
-// of it where fast writes happened to bunch up scores low; a step between steady phases
-// scores in the tens.
+// mean log speeds over its standard error, from the blocks wholly inside each phase, stalls
+// left out, with the wider of the two spreads. A bursty phase spreads widely from block to block,
+// so a stretch of it where fast writes happened to bunch up scores low; a step between steady
+// phases scores in the tens.
 class TCutScores {
  public:
   TCutScores(const TBlocks& Blocks, const std::vector<std::size_t>& Bounds) : FBlocks(Blocks) {
@@ -259,7 +259,10 @@ class TCutScores {
     if (Left.Count < 2.0 || Right.Count < 2.0) {
       return 0.0;
     }
-    const double Error = std::sqrt(Left.Variance / Left.Count + Right.Variance / Right.Count);
+    // The wider spread of the two for both: a short stretch that happens to look steady must
+    // not make its own difference look certain.
+    const double Spread = std::max(Left.Variance, Right.Variance);
+    const double Error = std::sqrt(Spread / Left.Count + Spread / Right.Count);
     const double Difference = std::fabs(Left.Mean - Right.Mean);
     return Difference / std::max(Error, NoiseFloor / std::sqrt(Left.Count + Right.Count));
   }
