@@ -1,0 +1,121 @@
+#include "report/Analysis.Report.h"
+
+#include <cstdint>
+
+#include "report/Number.Text.h"
+
+namespace {
+
+const std::string RuleLine(39, '*');
+
+std::string Whole(double Value) {
+  return std::to_string(static_cast<long long>(RoundHalfEven(Value)));
+}
+
+std::string SpeedText(double MiBPerSecond) {
+  return Whole(MiBPerSecond) + "MiB/s";
+}
+
+// Whole MiB below a GiB, GiB with one decimal from there, as the progress label counts.
+std::string SizeText(double MiB, const std::string& Separator) {
+  if (MiB < 1024.0) {
+    return Whole(MiB) + "MiB";
+  }
+  return FormatFixed(MiB / 1024.0, 1, Separator) + "GiB";
+}
+
+std::string AtText(double MiB, const std::string& Separator) {
+  return SizeText(MiB, Separator) + " 지점";
+}
+
+// Milliseconds with one decimal below a second (a write takes a few), seconds with two above.
+std::string DurationText(double Seconds, const std::string& Separator) {
+  if (Seconds < 1.0) {
+    return FormatFixed(Seconds * 1000.0, 1, Separator) + "ms";
+  }
+  return FormatFixed(Seconds, 2, Separator) + "초";
+}
+
+std::string TemperatureText(float Celsius) {
+  return Whole(Celsius) + "°C";
+}
+
+void AddCache(std::vector<std::string>& Lines, const TPassFigures& Figures,
+              const std::string& Separator) {
+  if (!Figures.Cache) {
+    Lines.push_back("캐시 크기 : 없음");
+    Lines.push_back("최종 속도 : " + SpeedText(Figures.LastSpeed));
+    return;
+  }
+  const TCacheFigures& Cache = *Figures.Cache;
+  Lines.push_back("캐시 크기 : " + SizeText(static_cast<double>(Cache.SizeInMiB), Separator));
+  Lines.push_back("캐시 내 속도 : " + SpeedText(Cache.InCacheSpeed));
+  Lines.push_back("캐시 이후 속도 : " + SpeedText(Cache.PostCacheSpeed));
+  // The drive ends elsewhere than right after its cache only when a later phase follows.
+  if (Figures.Phases.back().FromMiB != Cache.SizeInMiB) {
+    Lines.push_back("최종 속도 : " + SpeedText(Figures.LastSpeed));
+  }
+}
+
+void AddSlowest(std::vector<std::string>& Lines, const char* Name,
+                const std::optional<TSlowestWindow>& Window, const char* Length,
+                const std::string& Separator) {
+  if (!Window) {
+    Lines.push_back(std::string(Name) + " : 없음 (쓰기 시간 " + Length + " 미만)");
+    return;
+  }
+  Lines.push_back(std::string(Name) + " : " + SpeedText(Window->Speed) + " (" +
+                  AtText(Window->FromMiB, Separator) + ")");
+}
+
+void AddStalls(std::vector<std::string>& Lines, const TStalls& Stalls,
+               const std::string& Separator) {
+  Lines.push_back("최장 지연 : " + DurationText(Stalls.Longest.Seconds, Separator) + " (" +
+                  AtText(Stalls.Longest.AtMiB, Separator) + ")");
+  std::string Slow =
+      "느린 쓰기 (중앙값의 10배 초과) : " + std::to_string(Stalls.SlowWriteCount) + "회";
+  if (Stalls.FirstSlowWrite) {
+    Slow += " (처음 " + AtText(Stalls.FirstSlowWrite->AtMiB, Separator) + ")";
+  }
+  Lines.push_back(Slow);
+}
+
+void AddHeat(std::vector<std::string>& Lines, const TPassFigures& Figures,
+             const std::string& Separator) {
+  if (!Figures.Heat) {
+    return;
+  }
+  const THeat& Heat = *Figures.Heat;
+  Lines.push_back("온도 : 시작 " + TemperatureText(Heat.StartInC) + ", 최고 " +
+                  TemperatureText(Heat.MaxInC) + ", 종료 " + TemperatureText(Heat.EndInC));
+  if (!Heat.ThrottleAtMiB) {
+    return;
+  }
+  const std::string At = AtText(static_cast<double>(*Heat.ThrottleAtMiB), Separator);
+  if (Figures.Cache && Figures.Cache->SizeInMiB == *Heat.ThrottleAtMiB) {
+    Lines.push_back("- 캐시 이후의 속도 하락이 최고 온도에서 시작되었습니다 (" + At +
+                    ") : 캐시 소진이 아니라 발열 제한일 수 있습니다 -");
+  } else {
+    Lines.push_back("- 최고 온도에서 속도가 떨어졌습니다 (" + At +
+                    ") : 발열로 인한 속도 제한으로 보입니다 -");
+  }
+}
+
+}  // namespace
+
+std::vector<std::string> AnalysisReportLines(const TPassAnalysis& Analysis,
+                                             const std::string& DecimalSeparator) {
+  if (Analysis.TooShort()) {
+    return {"- 판단하기에 너무 짧은 회차입니다 (쓰기 " + std::to_string(Analysis.WriteCount) +
+            "회) -"};
+  }
+  const TPassFigures& Figures = *Analysis.Figures;
+  std::vector<std::string> Lines{"- 쓰기 분석 -"};
+  AddCache(Lines, Figures, DecimalSeparator);
+  AddSlowest(Lines, "최저 1초 평균 속도", Figures.Slowest1s, "1초", DecimalSeparator);
+  AddSlowest(Lines, "최저 10초 평균 속도", Figures.Slowest10s, "10초", DecimalSeparator);
+  AddStalls(Lines, Figures.Stalls, DecimalSeparator);
+  AddHeat(Lines, Figures, DecimalSeparator);
+  Lines.push_back(RuleLine);
+  return Lines;
+}

@@ -1,0 +1,158 @@
+#include "results/Analysis.Json.h"
+
+#include <optional>
+
+using nlohmann::json;
+
+namespace {
+
+template <typename T, typename TWrite>
+json OrNull(const std::optional<T>& Value, TWrite Write) {
+  return Value ? Write(*Value) : json(nullptr);
+}
+
+template <typename T, typename TRead>
+std::optional<T> Optional(const json& Value, TRead Read) {
+  if (Value.is_null()) {
+    return std::nullopt;
+  }
+  return Read(Value);
+}
+
+json PhaseToJson(const TPhase& Phase) {
+  return {{"first_write", Phase.FirstWrite}, {"write_count", Phase.WriteCount},
+          {"from_mib", Phase.FromMiB},       {"to_mib", Phase.ToMiB},
+          {"mean_mib_s", Phase.Speed},       {"median_mib_s", Phase.MedianSpeed}};
+}
+
+TPhase PhaseFromJson(const json& Object) {
+  TPhase Phase;
+  Phase.FirstWrite = Object.at("first_write").get<std::int32_t>();
+  Phase.WriteCount = Object.at("write_count").get<std::int32_t>();
+  Phase.FromMiB = Object.at("from_mib").get<std::int64_t>();
+  Phase.ToMiB = Object.at("to_mib").get<std::int64_t>();
+  Phase.Speed = Object.at("mean_mib_s").get<double>();
+  Phase.MedianSpeed = Object.at("median_mib_s").get<double>();
+  return Phase;
+}
+
+json WindowToJson(const TSlowestWindow& Window) {
+  return {{"mib_s", Window.Speed}, {"from_mib", Window.FromMiB}};
+}
+
+TSlowestWindow WindowFromJson(const json& Object) {
+  return {Object.at("mib_s").get<double>(), Object.at("from_mib").get<double>()};
+}
+
+json WriteToJson(const TWritePosition& Write) {
+  return {{"index", Write.Index}, {"at_mib", Write.AtMiB}, {"seconds", Write.Seconds}};
+}
+
+TWritePosition WriteFromJson(const json& Object) {
+  return {Object.at("index").get<std::int32_t>(), Object.at("at_mib").get<std::int32_t>(),
+          Object.at("seconds").get<double>()};
+}
+
+json HeatToJson(const THeat& Heat) {
+  return {
+      {"start", Heat.StartInC},
+      {"max", Heat.MaxInC},
+      {"end", Heat.EndInC},
+      {"max_at_mib", Heat.MaxAtMiB},
+      {"throttle_at_mib", OrNull(Heat.ThrottleAtMiB, [](std::int64_t MiB) { return json(MiB); })}};
+}
+
+THeat HeatFromJson(const json& Object) {
+  THeat Heat;
+  Heat.StartInC = Object.at("start").get<float>();
+  Heat.MaxInC = Object.at("max").get<float>();
+  Heat.EndInC = Object.at("end").get<float>();
+  Heat.MaxAtMiB = Object.at("max_at_mib").get<std::int32_t>();
+  Heat.ThrottleAtMiB = Optional<std::int64_t>(
+      Object.at("throttle_at_mib"), [](const json& MiB) { return MiB.get<std::int64_t>(); });
+  return Heat;
+}
+
+void FiguresToJson(const TPassFigures& Figures, json& Object) {
+  const auto& Cache = Figures.Cache;
+  Object["cache_mib"] = OrNull(Cache, [](const TCacheFigures& C) { return json(C.SizeInMiB); });
+  Object["in_cache_mib_s"] =
+      OrNull(Cache, [](const TCacheFigures& C) { return json(C.InCacheSpeed); });
+  Object["post_cache_mib_s"] =
+      OrNull(Cache, [](const TCacheFigures& C) { return json(C.PostCacheSpeed); });
+  Object["last_mib_s"] = Figures.LastSpeed;
+  for (const TPhase& Phase : Figures.Phases) {
+    Object["phases"].push_back(PhaseToJson(Phase));
+  }
+  const TSpeedPercentiles& Speeds = Figures.Speeds;
+  Object["speed_percentiles_mib_s"] = {
+      {"p1", Speeds.P1}, {"p5", Speeds.P5}, {"p50", Speeds.P50}, {"p95", Speeds.P95}};
+  Object["slowest_1s"] = OrNull(Figures.Slowest1s, WindowToJson);
+  Object["slowest_10s"] = OrNull(Figures.Slowest10s, WindowToJson);
+  const TStalls& Stalls = Figures.Stalls;
+  Object["longest_write"] = WriteToJson(Stalls.Longest);
+  Object["slow_writes"] = {{"over_median_times", SlowWriteFactor},
+                           {"count", Stalls.SlowWriteCount},
+                           {"first", OrNull(Stalls.FirstSlowWrite, WriteToJson)}};
+  Object["write_seconds_percentiles"] = {
+      {"p50", Stalls.Times.P50}, {"p99", Stalls.Times.P99}, {"max", Stalls.Times.Max}};
+  Object["temperature_c"] = OrNull(Figures.Heat, HeatToJson);
+}
+
+TPassFigures FiguresFromJson(const json& Object) {
+  TPassFigures Figures;
+  for (const json& Phase : Object.at("phases")) {
+    Figures.Phases.push_back(PhaseFromJson(Phase));
+  }
+  if (!Object.at("cache_mib").is_null()) {
+    Figures.Cache = TCacheFigures{Object.at("cache_mib").get<std::int64_t>(),
+                                  Object.at("in_cache_mib_s").get<double>(),
+                                  Object.at("post_cache_mib_s").get<double>()};
+  }
+  Figures.LastSpeed = Object.at("last_mib_s").get<double>();
+  const json& Speeds = Object.at("speed_percentiles_mib_s");
+  Figures.Speeds = {Speeds.at("p1").get<std::int32_t>(), Speeds.at("p5").get<std::int32_t>(),
+                    Speeds.at("p50").get<std::int32_t>(), Speeds.at("p95").get<std::int32_t>()};
+  Figures.Slowest1s = Optional<TSlowestWindow>(Object.at("slowest_1s"), WindowFromJson);
+  Figures.Slowest10s = Optional<TSlowestWindow>(Object.at("slowest_10s"), WindowFromJson);
+  Figures.Stalls.Longest = WriteFromJson(Object.at("longest_write"));
+  const json& Slow = Object.at("slow_writes");
+  Figures.Stalls.SlowWriteCount = Slow.at("count").get<std::int32_t>();
+  Figures.Stalls.FirstSlowWrite = Optional<TWritePosition>(Slow.at("first"), WriteFromJson);
+  const json& Times = Object.at("write_seconds_percentiles");
+  Figures.Stalls.Times = {Times.at("p50").get<double>(), Times.at("p99").get<double>(),
+                          Times.at("max").get<double>()};
+  Figures.Heat = Optional<THeat>(Object.at("temperature_c"), HeatFromJson);
+  return Figures;
+}
+
+}  // namespace
+
+json AnalysisToJson(const TPassAnalysis& Analysis) {
+  json Object = {{"too_short", Analysis.TooShort()},
+                 {"write_count", Analysis.WriteCount},
+                 {"written_mib", Analysis.WrittenMiB},
+                 {"write_seconds", Analysis.WriteSeconds},
+                 {"phases", json::array()}};
+  if (Analysis.Figures) {
+    FiguresToJson(*Analysis.Figures, Object);
+    return Object;
+  }
+  for (const char* Key : {"cache_mib", "in_cache_mib_s", "post_cache_mib_s", "last_mib_s",
+                          "speed_percentiles_mib_s", "slowest_1s", "slowest_10s", "longest_write",
+                          "slow_writes", "write_seconds_percentiles", "temperature_c"}) {
+    Object[Key] = nullptr;
+  }
+  return Object;
+}
+
+TPassAnalysis AnalysisFromJson(const json& Object) {
+  TPassAnalysis Analysis;
+  Analysis.WriteCount = Object.at("write_count").get<std::int32_t>();
+  Analysis.WrittenMiB = Object.at("written_mib").get<std::int64_t>();
+  Analysis.WriteSeconds = Object.at("write_seconds").get<double>();
+  if (!Object.at("too_short").get<bool>()) {
+    Analysis.Figures = FiguresFromJson(Object);
+  }
+  return Analysis;
+}

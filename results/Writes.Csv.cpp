@@ -1,0 +1,191 @@
+#include "results/Writes.Csv.h"
+
+#include <array>
+#include <charconv>
+#include <cmath>
+#include <optional>
+#include <system_error>
+
+namespace {
+
+// Writes Value and then After. The line's buffer holds the longest line with room to spare;
+// the checks only keep a failed conversion from writing past it.
+template <typename T>
+void Put(char*& Cursor, char* End, T Value, char After) {
+  Cursor = std::to_chars(Cursor, End, Value).ptr;
+  if (Cursor != End) {
+    *Cursor++ = After;
+  }
+}
+
+// One line's fields, split at the commas.
+constexpr std::size_t FieldCount = 7;
+using TFields = std::array<std::string_view, FieldCount>;
+
+const char* const FieldNames[FieldCount] = {"pass",    "index", "written_mib", "remain_pct",
+                                            "seconds", "mib_s", "temp_c"};
+
+std::string Quoted(std::string_view Field) {
+  return "\"" + std::string(Field) + "\"";
+}
+
+class TLineReader {
+ public:
+  TLineReader(std::size_t Line, std::string_view Text) : FLine(Line) {
+    std::size_t Count = 0;
+    std::size_t Start = 0;
+    while (true) {
+      const std::size_t Comma = Text.find(',', Start);
+      if (Count < FieldCount) {
+        FFields[Count] =
+            Text.substr(Start, Comma == std::string_view::npos ? Comma : Comma - Start);
+      }
+      ++Count;
+      if (Comma == std::string_view::npos) {
+        break;
+      }
+      Start = Comma + 1;
+    }
+    if (Count != FieldCount) {
+      Fail(std::to_string(Count) + " fields where " + std::to_string(FieldCount) +
+           " are expected (" + std::string(WritesCsvHeader) + ")");
+    }
+  }
+
+  // A whole number of at least Least.
+  std::int32_t Whole(std::size_t Field, std::int32_t Least) const {
+    const std::string_view Text = FFields[Field];
+    std::int32_t Value = 0;
+    const auto [End, Error] = std::from_chars(Text.data(), Text.data() + Text.size(), Value);
+    if (Text.empty() || Error != std::errc() || End != Text.data() + Text.size()) {
+      Fail(Name(Field) + Quoted(Text) + " is not a whole number");
+    }
+    if (Value < Least) {
+      Fail(Name(Field) + Quoted(Text) + " is below " + std::to_string(Least));
+    }
+    return Value;
+  }
+
+  template <typename T>
+  T Number(std::size_t Field) const {
+    const std::string_view Text = FFields[Field];
+    T Value = 0;
+    const auto [End, Error] = std::from_chars(Text.data(), Text.data() + Text.size(), Value);
+    if (Text.empty() || Error != std::errc() || End != Text.data() + Text.size() ||
+        !std::isfinite(Value)) {
+      Fail(Name(Field) + Quoted(Text) + " is not a number");
+    }
+    return Value;
+  }
+
+  bool Empty(std::size_t Field) const { return FFields[Field].empty(); }
+  std::string_view Text(std::size_t Field) const { return FFields[Field]; }
+
+  [[noreturn]] void Fail(const std::string& Problem) const {
+    throw TWritesCsvError(FLine, Problem);
+  }
+
+  static std::string Name(std::size_t Field) { return std::string(FieldNames[Field]) + " "; }
+
+ private:
+  std::size_t FLine;
+  TFields FFields;
+};
+
+namespace Column {
+enum : std::size_t { Pass, Index, WrittenMiB, RemainPercent, Seconds, MiBPerSecond, Temperature };
+}
+
+}  // namespace
+
+void AppendWritesCsvLine(std::string& Out, std::int32_t PassNumber, std::int32_t WriteIndex,
+                         const TWriteRecord& Write) {
+  char Line[WritesCsvMaxLine];
+  char* const End = Line + sizeof Line;
+  char* Cursor = Line;
+  Put(Cursor, End, PassNumber, ',');
+  Put(Cursor, End, WriteIndex, ',');
+  Put(Cursor, End, Write.WrittenInMiB, ',');
+  Put(Cursor, End, Write.RemainPercent, ',');
+  Put(Cursor, End, Write.Seconds, ',');
+  Put(Cursor, End, Write.SpeedInMiB, ',');
+  if (Write.TemperatureInC && std::isfinite(*Write.TemperatureInC)) {
+    Put(Cursor, End, *Write.TemperatureInC, '\n');
+  } else if (Cursor != End) {
+    *Cursor++ = '\n';
+  }
+  Out.append(Line, Cursor);
+}
+
+TWritesCsvError::TWritesCsvError(std::size_t Line, const std::string& Problem)
+    : std::runtime_error("line " + std::to_string(Line) + ": " + Problem), FLine(Line) {}
+
+std::vector<TPassWrites> ParseWritesCsv(std::string_view Text) {
+  constexpr std::string_view ByteOrderMark = "\xEF\xBB\xBF";
+  if (Text.substr(0, ByteOrderMark.size()) == ByteOrderMark) {
+    Text.remove_prefix(ByteOrderMark.size());
+  }
+  std::vector<TPassWrites> Passes;
+  bool HeaderSeen = false;
+  std::int32_t LastIndex = 0;
+  std::size_t LineNumber = 0;
+  while (!Text.empty()) {
+    const std::size_t LineEnd = Text.find('\n');
+    std::string_view Line = Text.substr(0, LineEnd);
+    Text.remove_prefix(LineEnd == std::string_view::npos ? Text.size() : LineEnd + 1);
+    ++LineNumber;
+    if (!Line.empty() && Line.back() == '\r') {
+      Line.remove_suffix(1);
+    }
+    if (!HeaderSeen) {
+      if (Line != WritesCsvHeader) {
+        throw TWritesCsvError(LineNumber, "the header \"" + std::string(WritesCsvHeader) +
+                                              "\" is missing; found " + Quoted(Line));
+      }
+      HeaderSeen = true;
+      continue;
+    }
+    if (Line.empty()) {
+      continue;
+    }
+    const TLineReader Reader(LineNumber, Line);
+    const std::int32_t PassNumber = Reader.Whole(Column::Pass, 1);
+    const std::int32_t WriteIndex = Reader.Whole(Column::Index, 1);
+    TWriteRecord Write;
+    Write.WrittenInMiB = Reader.Whole(Column::WrittenMiB, 1);
+    Write.RemainPercent = Reader.Number<double>(Column::RemainPercent);
+    Write.Seconds = Reader.Number<double>(Column::Seconds);
+    if (Write.Seconds < 0.0) {
+      Reader.Fail("seconds " + Quoted(Reader.Text(Column::Seconds)) + " is below 0");
+    }
+    Write.SpeedInMiB = Reader.Whole(Column::MiBPerSecond, 0);
+    if (!Reader.Empty(Column::Temperature)) {
+      Write.TemperatureInC = Reader.Number<float>(Column::Temperature);
+    }
+
+    if (Passes.empty() || PassNumber > Passes.back().Pass) {
+      Passes.push_back({PassNumber, {}});
+      LastIndex = 0;
+    } else if (PassNumber < Passes.back().Pass) {
+      Reader.Fail("pass " + std::to_string(PassNumber) + " after pass " +
+                  std::to_string(Passes.back().Pass) + ": a pass's lines stand together");
+    }
+    std::vector<TWriteRecord>& Writes = Passes.back().Writes;
+    if (WriteIndex != LastIndex + 1) {
+      Reader.Fail("index " + std::to_string(WriteIndex) + " where " +
+                  std::to_string(LastIndex + 1) + " is expected");
+    }
+    if (!Writes.empty() && Write.WrittenInMiB <= Writes.back().WrittenInMiB) {
+      Reader.Fail("written_mib " + std::to_string(Write.WrittenInMiB) +
+                  " is not more than the line before (" +
+                  std::to_string(Writes.back().WrittenInMiB) + ")");
+    }
+    LastIndex = WriteIndex;
+    Writes.push_back(Write);
+  }
+  if (!HeaderSeen) {
+    throw TWritesCsvError(
+        1, "the file is empty; the header \"" + std::string(WritesCsvHeader) + "\" is missing");
+  }
+  return Passes;
+}

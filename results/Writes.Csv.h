@@ -1,0 +1,43 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "analysis/Analysis.Write.h"
+
+// The per-write CSV: a header line, then one line per write,
+//   pass,index,written_mib,remain_pct,seconds,mib_s,temp_c
+// with "." decimals whatever the locale, LF line ends, index counting a pass's writes from 1,
+// numbers in their shortest form that reads back to the same bits (so seconds recompute the
+// speed exactly), and temp_c empty when no temperature was read.
+
+inline constexpr std::string_view WritesCsvHeader =
+    "pass,index,written_mib,remain_pct,seconds,mib_s,temp_c";
+
+// Appends the write's line, with its LF, to Out. Allocates nothing when Out has room for
+// WritesCsvMaxLine more bytes.
+void AppendWritesCsvLine(std::string& Out, std::int32_t Pass, std::int32_t Index,
+                         const TWriteRecord& Write);
+inline constexpr std::size_t WritesCsvMaxLine = 160;
+
+// A line that is not a write of the format: its number (from 1) and what is wrong, as
+// "line 7: seconds "abc" is not a number".
+class TWritesCsvError : public std::runtime_error {
+ public:
+  TWritesCsvError(std::size_t Line, const std::string& Problem);
+  std::size_t Line() const { return FLine; }
+
+ private:
+  std::size_t FLine;
+};
+
+// The passes of a per-write CSV, in the file's order, each with its writes. Accepts CR LF line
+// ends, a UTF-8 byte-order mark, blank lines and a last line without its end. Throws
+// TWritesCsvError for anything else that is not the format: a missing header, a field count
+// other than 7, a number that does not read, a negative time or speed, a pass number that
+// goes back, an index that skips or repeats, a written_mib that does not grow.
+std::vector<TPassWrites> ParseWritesCsv(std::string_view Text);

@@ -1,0 +1,41 @@
+#include "results/Writes.CsvFile.h"
+
+#include "platform/Platform.Locale.h"
+#include "results/Writes.Csv.h"
+
+TWritesCsvFile::TWritesCsvFile(const std::string& Path) {
+  const int Code = FFile.Create(Path);
+  if (Code != 0) {
+    throw TWritesCsvFileError("Cannot create file \"" + Platform::FullPath(Path) + "\". " +
+                              Platform::SystemErrorText(Code));
+  }
+  FBuffer.reserve(BufferBytes);
+  FBuffer += WritesCsvHeader;
+  FBuffer += '\n';
+}
+
+TWritesCsvFile::~TWritesCsvFile() {
+  Flush();
+}
+
+bool TWritesCsvFile::Append(std::int32_t Pass, const TWriteRecord& Write) {
+  if (Pass != FPass) {
+    FPass = Pass;
+    FIndex = 0;
+  }
+  AppendWritesCsvLine(FBuffer, Pass, ++FIndex, Write);
+  // Written out while the longest line still fits, so the buffer never grows.
+  if (FBuffer.size() + WritesCsvMaxLine > BufferBytes) {
+    return Flush();
+  }
+  return true;
+}
+
+bool TWritesCsvFile::Flush() {
+  if (FBuffer.empty()) {
+    return true;
+  }
+  const bool Written = FFile.Write(FBuffer.data(), FBuffer.size());
+  FBuffer.clear();  // keeps the capacity
+  return Written;
+}

@@ -1,0 +1,100 @@
+// A whole pass through the analysis: which figures it has, and the passes it will not judge.
+#include "analysis/Analysis.Pass.h"
+
+#include <gtest/gtest.h>
+
+#include <limits>
+#include <stdexcept>
+#include <vector>
+
+#include "Curve.Maker.h"
+
+namespace {
+
+TEST(PassAnalysis, PassWithACacheStallsAndHeat) {
+  // 4 GiB of cache at 1,500 MiB/s, a 2 s stall when it fills, 12 GiB at 200 MiB/s with two
+  // more stalls, the last stretch at 120 MiB/s; the drive warms from 35 to 72 degrees.
+  std::vector<TWriteRecord> Writes = TCurve(21)
+                                         .Steady(512, 1500, 0.35)
+                                         .Stall(2.0)
+                                         .Steady(700, 200, 0.35)
+                                         .Stall(1.2)
+                                         .Steady(835, 200, 0.35)
+                                         .Stall(0.9)
+                                         .Steady(500, 120, 0.35);
+  for (std::size_t Index = 0; Index < Writes.size(); ++Index) {
+    Writes[Index].TemperatureInC = 35.0F + 37.0F * Index / Writes.size();
+  }
+  const TPassAnalysis Analysis = AnalysePass(Writes);
+  EXPECT_EQ(Analysis.WriteCount, 2550);
+  EXPECT_EQ(Analysis.WrittenMiB, 2550 * 8);
+  ASSERT_FALSE(Analysis.TooShort());
+  const TPassFigures& Figures = *Analysis.Figures;
+
+  ASSERT_EQ(Figures.Phases.size(), 3U);
+  ASSERT_TRUE(Figures.Cache);
+  EXPECT_NEAR(Figures.Cache->SizeInMiB, 4096, 16);
+  EXPECT_NEAR(Figures.Cache->InCacheSpeed, 1500 / TCurve::HarmonicShare35, 0.03 * 1500);
+  // The stalls count in the speed after the cache: 1,535 writes at 200 MiB/s and 3.2 s.
+  EXPECT_NEAR(Figures.Cache->PostCacheSpeed,
+              1537 * 8 / (1535 * 8 / 200.0 * TCurve::HarmonicShare35 + 3.2), 0.03 * 200);
+  EXPECT_EQ(Figures.LastSpeed, Figures.Phases.back().Speed);
+  EXPECT_NEAR(Figures.LastSpeed, 120 / TCurve::HarmonicShare35, 0.03 * 120);
+
+  EXPECT_LT(Figures.Speeds.P1, Figures.Speeds.P5);
+  EXPECT_NEAR(Figures.Speeds.P50, 200, 20);
+  EXPECT_NEAR(Figures.Speeds.P95, 1500, 0.35 * 1500);
+  // The 2 s stall holds the slowest second: 4 MiB.
+  ASSERT_TRUE(Figures.Slowest1s && Figures.Slowest10s);
+  EXPECT_NEAR(Figures.Slowest1s->Speed, 4.0, 1e-9);
+  EXPECT_LT(Figures.Slowest10s->Speed, 120);
+  EXPECT_EQ(Figures.Stalls.Longest, (TWritePosition{512, 513 * 8, 2.0}));
+  EXPECT_EQ(Figures.Stalls.SlowWriteCount, 3);
+
+  ASSERT_TRUE(Figures.Heat);
+  EXPECT_EQ(Figures.Heat->StartInC, 35.0F);
+  // The cache's drop came at 53 degrees, not at the maximum.
+  EXPECT_FALSE(Figures.Heat->ThrottleAtMiB);
+}
+
+TEST(PassAnalysis, TooShortToJudgeBelowThirtyTwoWrites) {
+  for (const int Count : {0, 1, MinWritesToJudge - 1}) {
+    const TPassAnalysis Analysis = AnalysePass(TCurve().Steady(Count, 400).Writes());
+    EXPECT_TRUE(Analysis.TooShort()) << Count;
+    EXPECT_EQ(Analysis.WriteCount, Count);
+    EXPECT_EQ(Analysis.WrittenMiB, Count * 8);
+    EXPECT_DOUBLE_EQ(Analysis.WriteSeconds, Count * 0.02);
+  }
+  const TPassAnalysis Judged = AnalysePass(TCurve().Steady(MinWritesToJudge, 400).Writes());
+  ASSERT_FALSE(Judged.TooShort());
+  EXPECT_EQ(Judged.Figures->Phases.size(), 1U);
+  EXPECT_FALSE(Judged.Figures->Cache);
+  // 32 writes of 0.02 s: no second of writing.
+  EXPECT_FALSE(Judged.Figures->Slowest1s);
+  EXPECT_FALSE(Judged.Figures->Heat);
+}
+
+TEST(PassAnalysis, WritesTooFastForTheClockGiveFiniteFigures) {
+  std::vector<TWriteRecord> Writes = TCurve().Steady(64, 1000);
+  for (std::size_t Index = 0; Index < Writes.size(); Index += 2) {
+    Writes[Index].Seconds = 0.0;
+    Writes[Index].SpeedInMiB = std::numeric_limits<std::int32_t>::max();
+  }
+  const TPassAnalysis Analysis = AnalysePass(Writes);
+  ASSERT_FALSE(Analysis.TooShort());
+  for (const TPhase& Phase : Analysis.Figures->Phases) {
+    EXPECT_TRUE(std::isfinite(Phase.Speed));
+  }
+  EXPECT_EQ(Analysis.Figures->Speeds.P95, std::numeric_limits<std::int32_t>::max());
+}
+
+TEST(PassAnalysis, WritesThatDoNotAddUpAreRefused) {
+  std::vector<TWriteRecord> Writes = TCurve().Steady(40, 100);
+  Writes[10].WrittenInMiB = Writes[9].WrittenInMiB;
+  EXPECT_THROW(AnalysePass(Writes), std::invalid_argument);
+  Writes = TCurve().Steady(40, 100);
+  Writes[0].WrittenInMiB = 0;
+  EXPECT_THROW(AnalysePass(Writes), std::invalid_argument);
+}
+
+}  // namespace
