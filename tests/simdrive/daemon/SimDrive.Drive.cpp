@@ -87,11 +87,14 @@ TWriteOutcome TDrive::Write(TInode& File, std::uint64_t Offset, const std::byte*
     Outcome.Error = EIO;
     return Outcome;
   }
-  std::uint64_t End = Offset + Size;
-  if (End > FConfig.Capacity || End < Offset) {
-    Outcome.Error = EFBIG;
+  // No file reaches past the drive's size: a drive this small holds no larger file anyway,
+  // and a block list that long would only cost memory.
+  if (Offset >= FConfig.Capacity) {
+    Outcome.Error = FPool.FreeBlocks() == 0 ? ENOSPC : EFBIG;
+    FStats.Add(&TStats::NoSpaceErrors, Outcome.Error == ENOSPC ? 1 : 0);
     return Outcome;
   }
+  std::uint64_t End = std::min<std::uint64_t>(Offset + Size, FConfig.Capacity);
   std::uint64_t Needed = NewBlocks(File, Offset, End);
   if (Needed > FPool.FreeBlocks()) {
     // As a full filesystem does: what fits is written, the kernel passes the short count on,
@@ -102,9 +105,9 @@ TWriteOutcome TDrive::Write(TInode& File, std::uint64_t Offset, const std::byte*
       Outcome.Error = ENOSPC;
       return Outcome;
     }
-    Size = End - Offset;
     Needed = NewBlocks(File, Offset, End);
   }
+  Size = End - Offset;
   const std::uint64_t FirstIndex = Offset / BlockBytes;
   const std::uint64_t LastIndex = (End - 1) / BlockBytes;
 

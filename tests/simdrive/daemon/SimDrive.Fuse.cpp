@@ -85,6 +85,11 @@ void Init(void* UserData, fuse_conn_info* Connection) {
   Connection->max_write = static_cast<unsigned>(256 * sysconf(_SC_PAGESIZE));
   // The page cache is dropped when asked, not whenever the file's time changes.
   Connection->want &= ~FUSE_CAP_AUTO_INVAL_DATA;
+  // An unbuffered write goes out one request after the other, as on a local filesystem: one
+  // that fills the drive comes back short and the retry fails with ENOSPC. Asynchronous direct
+  // I/O would send all eight at once and fail the whole write for the error of any of them,
+  // though the part before it is stored.
+  Connection->want &= ~FUSE_CAP_ASYNC_DIO;
   if (Session.Config.WritebackCache) {
     Connection->want |= FUSE_CAP_WRITEBACK_CACHE;
   }
