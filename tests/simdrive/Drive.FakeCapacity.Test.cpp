@@ -29,6 +29,11 @@ struct TFakeCase {
   TReadBack How;
 };
 
+void PrintTo(const TFakeCase& Case, std::ostream* Out) {
+  *Out << (Case.Mode == TFakeMode::Wrap ? "wrap" : "drop") << ", read "
+       << (Case.How == TReadBack::Direct ? "with O_DIRECT" : "after dropping the page cache");
+}
+
 class SimDriveFake : public testing::TestWithParam<TFakeCase> {};
 
 void FillWithStampedFiles(const TSimDrive& Drive, bool Direct) {

@@ -101,7 +101,8 @@ TEST(SimDriveStalls, EveryIntervalsLastWriteStallsAndNoOtherDoes) {
             [&](std::size_t A, std::size_t B) { return Writes[A].Seconds > Writes[B].Seconds; });
   BySlowness.resize(3);
   std::sort(BySlowness.begin(), BySlowness.end());
-  EXPECT_EQ(BySlowness, (std::vector<std::size_t>{3, 7, 11})) << "the writes ending at 32, 64, 96 MiB";
+  EXPECT_EQ(BySlowness, (std::vector<std::size_t>{3, 7, 11}))
+      << "the writes ending at 32, 64, 96 MiB";
   for (const std::size_t Index : BySlowness) {
     EXPECT_GE(Writes[Index].Seconds, 0.3) << "write " << Index;
   }

@@ -26,7 +26,7 @@ namespace {
 
 using namespace std::chrono_literals;
 
-constexpr const char* DaemonPath = VARNELL_SIMDRIVE_PATH;
+constexpr const char* SimDriveDaemon = VARNELL_SIMDRIVE_PATH;
 constexpr const char* FolderPrefix = "varnell-simdrive-";
 constexpr long FuseMagic = 0x65735546;
 // Mounting takes milliseconds; the margins are for a machine busy with sanitizer builds.
@@ -130,6 +130,10 @@ void SweepAbandonedDrives() {
 
 }  // namespace
 
+std::string TSimDrive::DaemonPath() {
+  return SimDriveDaemon;
+}
+
 std::string TSimDrive::Unavailable() {
   if (geteuid() != 0) {
     return "mounting the simulated drive needs root";
@@ -196,8 +200,9 @@ bool TSimDrive::Start(const TConfig& Config) {
       open((FFolder / "daemon.log").c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
   // The daemon's descriptor 3 is the ready pipe; everything else is prepared before fork,
   // since the child of a threaded process may only make async-signal-safe calls.
-  std::vector<std::string> Arguments = {
-      DaemonPath, FMountPoint.string(), "--stats", (FFolder / "stats").string(), "--ready-fd", "3"};
+  std::vector<std::string> Arguments = {SimDriveDaemon, FMountPoint.string(),
+                                        "--stats",      (FFolder / "stats").string(),
+                                        "--ready-fd",   "3"};
   for (auto& Argument : ToArguments(Config)) {
     Arguments.push_back(std::move(Argument));
   }

@@ -35,6 +35,8 @@ class TSimDrive {
 
   // Why no drive can be mounted on this machine at all; empty when one can.
   static std::string Unavailable();
+  // The daemon program, for starting a drive by other means.
+  static std::string DaemonPath();
 
   bool Mounted() const { return FMounted; }
   const std::string& Error() const { return FError; }
