@@ -88,6 +88,50 @@ TEST(SimDrivePosix, ABufferedReadBackReachesTheDriveOnlyOnceThePageCacheIsDroppe
   EXPECT_EQ(Drive.Stats().BytesRead, WriteBytes);
 }
 
+// The two other ways a drive can meet the page cache: the kernel keeps dirty pages and writes
+// them back later (writeback), or every open bypasses the cache (FUSE's direct_io).
+TEST(SimDrivePosix, WithWritebackTheKernelWritesCachedPagesBackLater) {
+  SIMDRIVE_SKIP_IF_UNAVAILABLE();
+  TConfig Config;
+  Config.WritebackCache = true;
+  TSimDrive Drive(Config);
+  ASSERT_TRUE(Drive.Mounted()) << Drive.Error();
+  const std::string Path = Drive.DrivePath() + "Randomfile0";
+  TBuffer Data;
+  Stamp(Data.Data(), Data.Size(), 9, 0);
+  TFd File = CreateNew(Path, false);
+  ASSERT_EQ(TimedWrite(File.Get(), Data.Data(), Data.Size()).Error, 0);
+  ASSERT_EQ(fsync(File.Get()), 0);
+  const TStats Stats = Drive.Stats();
+  EXPECT_EQ(Stats.BytesWritten, WriteBytes);
+  EXPECT_GT(Stats.CacheWriteRequests, 0u);
+  EXPECT_EQ(Stats.CacheWriteRequests, Stats.WriteRequests);
+
+  ASSERT_EQ(posix_fadvise(File.Get(), 0, 0, POSIX_FADV_DONTNEED), 0);
+  TBuffer Back;
+  ASSERT_EQ(ReadAll(File.Get(), Back.Data(), Back.Size(), 0), 0);
+  EXPECT_EQ(std::memcmp(Back.Data(), Data.Data(), Data.Size()), 0);
+  EXPECT_GT(Drive.Stats().BytesRead, 0u);
+}
+
+TEST(SimDrivePosix, WithDirectIoEveryReadReachesTheDrive) {
+  SIMDRIVE_SKIP_IF_UNAVAILABLE();
+  TConfig Config;
+  Config.DirectIo = true;
+  TSimDrive Drive(Config);
+  ASSERT_TRUE(Drive.Mounted()) << Drive.Error();
+  TBuffer Data;
+  Stamp(Data.Data(), Data.Size(), 10, 0);
+  TFd File = CreateNew(Drive.DrivePath() + "Randomfile0", false);
+  ASSERT_EQ(TimedWrite(File.Get(), Data.Data(), Data.Size()).Error, 0);
+  TBuffer Back;
+  for (int Round = 1; Round <= 2; ++Round) {
+    ASSERT_EQ(ReadAll(File.Get(), Back.Data(), Back.Size(), 0), 0);
+    EXPECT_EQ(std::memcmp(Back.Data(), Data.Data(), Data.Size()), 0);
+    EXPECT_EQ(Drive.Stats().BytesRead, Round * WriteBytes) << "read " << Round;
+  }
+}
+
 TEST(SimDrivePosix, NamesBehaveAsOnALocalFilesystemAlsoRelativeToAFolderHandle) {
   SIMDRIVE_SKIP_IF_UNAVAILABLE();
   TSimDrive Drive;
