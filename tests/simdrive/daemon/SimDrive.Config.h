@@ -57,7 +57,7 @@ struct TConfig {
 
   bool WritebackCache = false;   // the kernel keeps dirty pages and writes them back later
   bool DirectIo = false;         // every open bypasses the page cache (FUSE's direct_io)
-  std::uint32_t CarryUs = 1000;  // gaps up to this long between requests are not idle time
+  std::uint32_t CarryUs = 3000;  // gaps up to this long between requests are not idle time
 
   bool operator==(const TConfig&) const = default;
 };

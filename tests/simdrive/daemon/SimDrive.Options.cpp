@@ -175,7 +175,7 @@ TParsedCommandLine ParseCommandLine(int Argc, const char* const* Argv) {
                "Let the kernel keep dirty pages and write them back later");
   App.add_flag("--direct-io", Drive.DirectIo, "Every open bypasses the page cache");
   App.add_option("--carry-us", Drive.CarryUs,
-                 "Gaps between requests up to this long are not idle (default 1000)");
+                 "Gaps between requests up to this long are not idle (default 3000)");
   App.add_option("--stats", Options.StatsFile, "Keep statistics in this file (created anew)");
   App.add_option("--ready-fd", Options.ReadyFd, "Write \"ready\" to this descriptor once mounted");
   App.add_flag("--debug", Options.Debug, "libfuse's trace of every request on stderr");
