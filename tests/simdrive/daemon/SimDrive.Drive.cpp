@@ -74,54 +74,77 @@ TWriteOutcome TDrive::Write(TInode& File, std::uint64_t Offset, const std::byte*
                             std::size_t Size, std::int64_t NowNs) {
   TWriteOutcome Outcome;
   Outcome.DeadlineNs = NowNs;
-  if (Size == 0) {
+  if (Size == 0 || Refused(Size, Outcome)) {
     return Outcome;
   }
+  const std::uint64_t End = RoomFor(File, Offset, Offset + Size, Outcome.Error);
+  if (Outcome.Error != 0) {
+    return Outcome;
+  }
+  Outcome.Accepted = End - Offset;
+  const TWritePlan Plan = FPacing.Write(NowNs, Outcome.Accepted);
+  Store(File, Offset, End, Data);
+  FStats.Add(&TStats::BytesWritten, Outcome.Accepted);
+  FStats.Add(&TStats::CacheSpeedBytes, Plan.CacheBytes);
+  FStats.Add(&TStats::SlowSpeedBytes, Plan.SlowBytes);
+  FStats.Add(&TStats::FoldSpeedBytes, Plan.FoldBytes);
+  FStats.Add(&TStats::Stalls, Plan.Stalled ? 1 : 0);
+  FStats.Set(&TStats::CacheLevel, FPacing.CacheLevel());
+  FStats.Set(&TStats::UsedBlocks, FPool.Blocks() - FPool.FreeBlocks());
+  FStats.Set(&TStats::StoredBlocks, FFlash.Store().DistinctBlocks());
+  Outcome.DeadlineNs = Plan.DeadlineNs;
+  return Outcome;
+}
+
+bool TDrive::Refused(std::size_t Size, TWriteOutcome& Outcome) {
   const std::uint64_t WrittenBefore = FPacing.Written();
   if (FConfig.UnplugAfter && WrittenBefore + Size > *FConfig.UnplugAfter) {
     Outcome.Unplug = true;
-    return Outcome;
+    return true;
   }
   if (FConfig.WriteErrorAfter && WrittenBefore + Size > *FConfig.WriteErrorAfter) {
     FStats.Add(&TStats::WriteErrors, 1);
     Outcome.Error = EIO;
-    return Outcome;
+    return true;
   }
+  return false;
+}
+
+std::uint64_t TDrive::RoomFor(const TInode& File, std::uint64_t Offset, std::uint64_t End,
+                              int& Error) {
   // No file reaches past the drive's size: a drive this small holds no larger file anyway,
   // and a block list that long would only cost memory.
   if (Offset >= FConfig.Capacity) {
-    Outcome.Error = FPool.FreeBlocks() == 0 ? ENOSPC : EFBIG;
-    FStats.Add(&TStats::NoSpaceErrors, Outcome.Error == ENOSPC ? 1 : 0);
-    return Outcome;
+    Error = FPool.FreeBlocks() == 0 ? ENOSPC : EFBIG;
+    FStats.Add(&TStats::NoSpaceErrors, Error == ENOSPC ? 1 : 0);
+    return Offset;
   }
-  std::uint64_t End = std::min<std::uint64_t>(Offset + Size, FConfig.Capacity);
-  std::uint64_t Needed = NewBlocks(File, Offset, End);
-  if (Needed > FPool.FreeBlocks()) {
+  End = std::min<std::uint64_t>(End, FConfig.Capacity);
+  if (NewBlocks(File, Offset, End) > FPool.FreeBlocks()) {
     // As a full filesystem does: what fits is written, the kernel passes the short count on,
     // and the next write finds no room at all.
     End = FittingEnd(File, Offset, End);
     if (End == Offset) {
       FStats.Add(&TStats::NoSpaceErrors, 1);
-      Outcome.Error = ENOSPC;
-      return Outcome;
+      Error = ENOSPC;
     }
-    Needed = NewBlocks(File, Offset, End);
   }
-  Size = End - Offset;
-  const std::uint64_t FirstIndex = Offset / BlockBytes;
-  const std::uint64_t LastIndex = (End - 1) / BlockBytes;
+  return End;
+}
 
-  const TWritePlan Plan = FPacing.Write(NowNs, Size);
+void TDrive::Store(TInode& File, std::uint64_t Offset, std::uint64_t End, const std::byte* Data) {
+  const std::uint64_t LastIndex = (End - 1) / BlockBytes;
   if (File.Blocks.size() <= LastIndex) {
     File.Blocks.resize(LastIndex + 1, NoBlock);
   }
-  std::uint64_t Position = Offset;
-  for (std::uint64_t Index = FirstIndex; Index <= LastIndex; ++Index) {
+  for (std::uint64_t Position = Offset; Position < End;) {
+    const std::uint64_t Index = Position / BlockBytes;
     const std::size_t InBlock = Position % BlockBytes;
     const std::size_t Part = std::min<std::uint64_t>(BlockBytes - InBlock, End - Position);
     const bool Fresh = File.Blocks[Index] == NoBlock;
     if (Fresh) {
       File.Blocks[Index] = FPool.Allocate();
+      ++File.UsedBlocks;
     }
     if (const auto Target = FFlash.Physical(File.Blocks[Index])) {
       if (Part == BlockBytes) {
@@ -134,21 +157,8 @@ TWriteOutcome TDrive::Write(TInode& File, std::uint64_t Offset, const std::byte*
     Data += Part;
     Position += Part;
   }
-  File.UsedBlocks += Needed;
   File.Size = std::max(File.Size, End);
   File.Modified = File.Changed = RealTimeNow();
-
-  FStats.Add(&TStats::BytesWritten, Size);
-  FStats.Add(&TStats::CacheSpeedBytes, Plan.CacheBytes);
-  FStats.Add(&TStats::SlowSpeedBytes, Plan.SlowBytes);
-  FStats.Add(&TStats::FoldSpeedBytes, Plan.FoldBytes);
-  FStats.Add(&TStats::Stalls, Plan.Stalled ? 1 : 0);
-  FStats.Set(&TStats::CacheLevel, FPacing.CacheLevel());
-  FStats.Set(&TStats::UsedBlocks, FPool.Blocks() - FPool.FreeBlocks());
-  FStats.Set(&TStats::StoredBlocks, FFlash.Store().DistinctBlocks());
-  Outcome.Accepted = Size;
-  Outcome.DeadlineNs = Plan.DeadlineNs;
-  return Outcome;
 }
 
 std::uint64_t TDrive::NewBlocks(const TInode& File, std::uint64_t Offset, std::uint64_t End) const {

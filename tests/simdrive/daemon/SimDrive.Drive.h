@@ -54,6 +54,11 @@ class TDrive {
   void Detached(TInode* Node);
 
  private:
+  // A write the drive refuses whatever the space: unplugged or worn out.
+  bool Refused(std::size_t Size, TWriteOutcome& Outcome);
+  // Where a write from Offset to End must stop for lack of space (Error set when at once).
+  std::uint64_t RoomFor(const TInode& File, std::uint64_t Offset, std::uint64_t End, int& Error);
+  void Store(TInode& File, std::uint64_t Offset, std::uint64_t End, const std::byte* Data);
   std::uint64_t NewBlocks(const TInode& File, std::uint64_t Offset, std::uint64_t End) const;
   std::uint64_t FittingEnd(const TInode& File, std::uint64_t Offset, std::uint64_t End) const;
   void FreeBlocksFrom(TInode& File, std::size_t FirstIndex);
