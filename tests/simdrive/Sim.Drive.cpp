@@ -159,7 +159,12 @@ TSimDrive::TSimDrive(const TConfig& Config) {
     FError = "cannot make a temporary folder: " + std::string(std::strerror(errno));
     return;
   }
-  FFolder = Pattern;
+  // As /proc/self/mountinfo names it, through whatever links the temporary folder's path has.
+  std::error_code Unresolved;
+  FFolder = std::filesystem::canonical(Pattern, Unresolved);
+  if (Unresolved) {
+    FFolder = Pattern;
+  }
   FMountPoint = FFolder / "mnt";
   std::error_code Failed;
   std::filesystem::create_directory(FMountPoint, Failed);
