@@ -94,6 +94,10 @@ TEST(SimDrivePacing, ShortGapsAreTheDrivesOwnTimeLongerOnesAreIdle) {
   // 5 ms later the drive was idle: the request starts when it arrives.
   const std::int64_t Third = Pacing.Write(Second + 5 * Ms, 1_MiB).DeadlineNs;
   EXPECT_EQ(Third, 35 * Ms);
+  // Work that ran past its deadline (a slow copy, a busy machine) is not won back by the next
+  // request: it starts when that work ended.
+  Pacing.Overran(Third + 4 * Ms);
+  EXPECT_EQ(Pacing.Write(Third + 5 * Ms, 1_MiB).DeadlineNs, 49 * Ms);
   // Reads share the one device, at their own speed.
   Drive.ReadSpeed = 200;
   TPacing Reading(Drive);

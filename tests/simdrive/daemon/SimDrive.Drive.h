@@ -45,6 +45,8 @@ class TDrive {
                       std::int64_t NowNs);
   TReadOutcome Read(TInode& File, std::uint64_t Offset, std::size_t Size, std::int64_t NowNs);
   int Resize(TInode& File, std::uint64_t Size);
+  // The last request's work ended past its deadline (see TPacing::Overran).
+  void Overran(std::int64_t DoneNs) { FPacing.Overran(DoneNs); }
 
   // References coming and going; the data of an unlinked file is freed when no open file
   // refers to it, the inode when the kernel has forgotten it too.

@@ -23,11 +23,14 @@ std::int64_t MonotonicNs() {
   return static_cast<std::int64_t>(Now.tv_sec) * 1'000'000'000 + Now.tv_nsec;
 }
 
-// Holds the reply until the drive's time for the request has passed. A signal ends the wait
-// only when the daemon is stopping: otherwise it would shorten the request.
+// Holds the reply until the drive's time for the request has passed. Work that already ran
+// past it made the drive slower than its speed, and stays lost. A signal ends the wait only
+// when the daemon is stopping: otherwise it would shorten the request.
 void WaitUntil(TSession& Session, std::int64_t DeadlineNs) {
   const std::int64_t Before = MonotonicNs();
-  if (Before < DeadlineNs) {
+  if (Before > DeadlineNs) {
+    Session.Drive.Overran(Before);
+  } else {
     const timespec Deadline{static_cast<time_t>(DeadlineNs / 1'000'000'000),
                             static_cast<long>(DeadlineNs % 1'000'000'000)};
     while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &Deadline, nullptr) == EINTR &&

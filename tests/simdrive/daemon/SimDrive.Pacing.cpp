@@ -70,6 +70,15 @@ TWritePlan TPacing::Write(std::int64_t NowNs, std::uint64_t Bytes) {
   return Plan;
 }
 
+void TPacing::Overran(std::int64_t DoneNs) {
+  if (FBusyUntilNs && DoneNs > *FBusyUntilNs) {
+    if (FLastWriteEndNs == FBusyUntilNs) {
+      FLastWriteEndNs = DoneNs;
+    }
+    FBusyUntilNs = DoneNs;
+  }
+}
+
 std::int64_t TPacing::Read(std::int64_t NowNs, std::uint64_t Bytes) {
   const std::int64_t Deadline = StartOf(NowNs) + Nanoseconds(Bytes, FDrive.ReadSpeed);
   FBusyUntilNs = Deadline;

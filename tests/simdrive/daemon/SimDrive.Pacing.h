@@ -24,6 +24,10 @@ class TPacing {
 
   TWritePlan Write(std::int64_t NowNs, std::uint64_t Bytes);
   std::int64_t Read(std::int64_t NowNs, std::uint64_t Bytes);
+  // The last request's work ended only at DoneNs, past its deadline: the drive was slower than
+  // its speed, and the next request does not win that time back. (A reply that is late only
+  // because the daemon woke late is still made up for.)
+  void Overran(std::int64_t DoneNs);
 
   std::uint64_t CacheLevel() const { return FCacheLevel; }
   std::uint64_t Written() const { return FWritten; }
