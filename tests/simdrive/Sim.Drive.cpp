@@ -177,6 +177,11 @@ TSimDrive::TSimDrive(const TConfig& Config) {
 
 TSimDrive::~TSimDrive() {
   StopDaemon();
+  // A daemon built with sanitizers reports its faults on stderr, which no one else reads.
+  if (const std::string Log = DaemonLog(); Log.find("Sanitizer") != std::string::npos ||
+                                           Log.find("runtime error") != std::string::npos) {
+    ADD_FAILURE() << "the simulated drive's daemon reported:\n" << Log;
+  }
   if (!FMountPoint.empty()) {
     Unmount();
   }

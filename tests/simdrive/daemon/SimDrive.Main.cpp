@@ -57,6 +57,8 @@ int Serve(const SimDrive::TDaemonOptions& Options) {
   }
   fuse_args Args = FUSE_ARGS_INIT(static_cast<int>(Arguments.size()), Arguments.data());
   Session.Session = fuse_session_new(&Args, &Operations(), sizeof(fuse_lowlevel_ops), &Session);
+  // libfuse may have grown its own copy of the arguments.
+  fuse_opt_free_args(&Args);
   if (Session.Session == nullptr) {
     return 1;
   }
