@@ -8,6 +8,7 @@ Packages=(
   fonts-nanum xvfb xauth
   clang clang-format libclang-rt-14-dev util-linux e2fsprogs fdisk
   libcli11-dev nlohmann-json3-dev
+  fuse3 libfuse3-dev
 )
 Missing=()
 for Package in "${Packages[@]}"; do
