@@ -1,0 +1,62 @@
+#include "device/Drive.Identity.Sysfs.h"
+
+#include "device/Block.Devices.h"
+#include "device/Sysfs.Identity.h"
+#include "device/Sysfs.Text.h"
+#include "device/uDiskFunctions.h"
+
+TDriveIdentity DescribeDisk(const std::string& DiskName, const TDeviceRoots& Roots) {
+  TDriveIdentity Identity;
+  if (!IsSafeDeviceName(DiskName)) {
+    return Identity;
+  }
+  Identity.DiskName = DiskName;
+  Identity.Disk = Roots.Dev + "/" + DiskName;
+  const std::string Folder = Roots.Sys + "/block/" + DiskName;
+  Identity.Bus = BusOfDisk(DiskName, Platform::CanonicalPath(Folder));
+  TSysfsIdentity Sysfs = ReadSysfsDiskIdentity(DiskName, Roots);
+  Identity.Vendor = std::move(Sysfs.Vendor);
+  Identity.Model = std::move(Sysfs.Model);
+  Identity.Serial = std::move(Sysfs.Serial);
+  Identity.Firmware = std::move(Sysfs.Firmware);
+  Identity.Wwid = std::move(Sysfs.Wwid);
+  std::uint64_t Flag = 0;
+  if (ReadDecimalAttribute(Folder + "/queue/rotational", Flag, 1)) {
+    Identity.Rotational = Flag == 1;
+  }
+  Identity.Removable = ReadDecimalAttribute(Folder + "/removable", Flag, 1) && Flag == 1;
+  Identity.SizeInByte = GetDiskSize(DiskName, Roots);
+  return Identity;
+}
+
+TDriveIdentity IdentifyDriveOfDevice(const Platform::TDeviceNumber& Device,
+                                     const TDeviceRoots& Roots, const TDiskRequests& Requests) {
+  TBlockDevice Volume;
+  if (!FindVolumeDevice(Device, Roots, Volume)) {
+    return {};
+  }
+  // The disks exactly as the report's extents name them, so that both speak of one disk.
+  TVolumeDiskExtents Extents;
+  GetVolumeExtentsOfDevice(Device, Extents, Roots);
+  TDriveIdentity Identity;
+  if (!Extents.Extents.empty()) {
+    Identity = DescribeDisk(Extents.Extents.front().DiskName, Roots);
+    Identity.Disks = DistinctDisks(Extents.Extents);
+  }
+  if (!Identity.DiskName.empty()) {
+    AskDiskItself(Identity, Roots, Requests);
+  }
+  Identity.Device = Roots.Dev + "/" + Volume.Name;
+  return Identity;
+}
+
+TDriveIdentity IdentifyDriveOf(const std::string& Folder, const TDeviceRoots& Roots,
+                               const TDiskRequests& Requests) {
+  TDriveIdentity Identity;
+  Platform::TDeviceNumber Device;
+  if (Platform::DeviceOfPath(Folder, Device)) {
+    Identity = IdentifyDriveOfDevice(Device, Roots, Requests);
+  }
+  Identity.Folder = Folder;
+  return Identity;
+}
