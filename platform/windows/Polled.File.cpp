@@ -23,23 +23,6 @@ TPolledFile::TPolledFile(const std::string& Path) {
   }
 }
 
-TPolledFile::~TPolledFile() {
-  Close();
-}
-
-TPolledFile::TPolledFile(TPolledFile&& Other) noexcept : FHandle(Other.FHandle) {
-  Other.FHandle = InvalidHandle;
-}
-
-TPolledFile& TPolledFile::operator=(TPolledFile&& Other) noexcept {
-  if (this != &Other) {
-    Close();
-    FHandle = Other.FHandle;
-    Other.FHandle = InvalidHandle;
-  }
-  return *this;
-}
-
 void TPolledFile::Close() {
   if (IsOpen()) {
     CloseHandle(AsHandle(FHandle));
