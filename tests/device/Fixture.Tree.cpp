@@ -1,5 +1,6 @@
 #include "Fixture.Tree.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 #include <stdexcept>
@@ -78,6 +79,22 @@ std::string TFixtureTree::AddDiskAt(const std::string& Folder, const std::string
   }
   Register(Name, DiskFolder, Major, Minor, true);
   return DiskFolder;
+}
+
+std::string TFixtureTree::AddScsiDisk(const std::string& Device, const std::string& Name,
+                                      unsigned Major, unsigned Minor, std::uint64_t Sectors,
+                                      const std::string& Vendor, const std::string& Model,
+                                      const std::string& Revision) {
+  const std::string Folder =
+      AddDiskAt(Device + "/block/" + Name, Name, Major, Minor, Sectors, Device);
+  const auto Padded = [](std::string Text, std::size_t Width) {
+    Text.resize(std::max(Text.size(), Width), ' ');
+    return Text + "\n";
+  };
+  WriteFile("sys/devices/" + Device + "/vendor", Padded(Vendor, 8));
+  WriteFile("sys/devices/" + Device + "/model", Padded(Model, 16));
+  WriteFile("sys/devices/" + Device + "/rev", Padded(Revision, 4));
+  return Folder;
 }
 
 std::string TFixtureTree::AddPartition(const std::string& Disk, const std::string& Name,

@@ -122,11 +122,8 @@ class TLayouts : public ::testing::Test {
     const std::string Ata = "pci0000:00/0000:00:17.0/ata1";
     const std::string SataDevice = Ata + "/host0/target0:0:0/0:0:0:0";
     const std::string Sata =
-        Tree.AddDiskAt(SataDevice + "/block/sda", "sda", 8, 0, 976773168, SataDevice);
+        Tree.AddScsiDisk(SataDevice, "sda", 8, 0, 976773168, "ATA", "Samsung SSD 860", "4B6Q");
     const std::string ScsiDevice = "sys/devices/" + SataDevice;
-    Tree.WriteFile(ScsiDevice + "/vendor", "ATA     \n");
-    Tree.WriteFile(ScsiDevice + "/model", "Samsung SSD 860 \n");
-    Tree.WriteFile(ScsiDevice + "/rev", "4B6Q\n");
     Tree.WriteFile(ScsiDevice + "/wwid", "naa.5002538e40a1b2c3\n");
     Tree.WriteFile(ScsiDevice + "/vpd_pg80", std::string("\x00\x80\x00\x08S3Z1NB0K", 12));
     Tree.WriteFile(
@@ -136,29 +133,20 @@ class TLayouts : public ::testing::Test {
 
     // The same disk on a kernel that shows no ata_device: INQUIRY's texts as libata makes them.
     const std::string OldAtaDevice = "pci0000:00/0000:00:17.0/ata2/host1/target1:0:0/1:0:0:0";
-    Tree.AddDiskAt(OldAtaDevice + "/block/sdb", "sdb", 8, 16, 100, OldAtaDevice);
-    Tree.WriteFile("sys/devices/" + OldAtaDevice + "/vendor", "ATA     \n");
-    Tree.WriteFile("sys/devices/" + OldAtaDevice + "/model", "Samsung SSD 860 \n");
-    Tree.WriteFile("sys/devices/" + OldAtaDevice + "/rev", "4B6Q\n");
+    Tree.AddScsiDisk(OldAtaDevice, "sdb", 8, 16, 100, "ATA", "Samsung SSD 860", "4B6Q");
     Tree.WriteFile("sys/devices/" + OldAtaDevice + "/vpd_pg80",
                    std::string("\x00\x80\x00\x08S3Z1NB0K", 12));
 
     const std::string UsbDevice =
         "pci0000:00/0000:00:14.0/usb2/2-1/2-1:1.0/host6/target6:0:0/6:0:0:0";
     const std::string Usb =
-        Tree.AddDiskAt(UsbDevice + "/block/sdc", "sdc", 8, 32, 60062500, UsbDevice);
-    Tree.WriteFile("sys/devices/" + UsbDevice + "/vendor", "SanDisk \n");
-    Tree.WriteFile("sys/devices/" + UsbDevice + "/model", "Cruzer Blade    \n");
-    Tree.WriteFile("sys/devices/" + UsbDevice + "/rev", "1.00\n");
+        Tree.AddScsiDisk(UsbDevice, "sdc", 8, 32, 60062500, "SanDisk", "Cruzer Blade", "1.00");
     Tree.WriteFile(Usb + "/removable", "1\n");
     Tree.WriteFile(Usb + "/queue/rotational", "1\n");
 
     const std::string SasDevice =
         "pci0000:00/0000:00:10.0/host0/port-0:0/end_device-0:0/target0:0:0/0:0:0:0";
-    Tree.AddDiskAt(SasDevice + "/block/sdd", "sdd", 8, 48, 7814037168, SasDevice);
-    Tree.WriteFile("sys/devices/" + SasDevice + "/vendor", "SEAGATE \n");
-    Tree.WriteFile("sys/devices/" + SasDevice + "/model", "ST4000NM0023    \n");
-    Tree.WriteFile("sys/devices/" + SasDevice + "/rev", "0004\n");
+    Tree.AddScsiDisk(SasDevice, "sdd", 8, 48, 7814037168, "SEAGATE", "ST4000NM0023", "0004");
 
     const std::string MmcCard = "platform/fe320000.mmc/mmc_host/mmc1/mmc1:aaaa";
     const std::string Mmc =

@@ -20,10 +20,7 @@ class TStackedMachine : public ::testing::Test {
  protected:
   void SetUp() override {
     const std::string Sata = "pci0000:00/0000:00:17.0/ata1/host0/target0:0:0/0:0:0:0";
-    Tree.AddDiskAt(Sata + "/block/sda", "sda", 8, 0, 1000000, Sata);
-    Tree.WriteFile("sys/devices/" + Sata + "/vendor", "ATA     \n");
-    Tree.WriteFile("sys/devices/" + Sata + "/model", "Samsung SSD 860 \n");
-    Tree.WriteFile("sys/devices/" + Sata + "/rev", "4B6Q\n");
+    Tree.AddScsiDisk(Sata, "sda", 8, 0, 1000000, "ATA", "Samsung SSD 860", "4B6Q");
     Tree.AddPartition("sda", "sda1", 8, 1, 2048, 400000);
     Tree.AddPartition("sda", "sda2", 8, 2, 402048, 400000);
     const std::string Usb = "pci0000:00/0000:00:14.0/usb2/2-1/2-1:1.0/host6/target6:0:0/6:0:0:0";
