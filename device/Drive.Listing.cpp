@@ -1,5 +1,6 @@
 #include "device/Drive.Listing.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <nlohmann/json.hpp>
