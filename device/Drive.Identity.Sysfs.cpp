@@ -1,6 +1,7 @@
 #include "device/Drive.Identity.Sysfs.h"
 
 #include "device/Block.Devices.h"
+#include "device/Mountinfo.h"
 #include "device/Sysfs.Identity.h"
 #include "device/Sysfs.Text.h"
 #include "device/uDiskFunctions.h"
@@ -50,11 +51,33 @@ TDriveIdentity IdentifyDriveOfDevice(const Platform::TDeviceNumber& Device,
   return Identity;
 }
 
+namespace {
+
+// A mount point this user may not look into (a folder of another user's, mode 0700) is still
+// named by the mount table; the last mount on it is the one on top.
+bool DeviceOfMountPoint(const std::string& Folder, const TDeviceRoots& Roots,
+                        Platform::TDeviceNumber& Device) {
+  std::string MountPoint = Folder;
+  while (MountPoint.size() > 1 && MountPoint.back() == '/') {
+    MountPoint.pop_back();
+  }
+  bool Found = false;
+  for (const TMountEntry& Mount : ReadMountTable(Roots)) {
+    if (Mount.MountPoint == MountPoint) {
+      Device = Mount.Device;
+      Found = true;
+    }
+  }
+  return Found;
+}
+
+}  // namespace
+
 TDriveIdentity IdentifyDriveOf(const std::string& Folder, const TDeviceRoots& Roots,
                                const TDiskRequests& Requests) {
   TDriveIdentity Identity;
   Platform::TDeviceNumber Device;
-  if (Platform::DeviceOfPath(Folder, Device)) {
+  if (Platform::DeviceOfPath(Folder, Device) || DeviceOfMountPoint(Folder, Roots, Device)) {
     Identity = IdentifyDriveOfDevice(Device, Roots, Requests);
   }
   Identity.Folder = Folder;

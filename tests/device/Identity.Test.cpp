@@ -133,6 +133,19 @@ TEST_F(TStackedMachine, NoDiskMeansNoRequest) {
   EXPECT_EQ(Identity.SizeInByte, 0);
 }
 
+// A mount point that this user may not enter: the mount table still names its device.
+TEST_F(TStackedMachine, AMountPointThatCannotBeEnteredIsFoundInTheMountTable) {
+  Tree.SetMountinfo(
+      "30 1 8:1 / /nonexistent/varnell-lower rw - ext4 /dev/sda1 rw\n"
+      "31 30 253:0 / /nonexistent/varnell rw - ext4 /dev/dm-0 rw\n"
+      "32 31 8:16 / /nonexistent/varnell rw - ext4 /dev/sdb rw\n");
+  const TDriveIdentity Identity = IdentifyDriveOf("/nonexistent/varnell/", Tree.Roots(), Requests);
+  EXPECT_EQ(Identity.Folder, "/nonexistent/varnell/");
+  EXPECT_EQ(Identity.Device, Tree.Roots().Dev + "/sdb");  // the mount on top
+  EXPECT_EQ(Identity.Bus, TDriveBus::Usb);
+  EXPECT_EQ(IdentifyDriveOf("/nonexistent/varnell/sub", Tree.Roots(), Requests).Device, "");
+}
+
 TEST(DriveIdentity, AFolderThatDoesNotExistHasOnlyItsName) {
   TRecordedRequests Requests;
   const TDriveIdentity Identity = IdentifyDriveOf("/nonexistent/varnell", {}, Requests);
