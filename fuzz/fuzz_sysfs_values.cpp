@@ -10,6 +10,7 @@
 #include "Fuzz.Checks.h"
 #include "device/Disk.Temperature.h"
 #include "device/Drive.Bus.h"
+#include "device/Identify.Parse.h"
 #include "device/Sysfs.AtaIdentify.h"
 #include "device/windows/Windows.Identity.h"
 
