@@ -1,34 +1,26 @@
-// Lists the drives Varnell offers, with the disk under each, its size and its model, so that a
-// user can check what the program will see on their machine.
+// Lists the drives Varnell offers, with the disk under each: device, bus, size, temperature,
+// vendor, model, serial and firmware, so that a user can check what the program will see on
+// their machine. --json gives the same for programs.
+#include <CLI/CLI.hpp>
 #include <cstdio>
+#include <nlohmann/json.hpp>
 #include <string>
 
-#include "device/uDiskFunctions.h"
-#include "device/uSSDInfo.h"
+#include "device/Drive.Listing.h"
+#include "platform/Platform.Terminal.h"
 
-int main() {
-  TDriveLetters Drives;
-  GetDriveLetters(Drives);
-  std::printf("%-30s %-12s %16s  %s\n", "MOUNT POINT", "DISK", "SIZE (BYTES)", "MODEL");
-  for (std::size_t Index = 0; Index < Drives.LetterCount; ++Index) {
-    const std::string& MountPoint = Drives.Letters[Index];
-    TVolumeDiskExtents Extents;
-    GetVolumeExtents(MountPoint == "/" ? MountPoint : MountPoint + "/", Extents);
-    std::string Disk = "-";
-    std::int64_t Size = 0;
-    std::string Model;
-    if (Extents.NumberOfDiskExtents > 0) {
-      Disk = Extents.Extents[0].DiskName;
-      Size = GetDiskSize(Disk);
-      TSSDInfo Info;
-      Info.SetDeviceName(Disk);
-      Model = Info.Model;
-    }
-    std::printf("%-30s %-12s %16lld  %s\n", MountPoint.c_str(), Disk.c_str(),
-                static_cast<long long>(Size), Model.c_str());
-  }
-  if (Drives.LetterCount == 0) {
-    std::printf("(no writable fixed or removable drive found)\n");
-  }
-  return 0;
+int main(int argc, char** argv) {
+  Platform::PrepareConsole();
+  CLI::App App("Lists the drives Varnell can test and the disk under each.", "varnell-drives");
+  bool Json = false;
+  App.add_flag("--json", Json, "Print JSON instead of a table");
+  CLI11_PARSE(App, argc, argv);
+
+  const std::vector<TDriveListing> Drives = ListDrives();
+  const std::string Text = Json ? DriveListingJson(Drives).dump(
+                                      2, ' ', false, nlohmann::json::error_handler_t::replace) +
+                                      "\n"
+                                : DriveListingTable(Drives);
+  std::fwrite(Text.data(), 1, Text.size(), stdout);
+  return std::fflush(stdout) == 0 ? 0 : 1;
 }

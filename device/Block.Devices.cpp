@@ -127,6 +127,20 @@ bool FindMountedBlockDevice(const TMountEntry& Mount, const TDeviceRoots& Roots,
   return FindBlockDeviceByName(BaseName(Node), Roots, Device);
 }
 
+bool FindVolumeDevice(const Platform::TDeviceNumber& Number, const TDeviceRoots& Roots,
+                      TBlockDevice& Device) {
+  if (Number.Major != 0) {
+    return FindBlockDevice(Number, Roots, Device);
+  }
+  for (const TMountEntry& Mount : ReadMountTable(Roots)) {
+    if (Mount.Device.Major == Number.Major && Mount.Device.Minor == Number.Minor &&
+        FindMountedBlockDevice(Mount, Roots, Device)) {
+      return true;
+    }
+  }
+  return false;
+}
+
 bool IsRamBacked(const std::string& Name) {
   for (const std::string Prefix : {"ram", "zram"}) {
     if (Name.size() > Prefix.size() && Name.rfind(Prefix, 0) == 0 &&

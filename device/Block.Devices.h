@@ -27,6 +27,11 @@ bool FindBlockDeviceByName(const std::string& Name, const TDeviceRoots& Roots,
 bool FindMountedBlockDevice(const TMountEntry& Mount, const TDeviceRoots& Roots,
                             TBlockDevice& Device);
 
+// The block device that a filesystem of device number Number is on. An anonymous number (btrfs)
+// is found through the mount that carries it.
+bool FindVolumeDevice(const Platform::TDeviceNumber& Number, const TDeviceRoots& Roots,
+                      TBlockDevice& Device);
+
 // Memory-backed block devices (brd's ram0, zram0): there is no disk under them.
 bool IsRamBacked(const std::string& Name);
 

@@ -128,3 +128,11 @@ std::vector<TMountEntry> ParseMountinfo(std::string_view Text) {
   }
   return Entries;
 }
+
+std::vector<TMountEntry> ReadMountTable(const TDeviceRoots& Roots) {
+  std::string Text;
+  if (!Platform::ReadSmallFile(Roots.Proc + "/self/mountinfo", Text)) {
+    return {};
+  }
+  return ParseMountinfo(Text);
+}

@@ -4,6 +4,7 @@
 #include <string_view>
 #include <vector>
 
+#include "device/Device.Roots.h"
 #include "platform/Device.Backend.h"
 
 // One line of /proc/self/mountinfo, with the kernel's octal escapes (\040 for a space, \011,
@@ -26,3 +27,6 @@ std::vector<TMountEntry> ParseMountinfo(std::string_view Text);
 
 // "\040" -> " ": a backslash followed by three octal digits is one byte; all else stays.
 std::string UnescapeMountField(std::string_view Field);
+
+// The mounts of Roots.Proc/self/mountinfo; empty when it cannot be read.
+std::vector<TMountEntry> ReadMountTable(const TDeviceRoots& Roots);

@@ -1,5 +1,6 @@
 #include "device/Sysfs.Identity.h"
 
+#include "device/Sysfs.AtaIdentify.h"
 #include "device/Sysfs.Text.h"
 
 namespace {
@@ -12,12 +13,15 @@ std::string AsCharacters(const std::string& Bytes) {
   return Text;
 }
 
-// The first attribute of Names that can be read, as trimmed text.
-std::string FirstAttribute(const std::string& Folder, std::initializer_list<const char*> Names) {
-  for (const char* Name : Names) {
+// The first attribute of Paths that can be read and is not blank, as trimmed text.
+std::string FirstAttribute(std::initializer_list<std::string> Paths) {
+  for (const std::string& Path : Paths) {
     std::string Value;
-    if (ReadAttribute(Folder + Name, Value)) {
-      return TrimControl(AsCharacters(Value));
+    if (ReadAttribute(Path, Value)) {
+      std::string Text = TrimControl(AsCharacters(Value));
+      if (!Text.empty()) {
+        return Text;
+      }
     }
   }
   return {};
@@ -37,28 +41,58 @@ std::string SerialFromVpdPage(const std::string& Folder) {
 
 }  // namespace
 
-TIdentity ReadSysfsIdentity(const std::string& Disk, const TDeviceRoots& Roots) {
-  TIdentity Identity;
+TSysfsIdentity ReadSysfsDiskIdentity(const std::string& Disk, const TDeviceRoots& Roots) {
+  TSysfsIdentity Identity;
   if (!IsSafeDeviceName(Disk)) {
     return Identity;
   }
-  const std::string Folder = Roots.Sys + "/block/" + Disk + "/device/";
+  const std::string DiskFolder = Roots.Sys + "/block/" + Disk + "/";
+  const std::string Folder = DiskFolder + "device/";
+  Identity.Wwid = FirstAttribute({Folder + "wwid", DiskFolder + "wwid"});
   std::string Model;
   if (ReadAttribute(Folder + "model", Model)) {
     // SCSI keeps INQUIRY's padded 8-byte vendor; joined as INQUIRY joins them. NVMe has none.
     std::string Vendor;
     const bool IsScsi =
         ReadAttribute(Folder + "vendor", Vendor) && Platform::PathExists(Folder + "rev");
-    Identity.Model = TrimControl(AsCharacters(IsScsi ? Vendor + Model : Model));
-    Identity.Firmware = FirstAttribute(Folder, {"rev", "firmware_rev"});
-    Identity.Serial = FirstAttribute(Folder, {"serial"});
+    Identity.Model = TrimControl(AsCharacters(Model));
+    Identity.AnsweredModel = IsScsi ? TrimControl(AsCharacters(Vendor + Model)) : Identity.Model;
+    Identity.Vendor = IsScsi ? TrimControl(AsCharacters(Vendor)) : std::string();
+    Identity.Firmware = FirstAttribute({Folder + "rev", Folder + "firmware_rev"});
+    Identity.Serial = FirstAttribute({Folder + "serial"});
     if (Identity.Serial.empty()) {
       Identity.Serial = SerialFromVpdPage(Folder);
     }
+    if (IsScsi) {
+      // libata's own answer to INQUIRY cuts the model to 16 characters and the firmware to 4;
+      // the IDENTIFY data it keeps has them whole.
+      const auto Ata = ReadAtaIdentifyOfDevice(Platform::CanonicalPath(Folder));
+      const TIdentity Identified = Ata ? ParseIdentifyDevice(*Ata) : TIdentity{};
+      if (!Identified.Model.empty()) {
+        Identity.Vendor.clear();
+        Identity.Model = Identified.Model;
+        Identity.AnsweredModel = Identified.Model;
+        Identity.Firmware = Identified.Firmware;
+        if (!Identified.Serial.empty()) {
+          Identity.Serial = Identified.Serial;
+        }
+      }
+    }
   } else if (ReadAttribute(Folder + "name", Model)) {
     Identity.Model = TrimControl(AsCharacters(Model));
-    Identity.Firmware = FirstAttribute(Folder, {"fwrev"});
-    Identity.Serial = FirstAttribute(Folder, {"serial"});
+    Identity.AnsweredModel = Identity.Model;
+    Identity.Firmware = FirstAttribute({Folder + "fwrev"});
+    Identity.Serial = FirstAttribute({Folder + "serial"});
+  } else {
+    Identity.Serial = FirstAttribute({DiskFolder + "serial"});  // virtio keeps it on the disk
   }
   return Identity;
+}
+
+TIdentity ReadSysfsIdentity(const std::string& Disk, const TDeviceRoots& Roots) {
+  const TSysfsIdentity Identity = ReadSysfsDiskIdentity(Disk, Roots);
+  if (Identity.AnsweredModel.empty()) {
+    return {};
+  }
+  return {Identity.AnsweredModel, Identity.Firmware, Identity.Serial};
 }

@@ -15,7 +15,7 @@ bool ParseDecimal(std::string_view Text, std::uint64_t& Value, std::uint64_t Lim
       return false;
     }
     const auto Digit = static_cast<std::uint64_t>(Character - '0');
-    if (Result > (Limit - Digit) / 10) {
+    if (Digit > Limit || Result > (Limit - Digit) / 10) {  // Limit - Digit must not wrap
       return false;
     }
     Result = Result * 10 + Digit;

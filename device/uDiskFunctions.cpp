@@ -11,14 +11,6 @@
 
 namespace {
 
-std::vector<TMountEntry> ReadMounts(const TDeviceRoots& Roots) {
-  std::string Text;
-  if (!Platform::ReadSmallFile(Roots.Proc + "/self/mountinfo", Text)) {
-    return {};
-  }
-  return ParseMountinfo(Text);
-}
-
 // Drives are named without a trailing separator; the root stays "/".
 std::string WithoutTrailingSeparator(std::string MountPoint) {
   while (MountPoint.size() > 1 && MountPoint.back() == '/') {
@@ -52,7 +44,7 @@ void GetDriveLetters(TDriveLetters& DriveLetters, const TDeviceRoots& Roots) {
     Letter.clear();  // no name from an earlier call stays behind the count
   }
   std::map<std::string, TListed> ListedFilesystems;
-  for (const TMountEntry& Mount : ReadMounts(Roots)) {
+  for (const TMountEntry& Mount : ReadMountTable(Roots)) {
     if (Mount.ReadOnly() || Mount.MountPoint.empty() || Mount.MountPoint.front() != '/' ||
         !IsListedType(ClassifyMount(Mount, Roots)) ||
         Platform::IsExistingNonFolder(Mount.MountPoint)) {
@@ -83,20 +75,7 @@ void GetVolumeExtentsOfDevice(const Platform::TDeviceNumber& Device, TVolumeDisk
   Extents.NumberOfDiskExtents = 0;
   Extents.Extents.clear();
   TBlockDevice Volume;
-  bool Found = false;
-  if (Device.Major != 0) {
-    Found = FindBlockDevice(Device, Roots, Volume);
-  } else {
-    // An anonymous device number (btrfs): the mount that carries it names the device.
-    for (const TMountEntry& Mount : ReadMounts(Roots)) {
-      if (Mount.Device.Major == Device.Major && Mount.Device.Minor == Device.Minor &&
-          FindMountedBlockDevice(Mount, Roots, Volume)) {
-        Found = true;
-        break;
-      }
-    }
-  }
-  if (!Found || IsRamBacked(Volume.Name)) {
+  if (!FindVolumeDevice(Device, Roots, Volume) || IsRamBacked(Volume.Name)) {
     return;
   }
   Extents.Extents = DiskExtentsUnder(Volume, Roots);

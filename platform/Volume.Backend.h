@@ -45,4 +45,14 @@ struct TDiskGeometryAnswer {
 };
 TDiskGeometryAnswer DiskGeometry(const std::string& DiskPath);
 
+// IOCTL_STORAGE_QUERY_PROPERTY, a standard query of property PropertyId (STORAGE_PROPERTY_ID),
+// on a disk opened without asking for access ("\\.\PhysicalDrive0"): the query needs none, so
+// any user may ask. Bytes: the answer as the system wrote it, cut to the count it returned.
+struct TStoragePropertyAnswer {
+  bool Opened = false;
+  bool Succeeded = false;
+  std::vector<std::uint8_t> Bytes;
+};
+TStoragePropertyAnswer StorageProperty(const std::string& DiskPath, std::uint32_t PropertyId);
+
 }  // namespace Platform

@@ -1,20 +1,13 @@
 #include "report/Tester.DiskQuery.h"
 
-#include "device/uDiskFunctions.h"
-#include "device/uSSDInfo.h"
+#include "device/Drive.Identity.h"
 
 TDiskIdentity QueryDiskOfVolume(const std::string& DrivePath) {
-  TVolumeDiskExtents Extents;
-  GetVolumeExtents(DrivePath, Extents);
-  // No extents (a RAM disk, a pseudo filesystem, a failed query): no disk, rather than
-  // some other disk's figures.
-  if (Extents.NumberOfDiskExtents == 0 || Extents.Extents.empty()) {
+  const TDriveIdentity Drive = IdentifyDriveOf(DrivePath);
+  // No disk under the volume (a RAM disk, a pseudo filesystem, a failed query): no model and
+  // no size, rather than some other disk's figures.
+  if (Drive.DiskName.empty()) {
     return {};
   }
-  const std::string& DiskName = Extents.Extents.front().DiskName;
-  TSSDInfo Info;
-  Info.ATAorSCSI = 3;
-  Info.UsedByService = true;
-  Info.SetDeviceName(DiskName);
-  return {Info.Model, GetDiskSize(DiskName)};
+  return {Drive.ReportModel, Drive.SizeInByte};
 }

@@ -7,8 +7,8 @@ scripts/install-deps.sh
 Seconds="${FUZZ_SECONDS:-30}"
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DVARNELL_FUZZ=ON -DVARNELL_GUI=OFF -DVARNELL_TESTS=OFF
-cmake --build build-fuzz --target fuzz_mountinfo fuzz_identity
-for Target in mountinfo identity; do
+cmake --build build-fuzz --target fuzz_mountinfo fuzz_identity fuzz_sysfs_values
+for Target in mountinfo identity sysfs_values; do
   Corpus="build-fuzz/corpus/$Target"
   mkdir -p "$Corpus"
   cp -n fuzz/corpus/"$Target"/* "$Corpus"/ 2>/dev/null || true

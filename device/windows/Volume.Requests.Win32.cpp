@@ -17,6 +17,10 @@ class TSystemVolumeRequests final : public TVolumeRequests {
   Platform::TDiskGeometryAnswer DiskGeometry(const std::string& DiskPath) const override {
     return Platform::DiskGeometry(DiskPath);
   }
+  Platform::TStoragePropertyAnswer StorageProperty(const std::string& DiskPath,
+                                                   std::uint32_t PropertyId) const override {
+    return Platform::StorageProperty(DiskPath, PropertyId);
+  }
 };
 
 }  // namespace

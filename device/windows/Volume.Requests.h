@@ -15,6 +15,8 @@ class TVolumeRequests {
   virtual std::string DosDeviceTarget(const std::string& Drive) const = 0;
   virtual Platform::TVolumeExtentsAnswer VolumeDiskExtents(const std::string& VolumePath) const = 0;
   virtual Platform::TDiskGeometryAnswer DiskGeometry(const std::string& DiskPath) const = 0;
+  virtual Platform::TStoragePropertyAnswer StorageProperty(const std::string& DiskPath,
+                                                           std::uint32_t PropertyId) const = 0;
 };
 
 // The Win32 calls themselves (Windows builds only).

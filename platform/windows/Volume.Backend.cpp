@@ -18,6 +18,8 @@ constexpr DWORD DosDeviceLength = 260;
 constexpr DWORD ExtentsAnswerSize = 1232;
 constexpr DWORD GeometryAnswerSize = 40;
 constexpr std::size_t MaxExtents = 51;
+// A device descriptor with its strings fits easily; a longer one is cut, and says so in Size.
+constexpr DWORD PropertyAnswerSize = 4096;
 
 static_assert(sizeof(DISK_EXTENT) == 24);
 static_assert(offsetof(VOLUME_DISK_EXTENTS, Extents) + MaxExtents * sizeof(DISK_EXTENT) ==
@@ -93,6 +95,28 @@ TDiskGeometryAnswer DiskGeometry(const std::string& DiskPath) {
     Answer.BytesPerSector = Geometry->Geometry.BytesPerSector;
     Answer.DiskSize = Geometry->DiskSize.QuadPart;
   }
+  return Answer;
+}
+
+TStoragePropertyAnswer StorageProperty(const std::string& DiskPath, std::uint32_t PropertyId) {
+  TStoragePropertyAnswer Answer;
+  const HANDLE Disk =
+      CreateFileW(Win32::Widen(DiskPath).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                  OPEN_EXISTING, 0, nullptr);
+  if (Disk == INVALID_HANDLE_VALUE) {
+    return Answer;
+  }
+  Answer.Opened = true;
+  STORAGE_PROPERTY_QUERY Query{};
+  Query.PropertyId = static_cast<STORAGE_PROPERTY_ID>(PropertyId);
+  Query.QueryType = PropertyStandardQuery;
+  Answer.Bytes.assign(PropertyAnswerSize, 0);
+  DWORD Returned = 0;
+  Answer.Succeeded =
+      DeviceIoControl(Disk, IOCTL_STORAGE_QUERY_PROPERTY, &Query, sizeof Query, Answer.Bytes.data(),
+                      PropertyAnswerSize, &Returned, nullptr) != 0;
+  CloseHandle(Disk);
+  Answer.Bytes.resize(Answer.Succeeded ? std::min<DWORD>(Returned, PropertyAnswerSize) : 0);
   return Answer;
 }
 

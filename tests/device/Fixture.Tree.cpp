@@ -1,5 +1,6 @@
 #include "Fixture.Tree.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 #include <stdexcept>
@@ -58,12 +59,41 @@ void TFixtureTree::Register(const std::string& Name, const std::string& Folder, 
 std::string TFixtureTree::AddDisk(const std::string& Name, unsigned Major, unsigned Minor,
                                   std::uint64_t Sectors, bool Removable,
                                   const std::string& Parent) {
-  const std::string Folder = "sys/devices/" + Parent + "/block/" + Name;
-  WriteFile(Folder + "/size", std::to_string(Sectors) + "\n");
+  const std::string Folder = AddDiskAt(Parent + "/block/" + Name, Name, Major, Minor, Sectors);
   WriteFile(Folder + "/removable", Removable ? "1\n" : "0\n");
-  WriteFile(Folder + "/queue/logical_block_size", "512\n");
-  fs::create_directories(FTop / Folder / "slaves");
-  Register(Name, Folder, Major, Minor, true);
+  return Folder;
+}
+
+std::string TFixtureTree::AddDiskAt(const std::string& Folder, const std::string& Name,
+                                    unsigned Major, unsigned Minor, std::uint64_t Sectors,
+                                    const std::string& Device) {
+  const std::string DiskFolder = "sys/devices/" + Folder;
+  WriteFile(DiskFolder + "/size", std::to_string(Sectors) + "\n");
+  WriteFile(DiskFolder + "/removable", "0\n");
+  WriteFile(DiskFolder + "/queue/logical_block_size", "512\n");
+  fs::create_directories(FTop / DiskFolder / "slaves");
+  if (!Device.empty()) {
+    fs::create_directories(FTop / "sys/devices" / Device);
+    fs::create_symlink(fs::relative(FTop / "sys/devices" / Device, FTop / DiskFolder),
+                       FTop / DiskFolder / "device");
+  }
+  Register(Name, DiskFolder, Major, Minor, true);
+  return DiskFolder;
+}
+
+std::string TFixtureTree::AddScsiDisk(const std::string& Device, const std::string& Name,
+                                      unsigned Major, unsigned Minor, std::uint64_t Sectors,
+                                      const std::string& Vendor, const std::string& Model,
+                                      const std::string& Revision) {
+  const std::string Folder =
+      AddDiskAt(Device + "/block/" + Name, Name, Major, Minor, Sectors, Device);
+  const auto Padded = [](std::string Text, std::size_t Width) {
+    Text.resize(std::max(Text.size(), Width), ' ');
+    return Text + "\n";
+  };
+  WriteFile("sys/devices/" + Device + "/vendor", Padded(Vendor, 8));
+  WriteFile("sys/devices/" + Device + "/model", Padded(Model, 16));
+  WriteFile("sys/devices/" + Device + "/rev", Padded(Revision, 4));
   return Folder;
 }
 

@@ -29,6 +29,16 @@ class TFixtureTree {
   std::string AddDisk(const std::string& Name, unsigned Major, unsigned Minor,
                       std::uint64_t Sectors, bool Removable = false,
                       const std::string& Parent = "pci0000:00/host0");
+  // A disk whose folder is sys/devices/Folder: the chain of its parents as the kernel lays it
+  // out ("pci0000:00/0000:00:17.0/ata1/host0/target0:0:0/0:0:0:0/block/sda"). Its "device" is a
+  // link to sys/devices/Device when given. Returns the disk's folder relative to the top.
+  std::string AddDiskAt(const std::string& Folder, const std::string& Name, unsigned Major,
+                        unsigned Minor, std::uint64_t Sectors, const std::string& Device = "");
+  // A SCSI disk (SATA through libata, USB, SAS) under the SCSI device folder Device, with the
+  // INQUIRY texts the SCSI layer keeps, padded as INQUIRY pads them.
+  std::string AddScsiDisk(const std::string& Device, const std::string& Name, unsigned Major,
+                          unsigned Minor, std::uint64_t Sectors, const std::string& Vendor,
+                          const std::string& Model, const std::string& Revision);
   std::string AddPartition(const std::string& Disk, const std::string& Name, unsigned Major,
                            unsigned Minor, std::uint64_t StartSector, std::uint64_t Sectors);
   // A device-mapper or md device with the given devices under it.

@@ -11,6 +11,8 @@
 
 #include "Fixture.Tree.h"
 #include "Run.Command.h"
+#include "device/Disk.Temperature.h"
+#include "device/Drive.Identity.h"
 #include "device/uDiskFunctions.h"
 #include "device/uSSDInfo.h"
 
@@ -140,6 +142,15 @@ TEST(LoopDevice, PartitionedImageIsReportedAsTheLoopDisk) {
     EXPECT_EQ(RunCommand("lsblk -b -n -d -o SIZE /dev/" + Disk.DiskName()),
               std::to_string(ImageBytes) + "\n");
   }
+
+  const TDriveIdentity Identity = IdentifyDriveOf(MountPoint.string());
+  EXPECT_EQ(Identity.Device, Disk.Partition());
+  EXPECT_EQ(Identity.Disk, "/dev/" + Disk.DiskName());
+  EXPECT_EQ(Identity.Bus, TDriveBus::Loop);
+  EXPECT_EQ(Identity.SizeInByte, ImageBytes);
+  EXPECT_TRUE(Identity.Rotational.has_value());  // the kernel always says, for a loop device
+  EXPECT_EQ(Identity.Model, "");
+  EXPECT_FALSE(TDiskTemperature::OfFolder(BindPoint.string()).HasSensor());
 
   TSSDInfo Info;  // a loop device answers neither request and has no identity in sysfs
   Info.SetDeviceName(Disk.DiskName());

@@ -2,72 +2,15 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <string>
 
 #include "Fixture.Tree.h"
+#include "Recorded.Disk.h"
 #include "device/Identify.Parse.h"
 
 namespace {
 
 using Platform::TPassThroughAnswer;
-
-TPassThroughAnswer Refused() {
-  return {};
-}
-
-TPassThroughAnswer Answered() {
-  TPassThroughAnswer Answer;
-  Answer.Opened = true;
-  Answer.Sent = true;
-  return Answer;
-}
-
-// Writes Text into IDENTIFY words as a drive does: first character in the high byte.
-void PutAtaString(TPassThroughAnswer& Answer, int FirstWord, const std::string& Text) {
-  for (std::size_t Index = 0; Index < Text.size(); ++Index) {
-    const std::size_t Word = static_cast<std::size_t>(FirstWord) + Index / 2;
-    Answer.Data[2 * Word + (Index % 2 == 0 ? 1 : 0)] = static_cast<std::uint8_t>(Text[Index]);
-  }
-}
-
-TPassThroughAnswer IdentifyAnswer(const std::string& Model, const std::string& Firmware,
-                                  const std::string& Serial) {
-  TPassThroughAnswer Answer = Answered();
-  PutAtaString(Answer, 27, Model);
-  PutAtaString(Answer, 23, Firmware);
-  PutAtaString(Answer, 10, Serial);
-  return Answer;
-}
-
-TPassThroughAnswer InquiryAnswer(const std::string& VendorProduct, const std::string& Revision,
-                                 const std::string& Serial = "") {
-  TPassThroughAnswer Answer = Answered();
-  Answer.Data[0] = 0x00;  // direct-access block device
-  std::memcpy(&Answer.Data[8], VendorProduct.data(), VendorProduct.size());
-  std::memcpy(&Answer.Data[32], Revision.data(), Revision.size());
-  std::memcpy(&Answer.Data[36], Serial.data(), Serial.size());
-  return Answer;
-}
-
-class TRecordedRequests : public TDiskRequests {
- public:
-  TPassThroughAnswer IdentifyDevice(const std::string& DevicePath) const override {
-    ++AtaCalls;
-    LastPath = DevicePath;
-    return Ata;
-  }
-  TPassThroughAnswer Inquiry(const std::string& DevicePath) const override {
-    ++ScsiCalls;
-    LastPath = DevicePath;
-    return Scsi;
-  }
-  TPassThroughAnswer Ata = Refused();
-  TPassThroughAnswer Scsi = Refused();
-  mutable int AtaCalls = 0;
-  mutable int ScsiCalls = 0;
-  mutable std::string LastPath;
-};
 
 struct TIdentifyCase {
   const char* What;

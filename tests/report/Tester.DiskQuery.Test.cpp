@@ -8,6 +8,8 @@
 
 #include "Report.Fakes.h"
 #include "Report.TempFolder.h"
+#include "device/uDiskFunctions.h"
+#include "device/uSSDInfo.h"
 
 namespace {
 
@@ -43,6 +45,30 @@ TEST(DiskQuery, AVolumeWithoutADiskGivesNothing) {
   Shell("umount '" + Mount + "'");
   EXPECT_EQ(Disk.Model, "");
   EXPECT_EQ(Disk.SizeInByte, 0);
+}
+
+// The header's model and size, on every drive of this machine, are what the extents and
+// TSSDInfo give when asked directly, in the order the report asks them.
+TEST(DiskQuery, NamesTheDiskAsTheExtentsAndTheIdentificationDo) {
+  TDriveLetters Drives;
+  GetDriveLetters(Drives);
+  for (std::size_t Index = 0; Index < Drives.LetterCount; ++Index) {
+    const std::string Drive = Drives.Letters[Index] == "/" ? "/" : Drives.Letters[Index] + "/";
+    SCOPED_TRACE(Drive);
+    TVolumeDiskExtents Extents;
+    GetVolumeExtents(Drive, Extents);
+    TDiskIdentity Expected;
+    if (!Extents.Extents.empty()) {
+      TSSDInfo Info;
+      Info.ATAorSCSI = 3;
+      Info.UsedByService = true;
+      Info.SetDeviceName(Extents.Extents.front().DiskName);
+      Expected = {Info.Model, GetDiskSize(Extents.Extents.front().DiskName)};
+    }
+    const TDiskIdentity Disk = QueryDiskOfVolume(Drive);
+    EXPECT_EQ(Disk.Model, Expected.Model);
+    EXPECT_EQ(Disk.SizeInByte, Expected.SizeInByte);
+  }
 }
 
 }  // namespace

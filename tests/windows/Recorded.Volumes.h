@@ -15,6 +15,8 @@ class TRecordedVolumes final : public TVolumeRequests {
   std::map<std::string, std::string> Targets;  // by drive; others: the call fails (empty)
   std::map<std::string, Platform::TVolumeExtentsAnswer> Extents;    // by volume path
   std::map<std::string, Platform::TDiskGeometryAnswer> Geometries;  // by disk path
+  // By disk path and STORAGE_PROPERTY_ID.
+  std::map<std::pair<std::string, std::uint32_t>, Platform::TStoragePropertyAnswer> Properties;
   mutable std::vector<std::string> Asked;
 
   std::string LogicalDriveStrings() const override {
@@ -40,5 +42,11 @@ class TRecordedVolumes final : public TVolumeRequests {
     Asked.push_back("geometry " + DiskPath);
     const auto Found = Geometries.find(DiskPath);
     return Found == Geometries.end() ? Platform::TDiskGeometryAnswer{} : Found->second;
+  }
+  Platform::TStoragePropertyAnswer StorageProperty(const std::string& DiskPath,
+                                                   std::uint32_t PropertyId) const override {
+    Asked.push_back("property " + std::to_string(PropertyId) + " " + DiskPath);
+    const auto Found = Properties.find({DiskPath, PropertyId});
+    return Found == Properties.end() ? Platform::TStoragePropertyAnswer{} : Found->second;
   }
 };
