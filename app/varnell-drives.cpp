@@ -3,10 +3,31 @@
 #include <cstdio>
 #include <string>
 
+#include "app/Program.Answers.h"
 #include "device/uDiskFunctions.h"
 #include "device/uSSDInfo.h"
 
-int main() {
+namespace {
+
+constexpr const char* Usage =
+    "Usage: varnell-drives\n"
+    "Lists the drives Varnell offers (writable, fixed or removable), each with its mount point,\n"
+    "the disk under it, the disk's size in bytes and its model.\n"
+    "\n"
+    "  -h, --help     this text\n"
+    "      --version  the program's version\n";
+
+}  // namespace
+
+int main(int Argc, char** Argv) {
+  if (const auto ExitCode = AnswerHelpOrVersion(Argc, Argv, "varnell-drives", Usage, stdout)) {
+    return *ExitCode;
+  }
+  if (Argc > 1) {
+    std::fprintf(stderr, "varnell-drives: unknown argument \"%s\" (see varnell-drives --help)\n",
+                 Argv[1]);
+    return 2;
+  }
   TDriveLetters Drives;
   GetDriveLetters(Drives);
   std::printf("%-30s %-12s %16s  %s\n", "MOUNT POINT", "DISK", "SIZE (BYTES)", "MODEL");
