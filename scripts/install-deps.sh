@@ -8,6 +8,8 @@ Packages=(
   fonts-nanum xvfb xauth
   clang libclang-rt-14-dev util-linux e2fsprogs fdisk
   libcli11-dev nlohmann-json3-dev
+  # the install tests' checkers
+  desktop-file-utils appstream man-db bash-completion librsvg2-bin
 )
 Missing=()
 for Package in "${Packages[@]}"; do
