@@ -7,7 +7,7 @@
 # package again. Needs root (debootstrap, chroot, mounts) and the Debian mirror.
 #   VARNELL_DEB_BUILD   the package's build folder (default build-deb)
 #   VARNELL_DEB_CACHE   the bootstrapped root (a tarball) and the downloaded packages, kept so
-#                       that the next run starts in seconds (default /var/cache/varnell-deb-test)
+#                       that the next run downloads nothing (default /var/cache/varnell-deb-test)
 #   VARNELL_DEB_MIRROR  the mirror to bootstrap from (default: the first of this machine's
 #                       Debian sources, whose sources file the root then gets too)
 set -euo pipefail
