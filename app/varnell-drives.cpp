@@ -8,13 +8,32 @@
 
 #include "device/Drive.Listing.h"
 #include "platform/Platform.Terminal.h"
+#include "report/Varnell.Identity.h"
 
 int main(int argc, char** argv) {
   Platform::PrepareConsole();
   CLI::App App("Lists the drives Varnell can test and the disk under each.", "varnell-drives");
   bool Json = false;
   App.add_flag("--json", Json, "Print JSON instead of a table");
-  CLI11_PARSE(App, argc, argv);
+  App.set_version_flag("--version", std::string("varnell-drives ") + VarnellIdentity::ProductVersion,
+                       "Print the program's name and version and exit");
+  try {
+    App.parse(argc, argv);
+  } catch (const CLI::CallForHelp& Help) {
+    std::fputs(("Usage: " + App.help()).c_str(), stdout);
+    return 0;
+  } catch (const CLI::CallForVersion&) {
+    std::printf("varnell-drives %s\n", VarnellIdentity::ProductVersion);
+    return 0;
+  } catch (const CLI::ExtrasError& Error) {
+    const std::vector<std::string> Extras = App.remaining();
+    std::fprintf(stderr, "varnell-drives: unknown argument \"%s\" (see varnell-drives --help)\n",
+                 Extras.empty() ? Error.what() : Extras.front().c_str());
+    return 2;
+  } catch (const CLI::ParseError& Error) {
+    std::fprintf(stderr, "varnell-drives: %s (see varnell-drives --help)\n", Error.what());
+    return 2;
+  }
 
   const std::vector<TDriveListing> Drives = ListDrives();
   const std::string Text = Json ? DriveListingJson(Drives).dump(

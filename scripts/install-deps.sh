@@ -9,6 +9,8 @@ Packages=(
   clang clang-format libclang-rt-14-dev util-linux e2fsprogs fdisk
   libcli11-dev nlohmann-json3-dev
   fuse3 libfuse3-dev
+  # the install tests' checkers
+  desktop-file-utils appstream man-db bash-completion librsvg2-bin
 )
 Missing=()
 for Package in "${Packages[@]}"; do
