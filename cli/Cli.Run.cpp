@@ -51,15 +51,17 @@ int RunCli(const std::vector<std::string>& Arguments, std::FILE* Output, std::FI
   if (!Parsed.Ok()) {
     return Refuse(Errors, Parsed.Error);
   }
+  switch (Parsed.Command) {
+    case TCliCommand::ShowHelp:
+      std::fputs(Parsed.HelpText.c_str(), Output);
+      return CliExitDone;
+    case TCliCommand::ShowVersion:
+      std::fprintf(Output, "varnell-cli %s\n", VarnellIdentity::ProductVersion);
+      return CliExitDone;
+    case TCliCommand::Fill:
+      break;
+  }
   const TCliOptions& Options = Parsed.Options;
-  if (Options.ShowHelp) {
-    std::fputs(CliUsage().c_str(), Output);
-    return CliExitDone;
-  }
-  if (Options.ShowVersion) {
-    std::fprintf(Output, "varnell-cli %s\n", VarnellIdentity::ProductVersion);
-    return CliExitDone;
-  }
   int FolderError = 0;
   if (!Platform::IsWritableDirectory(Options.Setting.DrivePath.c_str(), FolderError)) {
     return Refuse(Errors, "folder \"" + Options.Setting.DrivePath +

@@ -119,6 +119,9 @@ TEST_F(CliBinary, BadArgumentsExitWithTwoAndWriteNothing) {
       {{Folder + "/missing"}, "No such file or directory"},
       {{"--log", Folder + "/missing/log.txt", Folder}, "Cannot create file"},
       {{"--bogus", Folder}, "unknown option"},
+      // An unset variable ("$TARGET") must not become "/" or the current folder (the
+      // program runs in the capture folder).
+      {{""}, "empty or blank"},
   };
   for (const auto& Case : Cases) {
     const TProcessResult Run = RunCliProcess(Case.Arguments, Capture.Path().string());
