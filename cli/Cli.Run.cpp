@@ -7,6 +7,7 @@
 #include "cli/Cli.Options.h"
 #include "cli/Cli.Presenter.h"
 #include "cli/Cli.TerminalView.h"
+#include "device/System.Drive.h"
 #include "engine/Tester.Thread.h"
 #include "platform/Platform.Locale.h"
 #include "platform/Platform.Terminal.h"
@@ -15,6 +16,17 @@
 #include "report/Varnell.Identity.h"
 
 namespace {
+
+#ifdef _WIN32
+constexpr const char* SystemDriveRefusal =
+    "\" is on the drive of the running system (the one holding Windows or your profile); "
+    "filling it can make other programs fail. Give --allow-system-drive to fill it all the same";
+#else
+constexpr const char* SystemDriveRefusal =
+    "\" is on the filesystem of the running system (the one holding /, /usr, /var or your "
+    "home); filling it can make other programs fail. Give --allow-system-drive to fill it all "
+    "the same";
+#endif
 
 int Refuse(std::FILE* Errors, const std::string& Message) {
   std::fprintf(Errors, "varnell-cli: %s\nTry 'varnell-cli --help' for the options.\n",
@@ -66,6 +78,9 @@ int RunCli(const std::vector<std::string>& Arguments, std::FILE* Output, std::FI
   if (!Platform::IsWritableDirectory(Options.Setting.DrivePath.c_str(), FolderError)) {
     return Refuse(Errors, "folder \"" + Options.Setting.DrivePath +
                               "\" cannot be used: " + Platform::SystemErrorText(FolderError));
+  }
+  if (!Options.AllowSystemDrive && HoldsRunningSystem(Options.Setting.DrivePath)) {
+    return Refuse(Errors, "folder \"" + Options.Setting.DrivePath + SystemDriveRefusal);
   }
 
   Platform::InstallInterruptCounter();

@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "cli/Cli.Process.h"
+#include "device/System.Drive.h"
 #include "engine/Scratch.Volume.h"
 
 namespace {
@@ -53,10 +54,12 @@ class CliBinary : public ::testing::Test {
 };
 
 // Where a fill goes: a tmpfs of its own when root, so that other tests writing at the same
-// time cannot change its free space; otherwise a folder on the temporary folder's volume.
+// time cannot change its free space; otherwise a folder on the temporary folder's volume, when
+// that is not the running system's (a test never fills that).
 class FillTarget {
  public:
   FillTarget() : FVolume("-t tmpfs -o size=64m tmpfs") {}
+  bool Usable() const { return FVolume.Mounted() || !HoldsRunningSystem(FFallback.Path()); }
   fs::path Path() const { return FVolume.Mounted() ? FVolume.Path() : FFallback.Path(); }
   std::string DrivePath() const { return Path().string() + "/"; }
   // Leaves all but 39 MiB of the free space: four writes of 8 MiB.
@@ -68,8 +71,17 @@ class FillTarget {
   TScratchFolder FFallback;
 };
 
+#define SKIP_UNLESS_USABLE(Fill)                                                           \
+  do {                                                                                     \
+    if (!(Fill).Usable()) {                                                                \
+      GTEST_SKIP() << "no tmpfs can be mounted (not root) and the temporary folder is on " \
+                      "the running system's filesystem";                                   \
+    }                                                                                      \
+  } while (false)
+
 TEST_F(CliBinary, SmallFillWritesBothLogsAndRemovesItsFiles) {
   const FillTarget Fill;
+  SKIP_UNLESS_USABLE(Fill);
   const std::string Log = Capture.Path() / "log.txt";
   const std::string Detailed = Capture.Path() / "detailed.txt";
   const TProcessResult Run = RunCliProcess({"--leave", Fill.LeaveForFourWrites(), "--log", Log,
@@ -117,7 +129,8 @@ TEST_F(CliBinary, BadArgumentsExitWithTwoAndWriteNothing) {
       {{"--leave", "101%", Folder}, "out of range"},
       {{"--step", "2", Folder}, "--step"},
       {{Folder + "/missing"}, "No such file or directory"},
-      {{"--log", Folder + "/missing/log.txt", Folder}, "Cannot create file"},
+      {{"--log", Folder + "/missing/log.txt", "--allow-system-drive", Folder},
+       "Cannot create file"},
       {{"--bogus", Folder}, "unknown option"},
       // An unset variable ("$TARGET") must not become "/" or the current folder (the
       // program runs in the capture folder).
@@ -160,6 +173,7 @@ TEST_F(CliBinary, FullVolumeEndsWithExitOneAndNothingLeft) {
 TEST_F(CliBinary, InterruptEndsThePassWithItsSummaryAndRemovesTheFiles) {
   // Repeating passes keep the program busy until the interrupt, whatever the disk's speed.
   const FillTarget Fill;
+  SKIP_UNLESS_USABLE(Fill);
   const TProcessResult Run = RunCliProcess(
       {"--repeat", "--leave", Fill.LeaveForFourWrites(), Fill.Path().string()},
       Capture.Path().string(), [](pid_t Child) {
@@ -180,6 +194,7 @@ TEST_F(CliBinary, InterruptEndsThePassWithItsSummaryAndRemovesTheFiles) {
 
 TEST_F(CliBinary, SigtermCancelsLikeCtrlC) {
   const FillTarget Fill;
+  SKIP_UNLESS_USABLE(Fill);
   const TProcessResult Run =
       RunCliProcess({"-r", "-l", Fill.LeaveForFourWrites(), Fill.Path().string()},
                     Capture.Path().string(), [](pid_t Child) {
@@ -188,6 +203,27 @@ TEST_F(CliBinary, SigtermCancelsLikeCtrlC) {
                     });
   EXPECT_EQ(Run.ExitCode, 0) << Run.Errors;
   EXPECT_FALSE(HasRandomFiles(Fill.Path()));
+}
+
+TEST_F(CliBinary, TheRunningSystemsFilesystemIsFilledOnlyWhenAllowed) {
+  if (!HoldsRunningSystem(Target.Path())) {
+    GTEST_SKIP() << "the temporary folder is not on the running system's filesystem here";
+  }
+  const TProcessResult Refused = RunCliProcess({Target.Path().string()}, Capture.Path().string());
+  EXPECT_EQ(Refused.ExitCode, 2);
+  EXPECT_NE(Refused.Errors.find("running system"), std::string::npos) << Refused.Errors;
+  EXPECT_NE(Refused.Errors.find("--allow-system-drive"), std::string::npos);
+  EXPECT_TRUE(Refused.Output.empty()) << Refused.Output;
+  EXPECT_TRUE(IsEmptyFolder(Target.Path()));
+
+  // Allowed, but with all of the volume to be left: the pass has no room and writes nothing
+  // (whether that ends with 0 or 2 is the worker's to say). Never a real fill of "/".
+  const TProcessResult Allowed = RunCliProcess(
+      {"--allow-system-drive", "--leave", "100%", Target.Path().string()}, Capture.Path().string());
+  EXPECT_TRUE(Allowed.ExitCode == 0 || Allowed.ExitCode == 2) << Allowed.ExitCode;
+  EXPECT_EQ(Allowed.Errors.find("running system"), std::string::npos) << Allowed.Errors;
+  EXPECT_NE(Allowed.Output.find("테스트 회차 : 1"), std::string::npos) << Allowed.Output;
+  EXPECT_TRUE(IsEmptyFolder(Target.Path()));
 }
 
 TEST_F(CliBinary, HelpAndVersion) {
