@@ -34,22 +34,25 @@ int Refuse(std::FILE* Errors, const std::string& Message) {
   return CliExitBadArguments;
 }
 
-// Serves the worker's units on this thread until the worker has ended, turning Ctrl-C and
-// SIGTERM into the cancel request. The worker's closing work (deleting the files, the summary)
-// still runs to its end after a cancel.
+// Serves the worker's units on this thread until the worker has ended, turning Ctrl-C,
+// SIGTERM, SIGHUP and a closed output into the cancel request. The worker's closing work
+// (deleting the files, the summary) still runs to its end after a cancel.
 void ServeUntilFinished(TTesterThread& Worker, TQueueDispatcher& Queue, TTerminalView& View) {
   int InterruptsSeen = 0;
+  bool Cancelled = false;
   while (!Worker.IsFinished()) {
     Queue.WaitAndRunPending(std::chrono::milliseconds(100));
     const int Interrupts = Platform::InterruptCount();
-    if (Interrupts > InterruptsSeen) {
-      if (InterruptsSeen == 0) {
-        View.Note("cancelling: the pass ends after the current write");
-        Worker.Terminate();
-      } else {
-        View.Note("still cleaning up; the files written are being removed, please wait");
-      }
-      InterruptsSeen = Interrupts;
+    const bool Interrupted = Interrupts > InterruptsSeen;
+    InterruptsSeen = Interrupts;
+    if (!Cancelled && (Interrupted || View.OutputClosed())) {
+      View.Note(Interrupted ? "cancelling: the pass ends after the current write"
+                            : "the output was closed; cancelling: the pass ends after the "
+                              "current write");
+      Worker.Terminate();
+      Cancelled = true;
+    } else if (Interrupted) {
+      View.Note("still cleaning up; the files written are being removed, please wait");
     }
     View.RefreshStatus();
   }
@@ -59,6 +62,8 @@ void ServeUntilFinished(TTesterThread& Worker, TQueueDispatcher& Queue, TTermina
 }  // namespace
 
 int RunCli(const std::vector<std::string>& Arguments, std::FILE* Output, std::FILE* Errors) {
+  // From the start: a hangup or a closed output must never end the program half-way.
+  Platform::InstallInterruptCounter();
   const TCliParseResult Parsed = ParseCliArguments(Arguments);
   if (!Parsed.Ok()) {
     return Refuse(Errors, Parsed.Error);
@@ -83,7 +88,6 @@ int RunCli(const std::vector<std::string>& Arguments, std::FILE* Output, std::FI
     return Refuse(Errors, "folder \"" + Options.Setting.DrivePath + SystemDriveRefusal);
   }
 
-  Platform::InstallInterruptCounter();
   TQueueDispatcher Queue;
   TTerminalView View(Output, Errors, Platform::StdoutIsTerminal() && !Options.Quiet);
   bool Refused = false;
@@ -103,7 +107,7 @@ int RunCli(const std::vector<std::string>& Arguments, std::FILE* Output, std::FI
   View.Finish();
   const auto Error = Worker->Error();
   Worker.reset();
-  if (Error) {
+  if (Error || View.WriteFailed()) {
     return CliExitWriteFailed;
   }
   return Refused ? CliExitBadArguments : CliExitDone;

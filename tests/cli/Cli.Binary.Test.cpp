@@ -47,6 +47,13 @@ bool IsEmptyFolder(const fs::path& Folder) {
   return fs::is_empty(Folder);
 }
 
+void WriteBytesTo(const std::string& Path, const std::string& Bytes) {
+  std::FILE* File = std::fopen(Path.c_str(), "wb");
+  ASSERT_NE(File, nullptr) << Path;
+  std::fwrite(Bytes.data(), 1, Bytes.size(), File);
+  std::fclose(File);
+}
+
 class CliBinary : public ::testing::Test {
  protected:
   TScratchFolder Capture;  // the program's captured streams and log files
@@ -203,6 +210,105 @@ TEST_F(CliBinary, SigtermCancelsLikeCtrlC) {
                     });
   EXPECT_EQ(Run.ExitCode, 0) << Run.Errors;
   EXPECT_FALSE(HasRandomFiles(Fill.Path()));
+}
+
+TEST_F(CliBinary, SighupCancelsLikeCtrlC) {
+  // The terminal closed: the pass ends in order, the files go, the cancel's exit code.
+  const FillTarget Fill;
+  SKIP_UNLESS_USABLE(Fill);
+  const TProcessResult Run =
+      RunCliProcess({"-r", "-l", Fill.LeaveForFourWrites(), Fill.Path().string()},
+                    Capture.Path().string(), [](pid_t Child) {
+                      std::this_thread::sleep_for(std::chrono::milliseconds(500));
+                      kill(Child, SIGHUP);
+                    });
+  EXPECT_EQ(Run.ExitCode, 0) << Run.Errors;
+  EXPECT_FALSE(HasRandomFiles(Fill.Path()));
+  EXPECT_NE(Run.Errors.find("cancelling"), std::string::npos) << Run.Errors;
+}
+
+TEST_F(CliBinary, AClosedOutputCancelsAndTheRunStillCleansUp) {
+  // "varnell-cli ... | head -3": repeating passes keep it writing until the pipe is gone.
+  const FillTarget Fill;
+  SKIP_UNLESS_USABLE(Fill);
+  const std::string Log = Capture.Path() / "log.txt";
+  const TProcessResult Run = RunCliProcessIntoClosedPipe(
+      {"--repeat", "--leave", Fill.LeaveForFourWrites(), "--log", Log, Fill.Path().string()},
+      Capture.Path().string(), 3);
+  EXPECT_EQ(Run.Output,
+            "***************************************\nVarnell 6.0.5\n제작자 : Varnell\n");
+  EXPECT_EQ(Run.ExitCode, 0) << Run.Errors;  // ended by itself, not by SIGPIPE (141)
+  EXPECT_FALSE(HasRandomFiles(Fill.Path()));
+  EXPECT_NE(Run.Errors.find("the output was closed; cancelling"), std::string::npos) << Run.Errors;
+  // The pass ended in order: its summary reached the log.
+  const std::string Logged = ReadWholeFile(Log);
+  EXPECT_NE(Logged.find("평균 속도 50% 미만 구간 : "), std::string::npos) << Logged;
+}
+
+TEST_F(CliBinary, ARefusedStartLeavesEveryLogAsItWas) {
+  const std::string Old = "an earlier run\r\n";
+  const std::string Log = Capture.Path() / "k.log";
+  fs::create_symlink(Log, Capture.Path() / "link.log");
+  const struct {
+    std::vector<std::string> Logs;
+    const char* Says;
+  } Cases[] = {
+      {{"--log", Log, "--detailed-log", "/missing/d.log"}, "Cannot create file \"/missing/d.log\""},
+      {{"--log", "k.log", "--detailed-log", "./k.log"}, "same file"},  // run in Capture
+      {{"--log", Log, "--detailed-log", Log}, "same file"},
+      {{"--log", "link.log", "--detailed-log", Log}, "same file"},
+  };
+  for (const auto& Case : Cases) {
+    WriteBytesTo(Log, Old);
+    std::vector<std::string> Arguments = Case.Logs;
+    // Were the logs taken after all, 100% to leave keeps the pass from writing anything.
+    Arguments.insert(Arguments.end(),
+                     {"--allow-system-drive", "--leave", "100%", Target.Path().string()});
+    const TProcessResult Run = RunCliProcess(Arguments, Capture.Path().string());
+    EXPECT_EQ(Run.ExitCode, 2) << Case.Says;
+    EXPECT_NE(Run.Errors.find(Case.Says), std::string::npos) << Run.Errors;
+    EXPECT_EQ(ReadWholeFile(Log), Old) << Case.Says;
+  }
+  // A new log made for a start that is refused goes again.
+  fs::remove(Log);
+  const TProcessResult Run =
+      RunCliProcess({"--log", Log, "--detailed-log", "/missing/d.log", "--allow-system-drive",
+                     "--leave", "100%", Target.Path().string()},
+                    Capture.Path().string());
+  EXPECT_EQ(Run.ExitCode, 2);
+  EXPECT_FALSE(fs::exists(Log));
+  EXPECT_TRUE(IsEmptyFolder(Target.Path()));
+}
+
+TEST_F(CliBinary, ALogLineThatCannotBeWrittenIsSaidOnceAndEndsWithOne) {
+  const FillTarget Fill;
+  SKIP_UNLESS_USABLE(Fill);
+  // A full tmpfs: one page, taken by another file.
+  TMountedVolume Full("-t tmpfs -o size=4k tmpfs");
+  SKIP_UNLESS_MOUNTED(Full, "a one-page tmpfs");
+  WriteBytesTo((Full.Path() / "filler").string(), "x");
+  const std::string Detailed = (Full.Path() / "detailed.txt").string();
+  const struct {
+    std::vector<std::string> Logs;
+    std::string Path;
+  } Cases[] = {
+      {{"--log", "/dev/full"}, "/dev/full"},
+      {{"--detailed-log", Detailed}, Detailed},
+  };
+  for (const auto& Case : Cases) {
+    std::vector<std::string> Arguments = Case.Logs;
+    Arguments.insert(Arguments.end(), {"--leave", Fill.LeaveForFourWrites(), Fill.Path().string()});
+    const TProcessResult Run = RunCliProcess(Arguments, Capture.Path().string());
+    EXPECT_EQ(Run.ExitCode, 1) << Run.Errors;
+    const std::string Said = "varnell-cli: a line could not be written to the log file \"" +
+                             Case.Path + "\": No space left on device (code 28)";
+    const std::size_t First = Run.Errors.find(Said);
+    EXPECT_NE(First, std::string::npos) << Run.Errors;
+    EXPECT_EQ(Run.Errors.find(Said, First + 1), std::string::npos) << "said more than once";
+    // The test itself went on to its end.
+    EXPECT_NE(Run.Output.find("평균 속도 50% 미만 구간 : "), std::string::npos) << Run.Output;
+    EXPECT_FALSE(HasRandomFiles(Fill.Path()));
+  }
 }
 
 TEST_F(CliBinary, TheRunningSystemsFilesystemIsFilledOnlyWhenAllowed) {
