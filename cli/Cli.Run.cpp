@@ -17,16 +17,17 @@
 
 namespace {
 
+std::string SystemDriveRefusal(const std::string& Folder) {
 #ifdef _WIN32
-constexpr const char* SystemDriveRefusal =
-    "\" is on the drive of the running system (the one holding Windows or your profile); "
-    "filling it can make other programs fail. Give --allow-system-drive to fill it all the same";
+  const char* Holding = "the drive of the running system (the one holding Windows or your profile)";
 #else
-constexpr const char* SystemDriveRefusal =
-    "\" is on the filesystem of the running system (the one holding /, /usr, /var or your "
-    "home); filling it can make other programs fail. Give --allow-system-drive to fill it all "
-    "the same";
+  const char* Holding =
+      "the filesystem of the running system (the one holding /, /usr, /var or your home)";
 #endif
+  return "folder \"" + Folder + "\" is on " + Holding +
+         "; filling it can make other programs fail. Give --allow-system-drive to fill it all "
+         "the same";
+}
 
 int Refuse(std::FILE* Errors, const std::string& Message) {
   std::fprintf(Errors, "varnell-cli: %s\nTry 'varnell-cli --help' for the options.\n",
@@ -85,7 +86,7 @@ int RunCli(const std::vector<std::string>& Arguments, std::FILE* Output, std::FI
                               "\" cannot be used: " + Platform::SystemErrorText(FolderError));
   }
   if (!Options.AllowSystemDrive && HoldsRunningSystem(Options.Setting.DrivePath)) {
-    return Refuse(Errors, "folder \"" + Options.Setting.DrivePath + SystemDriveRefusal);
+    return Refuse(Errors, SystemDriveRefusal(Options.Setting.DrivePath));
   }
 
   TQueueDispatcher Queue;

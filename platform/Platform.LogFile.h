@@ -52,6 +52,8 @@ class TLogFile {
   int FDescriptor = -1;
   bool FCreated = false;
   int FWriteError = 0;
+  // Where the next line begins: every line is written at the end of what this log wrote.
+  std::uint64_t FOffset = 0;
   std::string FPath;
   // Which file it is: device and inode; on Windows volume serial number and file index.
   std::uint64_t FVolume = 0;

@@ -76,18 +76,6 @@ int TLogFile::Empty() {
   return 0;
 }
 
-int TLogFile::Create(const std::string& Path) {
-  const int Code = Open(Path);
-  if (Code != 0) {
-    return Code;
-  }
-  const int EmptyCode = Empty();
-  if (EmptyCode != 0) {
-    Abandon();
-  }
-  return EmptyCode;
-}
-
 void TLogFile::Abandon() {
   if (FDescriptor >= 0 && FCreated) {
     // Only while the name is still the file made here: someone may have put another there.
@@ -104,7 +92,6 @@ bool TLogFile::Write(const char* Data, std::size_t Length) {
   if (FDescriptor < 0) {
     return false;
   }
-  const off_t Start = lseek(FDescriptor, 0, SEEK_CUR);  // -1 for a pipe or a terminal
   std::size_t Done = 0;
   while (Done < Length) {
     const ssize_t Written = write(FDescriptor, Data + Done, Length - Done);
@@ -113,13 +100,16 @@ bool TLogFile::Write(const char* Data, std::size_t Length) {
     }
     if (Written <= 0) {
       FWriteError = Written < 0 ? errno : ENOSPC;
-      if (Done > 0 && Start >= 0 && ftruncate(FDescriptor, Start) == 0) {
-        lseek(FDescriptor, Start, SEEK_SET);
+      // A pipe or a terminal refuses both; a file goes back to where the line began.
+      const auto LineStart = static_cast<off_t>(FOffset);
+      if (Done > 0 && ftruncate(FDescriptor, LineStart) == 0) {
+        lseek(FDescriptor, LineStart, SEEK_SET);
       }
       return false;
     }
     Done += static_cast<std::size_t>(Written);
   }
+  FOffset += Length;
   return true;
 }
 
@@ -129,6 +119,8 @@ void TLogFile::Close() {
     FDescriptor = -1;
   }
   FCreated = false;
+  FWriteError = 0;
+  FOffset = 0;
 }
 
 std::string FullPath(const std::string& Path) {

@@ -114,18 +114,6 @@ int TLogFile::Empty() {
   return 0;
 }
 
-int TLogFile::Create(const std::string& Path) {
-  const int Code = Open(Path);
-  if (Code != 0) {
-    return Code;
-  }
-  const int EmptyCode = Empty();
-  if (EmptyCode != 0) {
-    Abandon();
-  }
-  return EmptyCode;
-}
-
 void TLogFile::Abandon() {
   if (FDescriptor >= 0 && FCreated) {
     // Through the handle: exactly the file made here goes, whatever the name meanwhile names.
@@ -140,9 +128,6 @@ bool TLogFile::Write(const char* Data, std::size_t Length) {
     return false;
   }
   const HANDLE File = HandleOf(FDescriptor);
-  LARGE_INTEGER Start{};
-  const bool Seekable = GetFileType(File) == FILE_TYPE_DISK &&
-                        SetFilePointerEx(File, LARGE_INTEGER{}, &Start, FILE_CURRENT);
   std::size_t Done = 0;
   while (Done < Length) {
     const DWORD Chunk = static_cast<DWORD>(std::min<std::size_t>(Length - Done, 0x40000000));
@@ -151,13 +136,18 @@ bool TLogFile::Write(const char* Data, std::size_t Length) {
     if (!Wrote || Written == 0) {
       // No progress and no error: a full volume, never a spin.
       FWriteError = Wrote ? ERROR_DISK_FULL : static_cast<int>(GetLastError());
-      if (Done > 0 && Seekable && SetFilePointerEx(File, Start, nullptr, FILE_BEGIN)) {
+      // A file goes back to where the line began; a pipe or a console cannot.
+      LARGE_INTEGER LineStart{};
+      LineStart.QuadPart = static_cast<LONGLONG>(FOffset);
+      if (Done > 0 && GetFileType(File) == FILE_TYPE_DISK &&
+          SetFilePointerEx(File, LineStart, nullptr, FILE_BEGIN)) {
         SetEndOfFile(File);
       }
       return false;
     }
     Done += Written;
   }
+  FOffset += Length;
   return true;
 }
 
@@ -167,6 +157,8 @@ void TLogFile::Close() {
     FDescriptor = -1;
   }
   FCreated = false;
+  FWriteError = 0;
+  FOffset = 0;
 }
 
 std::string FullPath(const std::string& Path) {

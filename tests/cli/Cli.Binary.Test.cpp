@@ -12,6 +12,7 @@
 namespace {
 
 namespace fs = std::filesystem;
+using namespace std::chrono_literals;
 
 std::vector<std::string> SplitCrLfLines(const std::string& Text) {
   std::vector<std::string> Lines;
@@ -199,32 +200,29 @@ TEST_F(CliBinary, InterruptEndsThePassWithItsSummaryAndRemovesTheFiles) {
   EXPECT_EQ(Run.Output.find("테스트 회차", Last), std::string::npos);
 }
 
-TEST_F(CliBinary, SigtermCancelsLikeCtrlC) {
+TEST_F(CliBinary, SigtermAndSighupCancelLikeCtrlC) {
+  // SIGHUP: the terminal closed. Either way the pass ends in order, the files go, and the exit
+  // code is the cancel's.
   const FillTarget Fill;
   SKIP_UNLESS_USABLE(Fill);
-  const TProcessResult Run =
-      RunCliProcess({"-r", "-l", Fill.LeaveForFourWrites(), Fill.Path().string()},
-                    Capture.Path().string(), [](pid_t Child) {
-                      std::this_thread::sleep_for(std::chrono::milliseconds(500));
-                      kill(Child, SIGTERM);
-                    });
-  EXPECT_EQ(Run.ExitCode, 0) << Run.Errors;
-  EXPECT_FALSE(HasRandomFiles(Fill.Path()));
-}
-
-TEST_F(CliBinary, SighupCancelsLikeCtrlC) {
-  // The terminal closed: the pass ends in order, the files go, the cancel's exit code.
-  const FillTarget Fill;
-  SKIP_UNLESS_USABLE(Fill);
-  const TProcessResult Run =
-      RunCliProcess({"-r", "-l", Fill.LeaveForFourWrites(), Fill.Path().string()},
-                    Capture.Path().string(), [](pid_t Child) {
-                      std::this_thread::sleep_for(std::chrono::milliseconds(500));
-                      kill(Child, SIGHUP);
-                    });
-  EXPECT_EQ(Run.ExitCode, 0) << Run.Errors;
-  EXPECT_FALSE(HasRandomFiles(Fill.Path()));
-  EXPECT_NE(Run.Errors.find("cancelling"), std::string::npos) << Run.Errors;
+  const std::string Output = (Capture.Path() / "stdout.txt").string();
+  for (const int Signal : {SIGTERM, SIGHUP}) {
+    const TProcessResult Run =
+        RunCliProcess({"-r", "-l", Fill.LeaveForFourWrites(), Fill.Path().string()},
+                      Capture.Path().string(), [&](pid_t Child) {
+                        // Once a pass has begun, however loaded the machine.
+                        const auto Deadline = std::chrono::steady_clock::now() + 60s;
+                        while (ReadWholeFile(Output).find("테스트 회차") == std::string::npos &&
+                               std::chrono::steady_clock::now() < Deadline) {
+                          std::this_thread::sleep_for(20ms);
+                        }
+                        std::this_thread::sleep_for(200ms);
+                        kill(Child, Signal);
+                      });
+    EXPECT_EQ(Run.ExitCode, 0) << Signal << ": " << Run.Errors;
+    EXPECT_FALSE(HasRandomFiles(Fill.Path())) << Signal;
+    EXPECT_NE(Run.Errors.find("cancelling"), std::string::npos) << Run.Errors;
+  }
 }
 
 TEST_F(CliBinary, AClosedOutputCancelsAndTheRunStillCleansUp) {
