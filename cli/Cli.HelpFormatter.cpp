@@ -13,7 +13,6 @@ constexpr std::size_t DescriptionColumn = 27;
 TCliHelpFormatter::TCliHelpFormatter(std::string Operands) : FOperands(std::move(Operands)) {
   column_width(DescriptionColumn);
   label("Positionals", "Arguments");
-  label("Subcommands", "Commands");
 }
 
 std::string TCliHelpFormatter::make_help(const CLI::App* App, std::string Name,

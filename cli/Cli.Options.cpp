@@ -5,9 +5,11 @@
 // To add an option to the main form: a member in TFillArguments (or TCliOptions), one
 // add_option/add_flag line in DescribeFill, and its check in FinishFill.
 // To add a subcommand ("varnell-cli analyze FILE..."): a TCliCommand value and the fields it
-// needs in TCliParseResult, a Describe function that calls App.add_subcommand with its own
-// TCliHelpFormatter and sets Result.Command in the subcommand's callback, one call of it in
-// ParseCliArguments, and its case in RunCli.
+// needs in TCliParseResult; a Describe function that calls App.add_subcommand, gives it its
+// own TCliHelpFormatter("FILE..."), adds its options and sets Result.Command in the
+// subcommand's callback (where its values are checked, into Result.Error); one call of it in
+// ParseCliArguments before the help flag is set; and its case in RunCli. "varnell-cli analyze
+// --help" then prints the subcommand's own help, and the main help lists it.
 #include "cli/Cli.Options.h"
 
 #include <CLI/CLI.hpp>
@@ -134,7 +136,11 @@ std::unique_ptr<CLI::App> MakeProgram() {
   App->option_defaults()->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
   App->option_defaults()->disable_flag_override();
   App->footer(
+#ifdef _WIN32
+      "Ctrl-C, Ctrl-Break, closing the console or a closed output cancels: the pass\n"
+#else
       "Ctrl-C, SIGTERM, SIGHUP or a closed output cancels: the pass ends with its\n"
+#endif
       "summary and the files are deleted unless --keep.\n"
       "Exit codes: 0 done or cancelled; 1 a write failed (a test file, a log file or\n"
       "the output); 2 bad arguments, or a refused setting or folder (no test file was\n"
@@ -227,7 +233,9 @@ TCliParseResult ParseCliArguments(const std::vector<std::string>& Arguments) {
     Result.Command = TCliCommand::ShowVersion;
     return Result;
   }
-  Result.Error = FinishFill(*App, Typed, Setting);
+  if (Result.Command == TCliCommand::Fill) {
+    Result.Error = FinishFill(*App, Typed, Setting);
+  }
   return Result;
 }
 

@@ -3,11 +3,13 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
 
 #include "engine/Scratch.Volume.h"
+#include "platform/Platform.SystemPlaces.h"
 
 namespace {
 
@@ -18,15 +20,34 @@ TEST(SystemDrive, RootUsrVarAndTheHomeAreTheSystemsEvenWhereAFolderIsMissing) {
   EXPECT_TRUE(HoldsRunningSystem("/usr/"));
   EXPECT_TRUE(HoldsRunningSystem("/var"));
   EXPECT_TRUE(HoldsRunningSystem("/no/such/folder/"));  // it would be made on "/"
-  const char* Home = std::getenv("HOME");
-  ASSERT_NE(Home, nullptr);
-  EXPECT_TRUE(HoldsRunningSystem(Home));
-  EXPECT_TRUE(HoldsRunningSystem(std::string(Home) + "/no-such-folder"));
+  if (const char* Home = std::getenv("HOME"); Home != nullptr && Home[0] != '\0') {
+    EXPECT_TRUE(HoldsRunningSystem(Home));
+    EXPECT_TRUE(HoldsRunningSystem(std::string(Home) + "/no-such-folder"));
+  }
   // Never a guess: an empty folder names nothing.
   EXPECT_TRUE(HoldsRunningSystem(""));
   EXPECT_TRUE(HoldsRunningSystem("", {}));
   // A filesystem of its own that the system does not need.
   EXPECT_FALSE(HoldsRunningSystem("/proc", {"/"}));
+}
+
+TEST(SystemDrive, TheHomeOfTheEnvironmentAndOfThePasswdEntryBothCount) {
+  // Under sudo $HOME may be the caller's while the passwd entry is root's.
+  TMountedVolume Volume("-t tmpfs -o size=1m tmpfs");
+  SKIP_UNLESS_MOUNTED(Volume, "a tmpfs");
+  const char* Saved = std::getenv("HOME");
+  const std::string Before = Saved != nullptr ? Saved : "";
+  EXPECT_FALSE(HoldsRunningSystem(Volume.Path().string()));
+  setenv("HOME", Volume.Path().c_str(), 1);
+  EXPECT_TRUE(HoldsRunningSystem(Volume.Path().string()));
+  const std::vector<std::string> Folders = Platform::SystemFolders();
+  EXPECT_NE(std::find(Folders.begin(), Folders.end(), Volume.Path().string()), Folders.end());
+  EXPECT_GE(Folders.size(), 5u);  // "/", "/usr", "/var", $HOME and the passwd entry's home
+  if (Saved != nullptr) {
+    setenv("HOME", Before.c_str(), 1);
+  } else {
+    unsetenv("HOME");
+  }
 }
 
 TEST(SystemDrive, ATmpfsIsNotTheSystemsWhereverItIsReachedFrom) {
