@@ -207,6 +207,7 @@ TEST_F(CliBinary, SigtermAndSighupCancelLikeCtrlC) {
   SKIP_UNLESS_USABLE(Fill);
   const std::string Output = (Capture.Path() / "stdout.txt").string();
   for (const int Signal : {SIGTERM, SIGHUP}) {
+    fs::remove(Output);  // the wait below must see this run's output, not the last one's
     const TProcessResult Run =
         RunCliProcess({"-r", "-l", Fill.LeaveForFourWrites(), Fill.Path().string()},
                       Capture.Path().string(), [&](pid_t Child) {
