@@ -41,6 +41,25 @@ bool IdentityOfPath(const std::wstring& Path, std::uint64_t& Volume, std::uint64
   return Known;
 }
 
+// Removes the file at Path if it is still the given one. The log's own handle holds no right
+// to remove (a reader of the log would then have to allow removal too), so the name is opened
+// again for that, and only the file made here goes, whatever the name meanwhile names.
+void RemoveIfStill(const std::wstring& Path, std::uint64_t Volume, std::uint64_t Index) {
+  const HANDLE File = CreateFileW(Path.c_str(), DELETE | FILE_READ_ATTRIBUTES,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                  OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  if (File == INVALID_HANDLE_VALUE) {
+    return;
+  }
+  std::uint64_t NowVolume = 0;
+  std::uint64_t NowIndex = 0;
+  if (IdentityOf(File, NowVolume, NowIndex) && NowVolume == Volume && NowIndex == Index) {
+    FILE_DISPOSITION_INFO Dispose{TRUE};
+    SetFileInformationByHandle(File, FileDispositionInfo, &Dispose, sizeof Dispose);
+  }
+  CloseHandle(File);
+}
+
 }  // namespace
 
 TLogFile::~TLogFile() {
@@ -60,11 +79,11 @@ int TLogFile::Open(const std::string& Path, const std::vector<const TLogFile*>& 
     return nullptr;
   };
   // Others may read the log while it is written, but no second writer may open it: sharing
-  // without FILE_SHARE_WRITE is the lock. CREATE_NEW first tells a file made here (opened with
-  // the right to remove it again) from one that was there.
+  // without FILE_SHARE_WRITE is the lock. CREATE_NEW first tells a file made here from one
+  // that was there.
   bool Created = true;
-  HANDLE File = CreateFileW(WidePath.c_str(), GENERIC_READ | GENERIC_WRITE | DELETE,
-                            FILE_SHARE_READ, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE File = CreateFileW(WidePath.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ,
+                            nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (File == INVALID_HANDLE_VALUE && GetLastError() == ERROR_FILE_EXISTS) {
     Created = false;
     File = CreateFileW(WidePath.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
@@ -91,11 +110,10 @@ int TLogFile::Open(const std::string& Path, const std::vector<const TLogFile*>& 
   // The descriptor owns the handle from here on; closing it closes the handle.
   const int Descriptor = _open_osfhandle(reinterpret_cast<intptr_t>(File), _O_BINARY);
   if (Descriptor < 0) {
-    if (Created) {
-      FILE_DISPOSITION_INFO Remove{TRUE};
-      SetFileInformationByHandle(File, FileDispositionInfo, &Remove, sizeof Remove);
-    }
     CloseHandle(File);
+    if (Created) {
+      RemoveIfStill(WidePath, Volume, Index);
+    }
     return ERROR_TOO_MANY_OPEN_FILES;
   }
   FDescriptor = Descriptor;
@@ -115,12 +133,13 @@ int TLogFile::Empty() {
 }
 
 void TLogFile::Abandon() {
-  if (FDescriptor >= 0 && FCreated) {
-    // Through the handle: exactly the file made here goes, whatever the name meanwhile names.
-    FILE_DISPOSITION_INFO Remove{TRUE};
-    SetFileInformationByHandle(HandleOf(FDescriptor), FileDispositionInfo, &Remove, sizeof Remove);
-  }
+  const bool Remove = FDescriptor >= 0 && FCreated;
+  const std::uint64_t Volume = FVolume;
+  const std::uint64_t Index = FIndex;
   Close();
+  if (Remove) {
+    RemoveIfStill(Win32::Widen(FPath), Volume, Index);
+  }
 }
 
 bool TLogFile::Write(const char* Data, std::size_t Length) {
