@@ -1,80 +1,201 @@
+// The command line, parsed by CLI11. Every command is described in a function of its own that
+// adds its options to a CLI::App and says where their values go; the values are checked and
+// turned into the result after parsing, so that every message is the program's own.
+//
+// To add an option to the main form: a member in TFillArguments (or TCliOptions), one
+// add_option/add_flag line in DescribeFill, and its check in FinishFill.
+// To add a subcommand ("varnell-cli analyze FILE..."): a TCliCommand value and the fields it
+// needs in TCliParseResult; a Describe function that calls App.add_subcommand, gives it its
+// own TCliHelpFormatter("FILE..."), adds its options and sets Result.Command in the
+// subcommand's callback (where its values are checked, into Result.Error); one call of it in
+// ParseCliArguments before the help flag is set; and its case in RunCli. "varnell-cli analyze
+// --help" then prints the subcommand's own help, and the main help lists it.
 #include "cli/Cli.Options.h"
 
-#include <cerrno>
-#include <cstdint>
-#include <cstdlib>
-#include <limits>
+#include <CLI/CLI.hpp>
+
+#include <algorithm>
+#include <memory>
+
+#include "cli/Cli.HelpFormatter.h"
+#include "cli/Cli.LeaveAmount.h"
 
 namespace {
 
-bool EqualsIgnoringCase(const std::string& Left, const std::string& Right) {
-  if (Left.size() != Right.size()) {
-    return false;
-  }
-  for (std::size_t I = 0; I < Left.size(); ++I) {
-    const auto Lower = [](char C) {
-      return (C >= 'A' && C <= 'Z') ? static_cast<char>(C + 32) : C;
-    };
-    if (Lower(Left[I]) != Lower(Right[I])) {
-      return false;
-    }
-  }
-  return true;
+// The main form's values as typed.
+struct TFillArguments {
+  std::string Leave = "0GiB";
+  std::string Step = "0.1";
+  bool Keep = false;
+  std::vector<std::string> Folders;
+};
+
+#ifdef _WIN32
+constexpr const char* SystemDriveText =
+    "fill FOLDER even on the drive of the running system\n"
+    "(the one holding Windows or your profile), which\n"
+    "can make other programs fail; refused without it";
+#else
+constexpr const char* SystemDriveText =
+    "fill FOLDER even on the filesystem of the running\n"
+    "system (the one holding /, /usr, /var or your\n"
+    "home), which can make other programs fail; refused\n"
+    "without it";
+#endif
+
+void DescribeFill(CLI::App& App, TFillArguments& Typed, TCliOptions& Options) {
+  TSetting& Setting = Options.Setting;
+  App.add_option("FOLDER", Typed.Folders,
+                 "folder on the volume to fill; the files go directly\nin it");
+  App.add_option("-l,--leave", Typed.Leave,
+                 "free space to leave: GiB or MiB, decimals allowed\n"
+                 "(rounded down to whole MiB: 1.5GiB leaves 1536 MiB),\n"
+                 "or a whole percent: 10GiB, 500MiB, 5%; default 0GiB")
+      ->type_name("AMOUNT");
+  App.add_option("-s,--step", Typed.Step, "logging step: 0.1, 1 or 10 (percent); default 0.1")
+      ->type_name("STEP");
+  App.add_flag("-c,--cache", Setting.NeedCache,
+               "write through the system's file cache (default:\nunbuffered)");
+  App.add_flag("-r,--repeat", Setting.InfiniteRepetition, "repeat passes until interrupted");
+  App.add_flag("-k,--keep", Typed.Keep, "keep the files at the end (default: delete them)");
+  App.add_option("--log", Setting.RecordPath, "log file (the report lines)")->type_name("FILE");
+  App.add_option("--detailed-log", Setting.DetailedRecordPath,
+                 "detailed log file (one line per write)")
+      ->type_name("FILE");
+  App.add_flag("--allow-system-drive", Options.AllowSystemDrive, SystemDriveText);
+  App.add_flag("-q,--quiet", Options.Quiet, "no progress line");
 }
 
-// "10GiB", "500MiB", "5%", "-2GiB": a whole number followed directly by its unit.
-std::string ParseLeave(const std::string& Text, TSetting& Setting) {
-  std::size_t UnitStart = 0;
-  if (UnitStart < Text.size() && (Text[UnitStart] == '-' || Text[UnitStart] == '+')) {
-    ++UnitStart;
-  }
-  const std::size_t DigitsStart = UnitStart;
-  while (UnitStart < Text.size() && Text[UnitStart] >= '0' && Text[UnitStart] <= '9') {
-    ++UnitStart;
-  }
-  if (UnitStart == DigitsStart) {
-    return "--leave needs a whole number followed by GiB, MiB or %, e.g. 10GiB: \"" + Text + "\"";
-  }
-  const std::string Unit = Text.substr(UnitStart);
-  if (EqualsIgnoringCase(Unit, "GiB")) {
-    Setting.ToLeftUnit = TLeftUnit::LeaveByGiB;
-  } else if (EqualsIgnoringCase(Unit, "MiB")) {
-    Setting.ToLeftUnit = TLeftUnit::LeaveByMiB;
-  } else if (Unit == "%") {
-    Setting.ToLeftUnit = TLeftUnit::LeaveByPercent;
-  } else if (Unit.empty()) {
-    return "--leave needs a unit after the number (GiB, MiB or %): \"" + Text + "\"";
-  } else {
-    return "unknown unit \"" + Unit + "\" in --leave (use GiB, MiB or %)";
-  }
-  // The amount has the settings window's range: a signed 32-bit number.
-  const std::string Number = Text.substr(0, UnitStart);
-  errno = 0;
-  char* End = nullptr;
-  const long long Value = std::strtoll(Number.c_str(), &End, 10);
-  if (errno == ERANGE || Value < std::numeric_limits<std::int32_t>::min() ||
-      Value > std::numeric_limits<std::int32_t>::max()) {
-    return "amount out of range in --leave: " + Number + " (from -2147483648 to 2147483647)";
-  }
-  // Above 100 % the test would be refused anyway; say so before anything is written.
-  if (Setting.ToLeftUnit == TLeftUnit::LeaveByPercent && Value > 100) {
-    return "amount out of range in --leave: " + Number + "% (at most 100)";
-  }
-  Setting.ToLeft = Value;
-  return {};
+bool IsBlank(const std::string& Text) {
+  return std::all_of(Text.begin(), Text.end(), [](char C) {
+    return C == ' ' || C == '\t' || C == '\n' || C == '\r' || C == '\v' || C == '\f';
+  });
 }
 
-std::string ParseStep(const std::string& Text, TSetting& Setting) {
+std::string ParseStep(const std::string& Text, TUnitSpeed& Step) {
   if (Text == "0.1") {
-    Setting.UnitSpeed = TUnitSpeed::ZeroPointOnePercent;
+    Step = TUnitSpeed::ZeroPointOnePercent;
   } else if (Text == "1") {
-    Setting.UnitSpeed = TUnitSpeed::OnePercent;
+    Step = TUnitSpeed::OnePercent;
   } else if (Text == "10") {
-    Setting.UnitSpeed = TUnitSpeed::TenPercent;
+    Step = TUnitSpeed::TenPercent;
   } else {
     return "--step must be 0.1, 1 or 10: \"" + Text + "\"";
   }
   return {};
+}
+
+// The checks and conversions of the main form, once CLI11 has sorted the arguments.
+std::string FinishFill(const CLI::App& App, const TFillArguments& Typed, TSetting& Setting) {
+  if (std::string Error = ParseLeaveAmount(Typed.Leave, Setting.ToLeft, Setting.ToLeftUnit);
+      !Error.empty()) {
+    return Error;
+  }
+  if (std::string Error = ParseStep(Typed.Step, Setting.UnitSpeed); !Error.empty()) {
+    return Error;
+  }
+  Setting.NeedDelete = !Typed.Keep;
+  if (App.count("--log") > 0 && Setting.RecordPath.empty()) {
+    return "--log needs a file name";
+  }
+  if (App.count("--detailed-log") > 0 && Setting.DetailedRecordPath.empty()) {
+    return "--detailed-log needs a file name";
+  }
+  if (Typed.Folders.size() != 1) {
+    return Typed.Folders.empty() ? "no FOLDER given" : "only one FOLDER may be given";
+  }
+  // An unset shell variable must not become the current folder or "/".
+  if (IsBlank(Typed.Folders.front())) {
+    return "FOLDER \"" + Typed.Folders.front() + "\" is empty or blank; name the folder to fill";
+  }
+  Setting.DrivePath = Typed.Folders.front();
+#ifdef _WIN32
+  // Windows takes either separator: a folder that ends in one keeps it, others get the one
+  // they are written with.
+  if (Setting.DrivePath.back() != '/' && Setting.DrivePath.back() != '\\') {
+    Setting.DrivePath += Setting.DrivePath.find('\\') != std::string::npos ? '\\' : '/';
+  }
+#else
+  if (Setting.DrivePath.back() != '/') {
+    Setting.DrivePath += '/';
+  }
+#endif
+  return {};
+}
+
+// The main program: its options, --help and --version, and the footer of its help.
+std::unique_ptr<CLI::App> MakeProgram() {
+  auto App = std::make_unique<CLI::App>(
+      "Fills the volume that holds FOLDER with files of random data (Randomfile0, ...),\n"
+      "times every 8 MiB write and reports the speed as the volume fills.",
+      "varnell-cli");
+  App->formatter(std::make_shared<TCliHelpFormatter>("FOLDER"));
+  // "/data" is a folder, not a Windows-style option, on every system.
+  App->allow_windows_style_options(false);
+  // A repeated option takes its last value, and a flag takes no value ("--cache=no").
+  App->option_defaults()->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
+  App->option_defaults()->disable_flag_override();
+  App->footer(
+#ifdef _WIN32
+      "Ctrl-C, Ctrl-Break, closing the console or a closed output cancels: the pass\n"
+#else
+      "Ctrl-C, SIGTERM, SIGHUP or a closed output cancels: the pass ends with its\n"
+#endif
+      "summary and the files are deleted unless --keep.\n"
+      "Exit codes: 0 done or cancelled; 1 a write failed (a test file, a log file or\n"
+      "the output); 2 bad arguments, or a refused setting or folder (no test file was\n"
+      "written).");
+  return App;
+}
+
+// CLI11 2.1 reads "--log=" (nothing after "=") as "--log" and takes the next argument as its
+// value, so a folder would become the log's name: the empty value is handed over as one.
+std::vector<std::string> SplitEmptyValues(const CLI::App& App,
+                                          const std::vector<std::string>& Arguments) {
+  std::vector<std::string> Split;
+  bool OptionsEnded = false;
+  for (const std::string& Argument : Arguments) {
+    OptionsEnded = OptionsEnded || Argument == "--";
+    const bool EmptyValue = !OptionsEnded && Argument.size() > 3 &&
+                            Argument.compare(0, 2, "--") == 0 && Argument.back() == '=';
+    if (EmptyValue) {
+      const std::string Name = Argument.substr(0, Argument.size() - 1);
+      const CLI::Option* Option = App.get_option_no_throw(Name);
+      if (Option != nullptr && Option->get_expected_max() > 0) {
+        Split.push_back(Name);
+        Split.emplace_back();
+        continue;
+      }
+    }
+    Split.push_back(Argument);
+  }
+  return Split;
+}
+
+// CLI11's messages, said the way the program always said them.
+std::string DescribeParseError(const CLI::App& App, const CLI::ParseError& Error) {
+  const std::string Text = Error.what();
+  if (dynamic_cast<const CLI::ExtrasError*>(&Error) != nullptr) {
+    const std::vector<std::string> Extras = App.remaining();
+    if (!Extras.empty() && !Extras.front().empty() && Extras.front()[0] == '-') {
+      return "unknown option " + Extras.front();
+    }
+    return Text;
+  }
+  if (dynamic_cast<const CLI::ArgumentMismatch*>(&Error) != nullptr) {
+    // "--leave: 1 required AMOUNT missing"
+    const std::size_t Colon = Text.find(": ");
+    if (Colon != std::string::npos && Text.size() > 8 &&
+        Text.compare(Text.size() - 8, 8, " missing") == 0) {
+      return Text.substr(0, Colon) + " needs a value";
+    }
+    // "cache was given a disallowed flag override"
+    const std::size_t Override = Text.find(" was given a disallowed flag override");
+    if (Override != std::string::npos) {
+      return "--" + Text.substr(0, Override) + " takes no value";
+    }
+  }
+  return Text;
 }
 
 }  // namespace
@@ -87,123 +208,38 @@ TCliParseResult ParseCliArguments(const std::vector<std::string>& Arguments) {
   Setting.ToLeftUnit = TLeftUnit::LeaveByGiB;
   Setting.UnitSpeed = TUnitSpeed::ZeroPointOnePercent;
   Setting.NeedDelete = true;
-  std::vector<std::string> Folders;
-  bool OptionsEnded = false;
 
-  for (std::size_t I = 0; I < Arguments.size() && Result.Ok(); ++I) {
-    std::string Argument = Arguments[I];
-    if (OptionsEnded || Argument.empty() || Argument[0] != '-' || Argument == "-") {
-      Folders.push_back(Argument);
-      continue;
-    }
-    if (Argument == "--") {
-      OptionsEnded = true;
-      continue;
-    }
-    // "--log=FILE" is the same as "--log FILE".
-    std::string Inline;
-    bool HasInline = false;
-    if (Argument.rfind("--", 0) == 0) {
-      const std::size_t Equals = Argument.find('=');
-      if (Equals != std::string::npos) {
-        Inline = Argument.substr(Equals + 1);
-        Argument.resize(Equals);
-        HasInline = true;
-      }
-    }
-    const auto TakeValue = [&](std::string& Value) {
-      if (HasInline) {
-        Value = Inline;
-        return true;
-      }
-      if (I + 1 >= Arguments.size()) {
-        Result.Error = Argument + " needs a value";
-        return false;
-      }
-      Value = Arguments[++I];
-      return true;
-    };
-    std::string Value;
-    if (Argument == "-l" || Argument == "--leave") {
-      if (TakeValue(Value)) {
-        Result.Error = ParseLeave(Value, Setting);
-      }
-    } else if (Argument == "-s" || Argument == "--step") {
-      if (TakeValue(Value)) {
-        Result.Error = ParseStep(Value, Setting);
-      }
-    } else if (Argument == "--log") {
-      if (TakeValue(Value)) {
-        Setting.RecordPath = Value;
-        if (Value.empty()) {
-          Result.Error = "--log needs a file name";
-        }
-      }
-    } else if (Argument == "--detailed-log") {
-      if (TakeValue(Value)) {
-        Setting.DetailedRecordPath = Value;
-        if (Value.empty()) {
-          Result.Error = "--detailed-log needs a file name";
-        }
-      }
-    } else if (HasInline) {
-      Result.Error = Argument + " takes no value";
-    } else if (Argument == "-c" || Argument == "--cache") {
-      Setting.NeedCache = true;
-    } else if (Argument == "-r" || Argument == "--repeat") {
-      Setting.InfiniteRepetition = true;
-    } else if (Argument == "-k" || Argument == "--keep") {
-      Setting.NeedDelete = false;
-    } else if (Argument == "-q" || Argument == "--quiet") {
-      Result.Options.Quiet = true;
-    } else if (Argument == "-h" || Argument == "--help") {
-      Result.Options.ShowHelp = true;
-    } else if (Argument == "--version") {
-      Result.Options.ShowVersion = true;
-    } else {
-      Result.Error = "unknown option " + Argument;
-    }
-  }
-  if (!Result.Ok() || Result.Options.ShowHelp || Result.Options.ShowVersion) {
+  const std::unique_ptr<CLI::App> App = MakeProgram();
+  TFillArguments Typed;
+  DescribeFill(*App, Typed, Result.Options);
+  App->set_help_flag("-h,--help", "this text");
+  bool ShowVersion = false;
+  App->add_flag("--version", ShowVersion, "the program's version");
+
+  // CLI11 takes the arguments last first.
+  std::vector<std::string> Reversed = SplitEmptyValues(*App, Arguments);
+  std::reverse(Reversed.begin(), Reversed.end());
+  try {
+    App->parse(Reversed);
+  } catch (const CLI::CallForHelp&) {
+    Result.Command = TCliCommand::ShowHelp;
+    Result.HelpText = App->help();
+    return Result;
+  } catch (const CLI::ParseError& Error) {
+    Result.Error = DescribeParseError(*App, Error);
     return Result;
   }
-  if (Folders.size() != 1) {
-    Result.Error = Folders.empty() ? "no FOLDER given" : "only one FOLDER may be given";
+  if (ShowVersion) {
+    Result.Command = TCliCommand::ShowVersion;
     return Result;
   }
-  Setting.DrivePath = Folders.front();
-#ifdef _WIN32
-  // Windows takes either separator: a folder that ends in one keeps it, others get the one
-  // they are written with.
-  if (Setting.DrivePath.back() != '/' && Setting.DrivePath.back() != '\\') {
-    Setting.DrivePath += Setting.DrivePath.find('\\') != std::string::npos ? '\\' : '/';
+  if (Result.Command == TCliCommand::Fill) {
+    Result.Error = FinishFill(*App, Typed, Setting);
   }
-#else
-  if (Setting.DrivePath.back() != '/') {
-    Setting.DrivePath += '/';
-  }
-#endif
   return Result;
 }
 
 std::string CliUsage() {
-  return "Usage: varnell-cli [options] FOLDER\n"
-         "Fills the volume that holds FOLDER with files of random data (Randomfile0, ...),\n"
-         "times every 8 MiB write and reports the speed as the volume fills.\n"
-         "\n"
-         "  FOLDER                   folder on the volume to fill; the files go directly in it\n"
-         "  -l, --leave AMOUNT       free space to leave: a whole number with GiB, MiB or %\n"
-         "                           (10GiB, 500MiB, 5%); default 0GiB\n"
-         "  -s, --step STEP          logging step: 0.1, 1 or 10 (percent); default 0.1\n"
-         "  -c, --cache              write through the system's file cache (default: unbuffered)\n"
-         "  -r, --repeat             repeat passes until interrupted\n"
-         "  -k, --keep               keep the files at the end (default: delete them)\n"
-         "      --log FILE           log file (the report lines)\n"
-         "      --detailed-log FILE  detailed log file (one line per write)\n"
-         "  -q, --quiet              no progress line\n"
-         "  -h, --help               this text\n"
-         "      --version            the program's version\n"
-         "\n"
-         "Ctrl-C cancels: the pass ends with its summary and the files are deleted unless --keep.\n"
-         "Exit codes: 0 done or cancelled, 1 a write failed, 2 bad arguments or refused setting.\n";
+  const TCliParseResult Help = ParseCliArguments({"--help"});
+  return Help.HelpText;
 }

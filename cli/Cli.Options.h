@@ -5,24 +5,34 @@
 
 #include "engine/Setting.h"
 
-// What the command line asked for.
+// What the program is asked to do. A subcommand adds its value here.
+enum class TCliCommand {
+  Fill,  // varnell-cli [options] FOLDER
+  ShowHelp,
+  ShowVersion,
+};
+
+// The options of the main form: a setting made exactly as the settings window would make it,
+// and what only the terminal knows.
 struct TCliOptions {
   TSetting Setting;
   bool Quiet = false;
-  bool ShowHelp = false;
-  bool ShowVersion = false;
+  bool AllowSystemDrive = false;
 };
 
-// The outcome of parsing: the options, or the message that says what is wrong.
+// The outcome of parsing: the command and its options, or the message that says what is wrong.
 struct TCliParseResult {
+  TCliCommand Command = TCliCommand::Fill;
   TCliOptions Options;
-  std::string Error;  // empty when the arguments are good
+  std::string HelpText;  // for ShowHelp: the help of the command asked about
+  std::string Error;     // empty when the arguments are good
 
   bool Ok() const { return Error.empty(); }
 };
 
-// Turns the arguments (without the program name) into a setting made exactly as the settings
-// window would make it. Checks only the arguments themselves, not the file system.
+// Turns the arguments (without the program name) into a command. Checks only the arguments
+// themselves, not the file system.
 TCliParseResult ParseCliArguments(const std::vector<std::string>& Arguments);
 
+// The help of the main form, as --help prints it.
 std::string CliUsage();

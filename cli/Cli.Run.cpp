@@ -7,6 +7,7 @@
 #include "cli/Cli.Options.h"
 #include "cli/Cli.Presenter.h"
 #include "cli/Cli.TerminalView.h"
+#include "device/System.Drive.h"
 #include "engine/Tester.Thread.h"
 #include "platform/Platform.Locale.h"
 #include "platform/Platform.Terminal.h"
@@ -16,28 +17,43 @@
 
 namespace {
 
+std::string SystemDriveRefusal(const std::string& Folder) {
+#ifdef _WIN32
+  const char* Holding = "the drive of the running system (the one holding Windows or your profile)";
+#else
+  const char* Holding =
+      "the filesystem of the running system (the one holding /, /usr, /var or your home)";
+#endif
+  return "folder \"" + Folder + "\" is on " + Holding +
+         "; filling it can make other programs fail. Give --allow-system-drive to fill it all "
+         "the same";
+}
+
 int Refuse(std::FILE* Errors, const std::string& Message) {
   std::fprintf(Errors, "varnell-cli: %s\nTry 'varnell-cli --help' for the options.\n",
                Message.c_str());
   return CliExitBadArguments;
 }
 
-// Serves the worker's units on this thread until the worker has ended, turning Ctrl-C and
-// SIGTERM into the cancel request. The worker's closing work (deleting the files, the summary)
-// still runs to its end after a cancel.
+// Serves the worker's units on this thread until the worker has ended, turning Ctrl-C,
+// SIGTERM, SIGHUP and a closed output into the cancel request. The worker's closing work
+// (deleting the files, the summary) still runs to its end after a cancel.
 void ServeUntilFinished(TTesterThread& Worker, TQueueDispatcher& Queue, TTerminalView& View) {
   int InterruptsSeen = 0;
+  bool Cancelled = false;
   while (!Worker.IsFinished()) {
     Queue.WaitAndRunPending(std::chrono::milliseconds(100));
     const int Interrupts = Platform::InterruptCount();
-    if (Interrupts > InterruptsSeen) {
-      if (InterruptsSeen == 0) {
-        View.Note("cancelling: the pass ends after the current write");
-        Worker.Terminate();
-      } else {
-        View.Note("still cleaning up; the files written are being removed, please wait");
-      }
-      InterruptsSeen = Interrupts;
+    const bool Interrupted = Interrupts > InterruptsSeen;
+    InterruptsSeen = Interrupts;
+    if (!Cancelled && (Interrupted || View.OutputClosed())) {
+      View.Note(Interrupted ? "cancelling: the pass ends after the current write"
+                            : "the output was closed; cancelling: the pass ends after the "
+                              "current write");
+      Worker.Terminate();
+      Cancelled = true;
+    } else if (Interrupted) {
+      View.Note("still cleaning up; the files written are being removed, please wait");
     }
     View.RefreshStatus();
   }
@@ -47,26 +63,32 @@ void ServeUntilFinished(TTesterThread& Worker, TQueueDispatcher& Queue, TTermina
 }  // namespace
 
 int RunCli(const std::vector<std::string>& Arguments, std::FILE* Output, std::FILE* Errors) {
+  // From the start: a hangup or a closed output must never end the program half-way.
+  Platform::InstallInterruptCounter();
   const TCliParseResult Parsed = ParseCliArguments(Arguments);
   if (!Parsed.Ok()) {
     return Refuse(Errors, Parsed.Error);
   }
+  switch (Parsed.Command) {
+    case TCliCommand::ShowHelp:
+      std::fputs(Parsed.HelpText.c_str(), Output);
+      return CliExitDone;
+    case TCliCommand::ShowVersion:
+      std::fprintf(Output, "varnell-cli %s\n", VarnellIdentity::ProductVersion);
+      return CliExitDone;
+    case TCliCommand::Fill:
+      break;
+  }
   const TCliOptions& Options = Parsed.Options;
-  if (Options.ShowHelp) {
-    std::fputs(CliUsage().c_str(), Output);
-    return CliExitDone;
-  }
-  if (Options.ShowVersion) {
-    std::fprintf(Output, "varnell-cli %s\n", VarnellIdentity::ProductVersion);
-    return CliExitDone;
-  }
   int FolderError = 0;
   if (!Platform::IsWritableDirectory(Options.Setting.DrivePath.c_str(), FolderError)) {
     return Refuse(Errors, "folder \"" + Options.Setting.DrivePath +
                               "\" cannot be used: " + Platform::SystemErrorText(FolderError));
   }
+  if (!Options.AllowSystemDrive && HoldsRunningSystem(Options.Setting.DrivePath)) {
+    return Refuse(Errors, SystemDriveRefusal(Options.Setting.DrivePath));
+  }
 
-  Platform::InstallInterruptCounter();
   TQueueDispatcher Queue;
   TTerminalView View(Output, Errors, Platform::StdoutIsTerminal() && !Options.Quiet);
   bool Refused = false;
@@ -86,7 +108,7 @@ int RunCli(const std::vector<std::string>& Arguments, std::FILE* Output, std::FI
   View.Finish();
   const auto Error = Worker->Error();
   Worker.reset();
-  if (Error) {
+  if (Error || View.WriteFailed()) {
     return CliExitWriteFailed;
   }
   return Refused ? CliExitBadArguments : CliExitDone;

@@ -6,9 +6,13 @@
 
 // Exit codes of the command-line program.
 enum TCliExitCode : int {
-  CliExitDone = 0,          // every pass ended normally, or the user cancelled
-  CliExitWriteFailed = 1,   // a write (or an open) failed and ended the test
-  CliExitBadArguments = 2,  // bad arguments or a refused setting; nothing was written
+  // Every pass ended normally, or the run was cancelled (a signal, a closed output).
+  CliExitDone = 0,
+  // A write (or an open) failed and ended the test, or a log line or a report line could not
+  // be written.
+  CliExitWriteFailed = 1,
+  // Bad arguments, or a refused setting or folder; no test file was written.
+  CliExitBadArguments = 2,
 };
 
 // The whole program: arguments in, exit code out. Output and Errors are the two streams.

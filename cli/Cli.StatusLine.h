@@ -12,7 +12,9 @@ struct TPassStatus {
 };
 
 // "[#########-----------]  45%  12.50/100.00 GiB  512 MiB/s  00:01:23 elapsed  00:01:41 left",
-// cut to Width columns. The time left follows from the average rate of the pass so far.
+// fitted to Width columns (none when Width is 0 or less): a narrower bar first, then without
+// the elapsed time, the bar, the sizes and the speed, in that order; the percentage and the
+// time left stay. The time left follows from the average rate of the pass so far.
 std::string FormatStatusLine(const TPassStatus& Status, int Width);
 
 // "hh:mm:ss", hours growing past 24 as needed.

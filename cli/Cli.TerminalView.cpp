@@ -1,5 +1,6 @@
 #include "cli/Cli.TerminalView.h"
 
+#include "platform/Platform.Locale.h"
 #include "platform/Platform.Terminal.h"
 
 namespace {
@@ -11,20 +12,37 @@ constexpr auto StatusPeriod = std::chrono::milliseconds(250);
 TTerminalView::TTerminalView(std::FILE* Output, std::FILE* Errors, bool LiveStatus)
     : FOutput(Output), FErrors(Errors), FLiveStatus(LiveStatus) {}
 
+void TTerminalView::WriteOutput(const std::string& Text) {
+  const bool FailedBefore = FOutput.Failed();
+  FOutput.Write(Text);
+  if (FOutput.Failed() && !FailedBefore) {
+    WriteErrors("varnell-cli: report lines could not be written to the output: " +
+                Platform::SystemErrorText(FOutput.Error()) + "\n");
+  }
+}
+
+void TTerminalView::WriteErrors(const std::string& Text) {
+  FErrors.Write(Text);
+}
+
 void TTerminalView::AddLogLine(const std::string& Line) {
   ClearStatus();
-  std::fputs(Line.c_str(), FOutput);
-  std::fputc('\n', FOutput);
-  std::fflush(FOutput);
+  WriteOutput(Line + "\n");
 }
 
 void TTerminalView::ShowError(const std::string& Text) {
   // On a terminal the error line of the report already says it; elsewhere the output may be
   // going to a file, so the error also goes where scripts look for it.
   if (!FLiveStatus) {
-    std::fprintf(FErrors, "varnell-cli: %s\n", Text.c_str());
-    std::fflush(FErrors);
+    WriteErrors("varnell-cli: " + Text + "\n");
   }
+}
+
+void TTerminalView::ShowLogError(const std::string& Path, int Code, const std::string& SystemText) {
+  FLogWriteFailed = true;
+  ClearStatus();
+  WriteErrors("varnell-cli: a line could not be written to the log file \"" + Path + "\": " +
+              SystemText + " (code " + std::to_string(Code) + "); the file misses lines\n");
 }
 
 void TTerminalView::StartPass() {
@@ -46,9 +64,9 @@ void TTerminalView::UpdatePass(std::int32_t WrittenInMiB, std::int32_t TargetInM
 }
 
 void TTerminalView::Note(const std::string& Text) {
+  // The status line goes first, so that the note starts a line of its own.
   ClearStatus();
-  std::fprintf(FErrors, "varnell-cli: %s\n", Text.c_str());
-  std::fflush(FErrors);
+  WriteErrors("varnell-cli: " + Text + "\n");
 }
 
 void TTerminalView::RefreshStatus(bool Force) {
@@ -62,8 +80,7 @@ void TTerminalView::RefreshStatus(bool Force) {
   FLastDrawn = Now;
   FStatus.ElapsedSeconds = std::chrono::duration<double>(Now - FPassStart).count();
   const std::string Line = FormatStatusLine(FStatus, Platform::TerminalWidth() - 1);
-  std::fprintf(FOutput, "\r%s\033[K", Line.c_str());
-  std::fflush(FOutput);
+  WriteOutput("\r" + Line + "\033[K");
   FStatusShown = true;
 }
 
@@ -73,7 +90,7 @@ void TTerminalView::Finish() {
 
 void TTerminalView::ClearStatus() {
   if (FStatusShown) {
-    std::fputs("\r\033[K", FOutput);
+    WriteOutput("\r\033[K");
     FStatusShown = false;
   }
 }

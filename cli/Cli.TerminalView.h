@@ -5,6 +5,7 @@
 #include <string>
 
 #include "cli/Cli.StatusLine.h"
+#include "cli/Cli.TerminalStream.h"
 #include "report/Tester.View.h"
 
 // The presenter's view on a terminal: report lines go to the output as they come; a live
@@ -24,6 +25,8 @@ class TTerminalView final : public TTesterView {
   void HideButtons() override {}
   void AddLogLine(const std::string& Line) override;
   void ShowError(const std::string& Text) override;
+  // Always said on the error stream: no report line says it.
+  void ShowLogError(const std::string& Path, int Code, const std::string& SystemText) override;
 
   // The pass's figures, handed over after every write.
   void StartPass();
@@ -37,11 +40,19 @@ class TTerminalView final : public TTesterView {
   // Leaves the terminal with the cursor on a fresh line.
   void Finish();
 
+  // The reader of the output or of the error stream has gone: the run is to be cancelled.
+  bool OutputClosed() const { return FOutput.Closed() || FErrors.Closed(); }
+  // A log line, or a report line on the output, could not be written.
+  bool WriteFailed() const { return FLogWriteFailed || FOutput.Failed(); }
+
  private:
   void ClearStatus();
+  void WriteOutput(const std::string& Text);
+  void WriteErrors(const std::string& Text);
 
-  std::FILE* FOutput;
-  std::FILE* FErrors;
+  TTerminalStream FOutput;
+  TTerminalStream FErrors;
+  bool FLogWriteFailed = false;
   const bool FLiveStatus;
   bool FStatusShown = false;
   bool FPassRunning = false;

@@ -1,29 +1,63 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
+#include <vector>
 
 namespace Platform {
 
-// A file opened for a log: created or emptied, and held with an exclusive advisory lock so
-// that a second log on the same path (this program or another that honours locks) is refused
-// instead of mixing its lines in. Not copyable; closing releases the lock.
+// A file opened for a log, held with an exclusive lock so that a second log on the same file
+// (this program or another that honours locks) is refused instead of mixing its lines in; on
+// Linux a device, pipe or terminal is not locked (two runs may log to /dev/null).
+// Opening and emptying are two steps: a caller opening several logs empties none until every
+// one is open, so that a refused start destroys no earlier log. Not copyable; closing releases
+// the lock.
 class TLogFile {
  public:
+  // Open's answer when Path is a file that one of the held logs already holds.
+  static constexpr int SameFile = -1;
+
   TLogFile() = default;
   TLogFile(const TLogFile&) = delete;
   TLogFile& operator=(const TLogFile&) = delete;
   ~TLogFile();
 
-  // Returns 0 on success, else the error code (errno). The file is emptied only once the lock
-  // is held, so a refused open leaves the other holder's lines intact.
+  // Opens Path (creating it when it does not exist) and takes the lock, without emptying it.
+  // Returns 0; SameFile when one of Held holds this regular file, however the path names it
+  // (another spelling, a symbolic or a hard link), with that one in *Same; or the system's
+  // error code.
+  int Open(const std::string& Path, const std::vector<const TLogFile*>& Held = {},
+           const TLogFile** Same = nullptr);
+  // Empties the open file (a device or a pipe has nothing to empty). 0 or the error code.
+  int Empty();
+  // Open, then Empty: a log started anew.
   int Create(const std::string& Path);
-  // Writes all bytes, retrying short writes. False when the system refused (e.g. disk full).
+  // Closes the file, and removes it when Open created it and the path still names it.
+  void Abandon();
+
+  // Writes all bytes, retrying short writes. False when the system refused (e.g. disk full);
+  // a line cut short is taken back, so the file keeps whole lines only.
   bool Write(const char* Data, std::size_t Length);
+  // The error code of the last write that failed, 0 before any.
+  int WriteError() const { return FWriteError; }
+  const std::string& Path() const { return FPath; }
   void Close();
 
  private:
+  bool SameFileAs(std::uint64_t Volume, std::uint64_t Index) const {
+    return FDescriptor >= 0 && Volume == FVolume && Index == FIndex;
+  }
+
   int FDescriptor = -1;
+  bool FCreated = false;
+  int FWriteError = 0;
+  // Where the next line begins: every line is written at the end of what this log wrote.
+  std::uint64_t FOffset = 0;
+  std::string FPath;
+  // Which file it is: device and inode; on Windows volume serial number and file index.
+  std::uint64_t FVolume = 0;
+  std::uint64_t FIndex = 0;
 };
 
 // The absolute form of Path (relative paths are taken from the current folder).

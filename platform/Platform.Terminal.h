@@ -10,9 +10,13 @@ bool StdoutIsTerminal();
 // Columns of the terminal on standard output; 80 when unknown.
 int TerminalWidth();
 
-// Ctrl-C (SIGINT) and SIGTERM only count up; the program polls the count and decides.
+// Ctrl-C (SIGINT), SIGTERM and SIGHUP (the terminal closed) only count up; the program polls
+// the count and decides. SIGPIPE is ignored: a closed output shows as a write that fails with
+// a closed reader's error, which the program handles, instead of ending it on the spot.
 void InstallInterruptCounter();
 int InterruptCount();
+// True for the error (errno) of a write whose reader has gone: a pipe closed at the other end.
+bool IsClosedReaderError(int Code);
 
 // The program's arguments without its name, as UTF-8 (Windows hands main() the arguments in the
 // ANSI code page, so they are read from the wide command line there).

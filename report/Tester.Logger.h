@@ -1,12 +1,13 @@
 #pragma once
 
+#include <memory>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "platform/Platform.LogFile.h"
 
-// A log file could not be created: "Cannot create file "<full path>". <system's text>".
+// A log file could not be created: "Cannot create file "<full path>". <reason>".
 class TCreateFileError : public std::runtime_error {
  public:
   using std::runtime_error::runtime_error;
@@ -20,16 +21,30 @@ class TTesterLogger {
   // Throws TCreateFileError.
   explicit TTesterLogger(const std::string& LogPath);
 
-  // The line is in the file when Add returns. A failed write loses the line from the file only
-  // (a log must never stop the test); the list keeps it. Taken by value so that a caller
-  // handing over its line spends no copy on it.
-  void Add(std::string Value);
+  // The logs of one test, one for each path that is not empty (a null logger for an empty
+  // one). No file is emptied before every one is open, held, and a file of its own; on a
+  // failure the files that this call created are removed again and the others are left as
+  // they were. Throws TCreateFileError.
+  static std::vector<std::unique_ptr<TTesterLogger>> CreateAll(
+      const std::vector<std::string>& LogPaths);
+
+  // The line is in the file when Add returns true. A failed write loses the line from the file
+  // only (a log must never stop the test); the list keeps it, and later lines are tried again.
+  // Taken by value so that a caller handing over its line spends no copy on it.
+  bool Add(std::string Value);
+  // The system's code for the last line that could not be written, 0 when none failed.
+  int WriteError() const { return FLogFileStream->WriteError(); }
+  // The file's path in full, as error messages name it.
+  const std::string& FullPath() const { return FFullPath; }
 
   // Throws std::out_of_range for an index outside the list.
   const std::string& GetItem(int Index) const;
   int Count() const { return static_cast<int>(FLogList.size()); }
 
  private:
-  Platform::TLogFile FLogFileStream;
+  TTesterLogger(std::unique_ptr<Platform::TLogFile> File, std::string FullPath);
+
+  std::unique_ptr<Platform::TLogFile> FLogFileStream;
+  std::string FFullPath;
   std::vector<std::string> FLogList;
 };

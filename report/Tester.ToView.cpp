@@ -17,12 +17,11 @@ TTesterToView::TTesterToView(const TSetting& TestSetting, TTesterView& View,
       FDiskQuery(std::move(DiskQuery)),
       FNow(std::move(Now)),
       FDecimalSeparator(std::move(DecimalSeparator)) {
-  if (!FTestSetting.RecordPath.empty()) {
-    FLogger = std::make_unique<TTesterLogger>(FTestSetting.RecordPath);
-  }
-  if (!FTestSetting.DetailedRecordPath.empty()) {
-    FDetailedLogger = std::make_unique<TTesterLogger>(FTestSetting.DetailedRecordPath);
-  }
+  // Both at once: a refused detailed log must not have emptied the log already.
+  auto Loggers =
+      TTesterLogger::CreateAll({FTestSetting.RecordPath, FTestSetting.DetailedRecordPath});
+  FLogger = std::move(Loggers[0]);
+  FDetailedLogger = std::move(Loggers[1]);
 }
 
 TTesterToView::~TTesterToView() {
@@ -35,8 +34,10 @@ TTesterToView::~TTesterToView() {
 
 void TTesterToView::AddLineNow(const std::string& Value) {
   FView.AddLogLine(Value);
-  if (FLogger) {
-    FLogger->Add(Value);
+  if (FLogger && !FLogger->Add(Value) && !FLogErrorShown) {
+    FLogErrorShown = true;
+    FView.ShowLogError(FLogger->FullPath(), FLogger->WriteError(),
+                       Platform::SystemErrorText(FLogger->WriteError()));
   }
 }
 
@@ -112,7 +113,13 @@ void TTesterToView::AddDetailedLine(double RemainShare, std::int32_t SpeedInMiB)
   Line += ',';
   char Speed[16];
   Line.append(Speed, std::to_chars(Speed, Speed + sizeof Speed, SpeedInMiB).ptr);
-  FDetailedLogger->Add(std::move(Line));
+  if (!FDetailedLogger->Add(std::move(Line)) && !FDetailedLogErrorShown) {
+    FDetailedLogErrorShown = true;
+    FDispatcher->Queue(
+        [this, Path = FDetailedLogger->FullPath(), Code = FDetailedLogger->WriteError()] {
+          FView.ShowLogError(Path, Code, Platform::SystemErrorText(Code));
+        });
+  }
 }
 
 std::int64_t TTesterToView::GetRemainInMiB(std::int32_t HostWriteInMiB) const {

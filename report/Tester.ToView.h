@@ -27,8 +27,10 @@ class TTesterToView final : public TTesterPresenter {
  public:
   using TClock = std::function<double()>;  // local date-time, days since 1899-12-30
 
-  // Creates the log file, then the detailed log file, for the paths that are set.
-  // Throws TCreateFileError when either cannot be created (nothing is left open then).
+  // Opens the log file and the detailed log file, for the paths that are set, and empties them
+  // only once both are open and are two files. Throws TCreateFileError when either cannot be
+  // created; nothing is left open then, no existing file was emptied, and a file made here is
+  // removed again.
   TTesterToView(const TSetting& TestSetting, TTesterView& View,
                 std::unique_ptr<TGuiDispatcher> Dispatcher,
                 TDiskQuery DiskQuery = QueryDiskOfVolume, TClock Now = Platform::Now,
@@ -92,6 +94,10 @@ class TTesterToView final : public TTesterPresenter {
   double FLastPercent = 0;
   std::unique_ptr<TTesterLogger> FLogger;
   std::unique_ptr<TTesterLogger> FDetailedLogger;
+  // A log line that cannot be written is said once per file: on the GUI thread for the log,
+  // on the worker thread for the detailed log.
+  bool FLogErrorShown = false;
+  bool FDetailedLogErrorShown = false;
   // 64 bits: a disk of 2^31 MiB or more must not wrap into a negative size.
   std::int64_t FDiskSizeInMiB = 0;
   std::int64_t FOriginalFilledSpaceInMiB = 0;

@@ -40,6 +40,12 @@ void InstallInterruptCounter() {
   Action.sa_flags = SA_RESTART;  // the worker's writes must not fail with EINTR
   sigaction(SIGINT, &Action, nullptr);
   sigaction(SIGTERM, &Action, nullptr);
+  sigaction(SIGHUP, &Action, nullptr);
+  signal(SIGPIPE, SIG_IGN);
+}
+
+bool IsClosedReaderError(int Code) {
+  return Code == EPIPE;
 }
 
 int InterruptCount() {

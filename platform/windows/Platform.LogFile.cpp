@@ -16,50 +16,157 @@ HANDLE HandleOf(int Descriptor) {
   return reinterpret_cast<HANDLE>(_get_osfhandle(Descriptor));
 }
 
+bool IdentityOf(HANDLE File, std::uint64_t& Volume, std::uint64_t& Index) {
+  BY_HANDLE_FILE_INFORMATION Information{};
+  if (!GetFileInformationByHandle(File, &Information)) {
+    return false;
+  }
+  Volume = Information.dwVolumeSerialNumber;
+  Index =
+      (static_cast<std::uint64_t>(Information.nFileIndexHigh) << 32) | Information.nFileIndexLow;
+  return true;
+}
+
+// Which file Path is, asked without touching its data (so another writer's lock does not stand
+// in the way).
+bool IdentityOfPath(const std::wstring& Path, std::uint64_t& Volume, std::uint64_t& Index) {
+  const HANDLE File = CreateFileW(Path.c_str(), FILE_READ_ATTRIBUTES,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (File == INVALID_HANDLE_VALUE) {
+    return false;
+  }
+  const bool Known = IdentityOf(File, Volume, Index);
+  CloseHandle(File);
+  return Known;
+}
+
+// Removes the file at Path if it is still the given one. The log's own handle holds no right
+// to remove (a reader of the log would then have to allow removal too), so the name is opened
+// again for that, and only the file made here goes, whatever the name meanwhile names.
+void RemoveIfStill(const std::wstring& Path, std::uint64_t Volume, std::uint64_t Index) {
+  const HANDLE File = CreateFileW(Path.c_str(), DELETE | FILE_READ_ATTRIBUTES,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                  OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  if (File == INVALID_HANDLE_VALUE) {
+    return;
+  }
+  std::uint64_t NowVolume = 0;
+  std::uint64_t NowIndex = 0;
+  if (IdentityOf(File, NowVolume, NowIndex) && NowVolume == Volume && NowIndex == Index) {
+    FILE_DISPOSITION_INFO Dispose{TRUE};
+    SetFileInformationByHandle(File, FileDispositionInfo, &Dispose, sizeof Dispose);
+  }
+  CloseHandle(File);
+}
+
 }  // namespace
 
 TLogFile::~TLogFile() {
   Close();
 }
 
-int TLogFile::Create(const std::string& Path) {
+int TLogFile::Open(const std::string& Path, const std::vector<const TLogFile*>& Held,
+                   const TLogFile** Same) {
   Close();
+  const std::wstring WidePath = Win32::Widen(Path);
+  const auto HeldBy = [&](std::uint64_t Volume, std::uint64_t Index) -> const TLogFile* {
+    for (const TLogFile* Other : Held) {
+      if (Other != nullptr && Other->SameFileAs(Volume, Index)) {
+        return Other;
+      }
+    }
+    return nullptr;
+  };
   // Others may read the log while it is written, but no second writer may open it: sharing
-  // without FILE_SHARE_WRITE is the lock, and it is held before the file is emptied.
-  const HANDLE File =
-      CreateFileW(Win32::Widen(Path).c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ,
-                  nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (File == INVALID_HANDLE_VALUE) {
-    return static_cast<int>(GetLastError());
+  // without FILE_SHARE_WRITE is the lock. CREATE_NEW first tells a file made here from one
+  // that was there.
+  bool Created = true;
+  HANDLE File = CreateFileW(WidePath.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ,
+                            nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (File == INVALID_HANDLE_VALUE && GetLastError() == ERROR_FILE_EXISTS) {
+    Created = false;
+    File = CreateFileW(WidePath.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                       OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   }
-  if (GetFileType(File) == FILE_TYPE_DISK && !SetEndOfFile(File)) {
+  if (File == INVALID_HANDLE_VALUE) {
     const int Code = static_cast<int>(GetLastError());
-    CloseHandle(File);
+    // The other log's lock refuses a second writer: say that it is the same file.
+    std::uint64_t Volume = 0;
+    std::uint64_t Index = 0;
+    if (Code == ERROR_SHARING_VIOLATION && IdentityOfPath(WidePath, Volume, Index)) {
+      if (const TLogFile* Other = HeldBy(Volume, Index)) {
+        if (Same != nullptr) {
+          *Same = Other;
+        }
+        return SameFile;
+      }
+    }
     return Code;
   }
+  std::uint64_t Volume = 0;
+  std::uint64_t Index = 0;
+  IdentityOf(File, Volume, Index);
   // The descriptor owns the handle from here on; closing it closes the handle.
   const int Descriptor = _open_osfhandle(reinterpret_cast<intptr_t>(File), _O_BINARY);
   if (Descriptor < 0) {
     CloseHandle(File);
+    if (Created) {
+      RemoveIfStill(WidePath, Volume, Index);
+    }
     return ERROR_TOO_MANY_OPEN_FILES;
   }
   FDescriptor = Descriptor;
+  FCreated = Created;
+  FPath = Path;
+  FVolume = Volume;
+  FIndex = Index;
   return 0;
+}
+
+int TLogFile::Empty() {
+  const HANDLE File = HandleOf(FDescriptor);
+  if (GetFileType(File) == FILE_TYPE_DISK && !SetEndOfFile(File)) {
+    return static_cast<int>(GetLastError());
+  }
+  return 0;
+}
+
+void TLogFile::Abandon() {
+  const bool Remove = FDescriptor >= 0 && FCreated;
+  const std::uint64_t Volume = FVolume;
+  const std::uint64_t Index = FIndex;
+  Close();
+  if (Remove) {
+    RemoveIfStill(Win32::Widen(FPath), Volume, Index);
+  }
 }
 
 bool TLogFile::Write(const char* Data, std::size_t Length) {
   if (FDescriptor < 0) {
     return false;
   }
-  while (Length > 0) {
-    const DWORD Chunk = static_cast<DWORD>(std::min<std::size_t>(Length, 0x40000000));
+  const HANDLE File = HandleOf(FDescriptor);
+  std::size_t Done = 0;
+  while (Done < Length) {
+    const DWORD Chunk = static_cast<DWORD>(std::min<std::size_t>(Length - Done, 0x40000000));
     DWORD Written = 0;
-    if (!WriteFile(HandleOf(FDescriptor), Data, Chunk, &Written, nullptr) || Written == 0) {
+    const bool Wrote = WriteFile(File, Data + Done, Chunk, &Written, nullptr) != 0;
+    if (!Wrote || Written == 0) {
+      // No progress and no error: a full volume, never a spin.
+      FWriteError = Wrote ? ERROR_DISK_FULL : static_cast<int>(GetLastError());
+      // A file goes back to where the line began; a pipe or a console cannot.
+      LARGE_INTEGER LineStart{};
+      LineStart.QuadPart = static_cast<LONGLONG>(FOffset);
+      if (Done > 0 && GetFileType(File) == FILE_TYPE_DISK &&
+          SetFilePointerEx(File, LineStart, nullptr, FILE_BEGIN)) {
+        SetEndOfFile(File);
+      }
       return false;
     }
-    Data += Written;
-    Length -= Written;
+    Done += Written;
   }
+  FOffset += Length;
   return true;
 }
 
@@ -68,6 +175,9 @@ void TLogFile::Close() {
     _close(FDescriptor);  // releases the sharing lock
     FDescriptor = -1;
   }
+  FCreated = false;
+  FWriteError = 0;
+  FOffset = 0;
 }
 
 std::string FullPath(const std::string& Path) {

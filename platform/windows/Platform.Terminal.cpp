@@ -5,6 +5,7 @@
 #include <shellapi.h>
 
 #include <atomic>
+#include <cerrno>
 
 #include "platform/windows/Win32.Text.h"
 
@@ -46,6 +47,12 @@ int TerminalWidth() {
 
 void InstallInterruptCounter() {
   SetConsoleCtrlHandler(CountInterrupt, TRUE);
+}
+
+bool IsClosedReaderError(int Code) {
+  // The C runtime turns a write into a pipe whose reader has gone (ERROR_NO_DATA) into EINVAL,
+  // a broken pipe (ERROR_BROKEN_PIPE) into EPIPE.
+  return Code == EPIPE || Code == EINVAL;
 }
 
 int InterruptCount() {

@@ -6,11 +6,13 @@
 #include <sstream>
 
 #include "cli/Cli.Process.h"
+#include "device/System.Drive.h"
 #include "engine/Scratch.Volume.h"
 
 namespace {
 
 namespace fs = std::filesystem;
+using namespace std::chrono_literals;
 
 std::vector<std::string> SplitCrLfLines(const std::string& Text) {
   std::vector<std::string> Lines;
@@ -46,6 +48,13 @@ bool IsEmptyFolder(const fs::path& Folder) {
   return fs::is_empty(Folder);
 }
 
+void WriteBytesTo(const std::string& Path, const std::string& Bytes) {
+  std::FILE* File = std::fopen(Path.c_str(), "wb");
+  ASSERT_NE(File, nullptr) << Path;
+  std::fwrite(Bytes.data(), 1, Bytes.size(), File);
+  std::fclose(File);
+}
+
 class CliBinary : public ::testing::Test {
  protected:
   TScratchFolder Capture;  // the program's captured streams and log files
@@ -53,10 +62,12 @@ class CliBinary : public ::testing::Test {
 };
 
 // Where a fill goes: a tmpfs of its own when root, so that other tests writing at the same
-// time cannot change its free space; otherwise a folder on the temporary folder's volume.
+// time cannot change its free space; otherwise a folder on the temporary folder's volume, when
+// that is not the running system's (a test never fills that).
 class FillTarget {
  public:
   FillTarget() : FVolume("-t tmpfs -o size=64m tmpfs") {}
+  bool Usable() const { return FVolume.Mounted() || !HoldsRunningSystem(FFallback.Path()); }
   fs::path Path() const { return FVolume.Mounted() ? FVolume.Path() : FFallback.Path(); }
   std::string DrivePath() const { return Path().string() + "/"; }
   // Leaves all but 39 MiB of the free space: four writes of 8 MiB.
@@ -68,8 +79,17 @@ class FillTarget {
   TScratchFolder FFallback;
 };
 
+#define SKIP_UNLESS_USABLE(Fill)                                                           \
+  do {                                                                                     \
+    if (!(Fill).Usable()) {                                                                \
+      GTEST_SKIP() << "no tmpfs can be mounted (not root) and the temporary folder is on " \
+                      "the running system's filesystem";                                   \
+    }                                                                                      \
+  } while (false)
+
 TEST_F(CliBinary, SmallFillWritesBothLogsAndRemovesItsFiles) {
   const FillTarget Fill;
+  SKIP_UNLESS_USABLE(Fill);
   const std::string Log = Capture.Path() / "log.txt";
   const std::string Detailed = Capture.Path() / "detailed.txt";
   const TProcessResult Run = RunCliProcess({"--leave", Fill.LeaveForFourWrites(), "--log", Log,
@@ -117,8 +137,12 @@ TEST_F(CliBinary, BadArgumentsExitWithTwoAndWriteNothing) {
       {{"--leave", "101%", Folder}, "out of range"},
       {{"--step", "2", Folder}, "--step"},
       {{Folder + "/missing"}, "No such file or directory"},
-      {{"--log", Folder + "/missing/log.txt", Folder}, "Cannot create file"},
+      {{"--log", Folder + "/missing/log.txt", "--allow-system-drive", Folder},
+       "Cannot create file"},
       {{"--bogus", Folder}, "unknown option"},
+      // An unset variable ("$TARGET") must not become "/" or the current folder (the
+      // program runs in the capture folder).
+      {{""}, "empty or blank"},
   };
   for (const auto& Case : Cases) {
     const TProcessResult Run = RunCliProcess(Case.Arguments, Capture.Path().string());
@@ -157,6 +181,7 @@ TEST_F(CliBinary, FullVolumeEndsWithExitOneAndNothingLeft) {
 TEST_F(CliBinary, InterruptEndsThePassWithItsSummaryAndRemovesTheFiles) {
   // Repeating passes keep the program busy until the interrupt, whatever the disk's speed.
   const FillTarget Fill;
+  SKIP_UNLESS_USABLE(Fill);
   const TProcessResult Run = RunCliProcess(
       {"--repeat", "--leave", Fill.LeaveForFourWrites(), Fill.Path().string()},
       Capture.Path().string(), [](pid_t Child) {
@@ -175,16 +200,135 @@ TEST_F(CliBinary, InterruptEndsThePassWithItsSummaryAndRemovesTheFiles) {
   EXPECT_EQ(Run.Output.find("테스트 회차", Last), std::string::npos);
 }
 
-TEST_F(CliBinary, SigtermCancelsLikeCtrlC) {
+TEST_F(CliBinary, SigtermAndSighupCancelLikeCtrlC) {
+  // SIGHUP: the terminal closed. Either way the pass ends in order, the files go, and the exit
+  // code is the cancel's.
   const FillTarget Fill;
-  const TProcessResult Run =
-      RunCliProcess({"-r", "-l", Fill.LeaveForFourWrites(), Fill.Path().string()},
-                    Capture.Path().string(), [](pid_t Child) {
-                      std::this_thread::sleep_for(std::chrono::milliseconds(500));
-                      kill(Child, SIGTERM);
-                    });
-  EXPECT_EQ(Run.ExitCode, 0) << Run.Errors;
+  SKIP_UNLESS_USABLE(Fill);
+  const std::string Output = (Capture.Path() / "stdout.txt").string();
+  for (const int Signal : {SIGTERM, SIGHUP}) {
+    fs::remove(Output);  // the wait below must see this run's output, not the last one's
+    const TProcessResult Run =
+        RunCliProcess({"-r", "-l", Fill.LeaveForFourWrites(), Fill.Path().string()},
+                      Capture.Path().string(), [&](pid_t Child) {
+                        // Once a pass has begun, however loaded the machine.
+                        const auto Deadline = std::chrono::steady_clock::now() + 60s;
+                        while (ReadWholeFile(Output).find("테스트 회차") == std::string::npos &&
+                               std::chrono::steady_clock::now() < Deadline) {
+                          std::this_thread::sleep_for(20ms);
+                        }
+                        std::this_thread::sleep_for(200ms);
+                        kill(Child, Signal);
+                      });
+    EXPECT_EQ(Run.ExitCode, 0) << Signal << ": " << Run.Errors;
+    EXPECT_FALSE(HasRandomFiles(Fill.Path())) << Signal;
+    EXPECT_NE(Run.Errors.find("cancelling"), std::string::npos) << Run.Errors;
+  }
+}
+
+TEST_F(CliBinary, AClosedOutputCancelsAndTheRunStillCleansUp) {
+  // "varnell-cli ... | head -3": repeating passes keep it writing until the pipe is gone.
+  const FillTarget Fill;
+  SKIP_UNLESS_USABLE(Fill);
+  const std::string Log = Capture.Path() / "log.txt";
+  const TProcessResult Run = RunCliProcessIntoClosedPipe(
+      {"--repeat", "--leave", Fill.LeaveForFourWrites(), "--log", Log, Fill.Path().string()},
+      Capture.Path().string(), 3);
+  EXPECT_EQ(Run.Output,
+            "***************************************\nVarnell 6.0.5\n제작자 : Varnell\n");
+  EXPECT_EQ(Run.ExitCode, 0) << Run.Errors;  // ended by itself, not by SIGPIPE (141)
   EXPECT_FALSE(HasRandomFiles(Fill.Path()));
+  EXPECT_NE(Run.Errors.find("the output was closed; cancelling"), std::string::npos) << Run.Errors;
+  // The pass ended in order: its summary reached the log.
+  const std::string Logged = ReadWholeFile(Log);
+  EXPECT_NE(Logged.find("평균 속도 50% 미만 구간 : "), std::string::npos) << Logged;
+}
+
+TEST_F(CliBinary, ARefusedStartLeavesEveryLogAsItWas) {
+  const std::string Old = "an earlier run\r\n";
+  const std::string Log = Capture.Path() / "k.log";
+  fs::create_symlink(Log, Capture.Path() / "link.log");
+  const struct {
+    std::vector<std::string> Logs;
+    const char* Says;
+  } Cases[] = {
+      {{"--log", Log, "--detailed-log", "/missing/d.log"}, "Cannot create file \"/missing/d.log\""},
+      {{"--log", "k.log", "--detailed-log", "./k.log"}, "same file"},  // run in Capture
+      {{"--log", Log, "--detailed-log", Log}, "same file"},
+      {{"--log", "link.log", "--detailed-log", Log}, "same file"},
+  };
+  for (const auto& Case : Cases) {
+    WriteBytesTo(Log, Old);
+    std::vector<std::string> Arguments = Case.Logs;
+    // Were the logs taken after all, 100% to leave keeps the pass from writing anything.
+    Arguments.insert(Arguments.end(),
+                     {"--allow-system-drive", "--leave", "100%", Target.Path().string()});
+    const TProcessResult Run = RunCliProcess(Arguments, Capture.Path().string());
+    EXPECT_EQ(Run.ExitCode, 2) << Case.Says;
+    EXPECT_NE(Run.Errors.find(Case.Says), std::string::npos) << Run.Errors;
+    EXPECT_EQ(ReadWholeFile(Log), Old) << Case.Says;
+  }
+  // A new log made for a start that is refused goes again.
+  fs::remove(Log);
+  const TProcessResult Run =
+      RunCliProcess({"--log", Log, "--detailed-log", "/missing/d.log", "--allow-system-drive",
+                     "--leave", "100%", Target.Path().string()},
+                    Capture.Path().string());
+  EXPECT_EQ(Run.ExitCode, 2);
+  EXPECT_FALSE(fs::exists(Log));
+  EXPECT_TRUE(IsEmptyFolder(Target.Path()));
+}
+
+TEST_F(CliBinary, ALogLineThatCannotBeWrittenIsSaidOnceAndEndsWithOne) {
+  const FillTarget Fill;
+  SKIP_UNLESS_USABLE(Fill);
+  // A full tmpfs: one page, taken by another file.
+  TMountedVolume Full("-t tmpfs -o size=4k tmpfs");
+  SKIP_UNLESS_MOUNTED(Full, "a one-page tmpfs");
+  WriteBytesTo((Full.Path() / "filler").string(), "x");
+  const std::string Detailed = (Full.Path() / "detailed.txt").string();
+  const struct {
+    std::vector<std::string> Logs;
+    std::string Path;
+  } Cases[] = {
+      {{"--log", "/dev/full"}, "/dev/full"},
+      {{"--detailed-log", Detailed}, Detailed},
+  };
+  for (const auto& Case : Cases) {
+    std::vector<std::string> Arguments = Case.Logs;
+    Arguments.insert(Arguments.end(), {"--leave", Fill.LeaveForFourWrites(), Fill.Path().string()});
+    const TProcessResult Run = RunCliProcess(Arguments, Capture.Path().string());
+    EXPECT_EQ(Run.ExitCode, 1) << Run.Errors;
+    const std::string Said = "varnell-cli: a line could not be written to the log file \"" +
+                             Case.Path + "\": No space left on device (code 28)";
+    const std::size_t First = Run.Errors.find(Said);
+    EXPECT_NE(First, std::string::npos) << Run.Errors;
+    EXPECT_EQ(Run.Errors.find(Said, First + 1), std::string::npos) << "said more than once";
+    // The test itself went on to its end.
+    EXPECT_NE(Run.Output.find("평균 속도 50% 미만 구간 : "), std::string::npos) << Run.Output;
+    EXPECT_FALSE(HasRandomFiles(Fill.Path()));
+  }
+}
+
+TEST_F(CliBinary, TheRunningSystemsFilesystemIsFilledOnlyWhenAllowed) {
+  if (!HoldsRunningSystem(Target.Path())) {
+    GTEST_SKIP() << "the temporary folder is not on the running system's filesystem here";
+  }
+  const TProcessResult Refused = RunCliProcess({Target.Path().string()}, Capture.Path().string());
+  EXPECT_EQ(Refused.ExitCode, 2);
+  EXPECT_NE(Refused.Errors.find("running system"), std::string::npos) << Refused.Errors;
+  EXPECT_NE(Refused.Errors.find("--allow-system-drive"), std::string::npos);
+  EXPECT_TRUE(Refused.Output.empty()) << Refused.Output;
+  EXPECT_TRUE(IsEmptyFolder(Target.Path()));
+
+  // Allowed, but with all of the volume to be left: the pass has no room and writes nothing
+  // (whether that ends with 0 or 2 is the worker's to say). Never a real fill of "/".
+  const TProcessResult Allowed = RunCliProcess(
+      {"--allow-system-drive", "--leave", "100%", Target.Path().string()}, Capture.Path().string());
+  EXPECT_TRUE(Allowed.ExitCode == 0 || Allowed.ExitCode == 2) << Allowed.ExitCode;
+  EXPECT_EQ(Allowed.Errors.find("running system"), std::string::npos) << Allowed.Errors;
+  EXPECT_NE(Allowed.Output.find("테스트 회차 : 1"), std::string::npos) << Allowed.Output;
+  EXPECT_TRUE(IsEmptyFolder(Target.Path()));
 }
 
 TEST_F(CliBinary, HelpAndVersion) {

@@ -4,12 +4,15 @@
 #include <sys/mount.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cerrno>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <stdexcept>
 #include <string>
 
+#include "Report.Rig.h"
 #include "Report.TempFolder.h"
 
 namespace {
@@ -83,28 +86,172 @@ TEST(TesterLogger, ASecondLogOnTheSamePathIsRefusedAndTheFirstKeepsItsLines) {
   EXPECT_EQ(ReadBytes(Path), "");
 }
 
-TEST(TesterLogger, AFullDiskLosesLinesFromTheFileOnlyAndNeverStopsTheLogger) {
+// A tmpfs of a few kB for one test, unmounted afterwards.
+class TSmallMount {
+ public:
+  explicit TSmallMount(const char* Size) : FPath(FFolder.File("small")) {
+    fs::create_directory(FPath);
+    FMounted = geteuid() == 0 && mount("tmpfs", FPath.c_str(), "tmpfs", 0,
+                                       ("size=" + std::string(Size)).c_str()) == 0;
+  }
+  ~TSmallMount() {
+    if (FMounted) {
+      umount(FPath.c_str());
+    }
+  }
+  bool Mounted() const { return FMounted; }
+  std::string File(const std::string& Name) const { return FPath + "/" + Name; }
+
+ private:
+  TTempFolder FFolder;
+  std::string FPath;
+  bool FMounted = false;
+};
+
+TEST(TesterLogger, AFullDiskLosesWholeLinesFromTheFileOnlyAndLaterLinesArriveAgain) {
   if (geteuid() != 0) {
     GTEST_SKIP() << "mounting a small tmpfs needs root";
   }
-  TTempFolder Folder;
-  const std::string Mount = Folder.File("small");
-  fs::create_directory(Mount);
-  ASSERT_EQ(mount("tmpfs", Mount.c_str(), "tmpfs", 0, "size=16k"), 0) << "mount failed";
-  struct TUnmount {
-    std::string Path;
-    ~TUnmount() { umount(Path.c_str()); }
-  } Unmount{Mount};
-  {
-    TTesterLogger Logger(Mount + "/log.txt");
-    const std::string Line(1000, 'y');
-    for (int I = 0; I < 40; ++I) {  // 40 kB into 16 kB
-      EXPECT_NO_THROW(Logger.Add(Line));
-    }
-    EXPECT_EQ(Logger.Count(), 40);
-    EXPECT_EQ(Logger.GetItem(39), Line);
-    EXPECT_LE(fs::file_size(Mount + "/log.txt"), 16u * 1024);
+  TSmallMount Small("16k");
+  ASSERT_TRUE(Small.Mounted()) << "mount failed";
+  const std::string Path = Small.File("log.txt");
+  WriteBytes(Small.File("Randomfile0"), std::string(8192, 'r'));  // stands for the test's files
+  TTesterLogger Logger(Path);
+  const std::string Line(1000, 'y');
+  int Failed = 0;
+  for (int I = 0; I < 40; ++I) {  // 40 kB into 8 kB
+    Failed += Logger.Add(Line) ? 0 : 1;
   }
+  EXPECT_GT(Failed, 20);
+  EXPECT_EQ(Logger.WriteError(), ENOSPC);
+  EXPECT_EQ(Logger.Count(), 40);
+  EXPECT_EQ(Logger.GetItem(39), Line);
+  // A line cut short by the full disk was taken back: the file holds whole lines only.
+  const std::string Kept = ReadBytes(Path);
+  EXPECT_LE(Kept.size(), 8u * 1024);
+  EXPECT_EQ(Kept.size() % (Line.size() + 2), 0u);
+
+  // The test's files are deleted: the summary still reaches the file, right after the others.
+  fs::remove(Small.File("Randomfile0"));
+  EXPECT_TRUE(Logger.Add("summary"));
+  EXPECT_EQ(ReadBytes(Path), Kept + "summary\r\n");
+}
+
+TEST(TesterLogger, DevFullSaysItsErrorAndTheListKeepsTheLine) {
+  TTesterLogger Logger("/dev/full");
+  EXPECT_EQ(Logger.WriteError(), 0);
+  EXPECT_FALSE(Logger.Add("line"));
+  EXPECT_EQ(Logger.WriteError(), ENOSPC);
+  EXPECT_EQ(Logger.GetItem(0), "line");
+  EXPECT_EQ(Logger.FullPath(), "/dev/full");
+}
+
+// Two logs that are one file, however the second is named: refused before either is emptied.
+TEST(TesterLogger, TwoLogsOnOneFileAreRefusedAndTheFileIsLeftAsItWas) {
+  TTempFolder Folder;
+  const std::string Log = Folder.File("k.log");
+  fs::create_directory(Folder.File("sub"));
+  fs::create_symlink(Log, Folder.File("link.log"));
+  const fs::path Before = fs::current_path();
+  fs::current_path(Folder.Path());
+  const struct {
+    const char* Second;
+    bool HardLink;
+  } Cases[] = {
+      {"k.log", false},         // the same text
+      {"./k.log", false},       // spelled otherwise
+      {"sub/../k.log", false},  // through another folder
+      {"link.log", false},      // a symbolic link to it
+      {"hard.log", true},       // a second name of the same file
+  };
+  for (const bool Existed : {true, false}) {
+    for (const auto& Case : Cases) {
+      fs::remove(Log);
+      fs::remove(Folder.File("hard.log"));
+      if (Existed) {
+        WriteBytes(Log, "an earlier run\r\n");
+      }
+      if (Case.HardLink) {
+        if (!Existed) {
+          continue;  // a hard link needs the file
+        }
+        fs::create_hard_link(Log, Folder.File("hard.log"));
+      }
+      try {
+        TTesterLogger::CreateAll({Log, Case.Second});
+        ADD_FAILURE() << Case.Second << " was taken as a second log";
+      } catch (const TCreateFileError& Error) {
+        EXPECT_NE(std::string(Error.what()).find("same file as the log \"" + Log + "\""),
+                  std::string::npos)
+            << Error.what();
+      }
+      if (Existed) {
+        EXPECT_EQ(ReadBytes(Log), "an earlier run\r\n") << Case.Second;
+      } else {
+        EXPECT_FALSE(fs::exists(Log)) << Case.Second << ": the file made here was left";
+      }
+    }
+  }
+  fs::current_path(Before);
+}
+
+TEST(TesterLogger, LogsAreEmptiedOnlyOnceAllAreOpen) {
+  TTempFolder Folder;
+  const std::string Old = Folder.File("old.log");
+  const std::string New = Folder.File("new.log");
+  WriteBytes(Old, "an earlier run\r\n");
+  // The second cannot be made: the first keeps its lines, a file made for it goes again.
+  for (const std::string& First : {Old, New}) {
+    EXPECT_THROW(TTesterLogger::CreateAll({First, Folder.File("missing/d.log")}), TCreateFileError);
+  }
+  EXPECT_EQ(ReadBytes(Old), "an earlier run\r\n");
+  EXPECT_FALSE(fs::exists(New));
+  // Held by another log: the same, and the holder's lines stay.
+  {
+    TTesterLogger Holder(Folder.File("held.log"));
+    Holder.Add("held");
+    EXPECT_THROW(TTesterLogger::CreateAll({Old, Folder.File("held.log")}), TCreateFileError);
+    EXPECT_EQ(ReadBytes(Folder.File("held.log")), "held\r\n");
+  }
+  EXPECT_EQ(ReadBytes(Old), "an earlier run\r\n");
+  // Both good: both emptied, an empty path gives no logger.
+  auto Loggers = TTesterLogger::CreateAll({Old, "", New});
+  ASSERT_EQ(Loggers.size(), 3u);
+  ASSERT_TRUE(Loggers[0] && Loggers[2]);
+  EXPECT_FALSE(Loggers[1]);
+  EXPECT_EQ(ReadBytes(Old), "");
+  Loggers[2]->Add("new");
+  EXPECT_EQ(ReadBytes(New), "new\r\n");
+}
+
+// The window is told once per file through ShowError, and the test goes on.
+TEST(TesterLogger, APresenterSaysOnceThatALogLineCouldNotBeWritten) {
+  TSetting Setting;
+  Setting.UnitSpeed = TUnitSpeed::OnePercent;
+  Setting.RecordPath = "/dev/full";
+  TTempFolder Folder;
+  Setting.DetailedRecordPath = Folder.File("detailed.txt");
+  TPresenterRig Rig(Setting);
+  Rig.OnWorkerServed([&] { Rig.Pass(1, 875, {100, 40, 50}); });
+  EXPECT_GT(Rig.View.LogLines().size(), 20u);  // every line still reached the window's lists
+  ASSERT_EQ(Rig.View.Errors.size(), 1u);
+  EXPECT_EQ(Rig.View.Errors[0],
+            "로그 파일에 쓰지 못했습니다. 파일에 빠진 줄이 있습니다.\n파일 : /dev/full\n" +
+                Platform::SystemErrorText(ENOSPC) + " (코드 " + std::to_string(ENOSPC) + ")");
+  const std::string DetailedLines = ReadBytes(Setting.DetailedRecordPath);
+  EXPECT_EQ(std::count(DetailedLines.begin(), DetailedLines.end(), '\n'), 3);
+}
+
+TEST(TesterLogger, APresenterSaysFromTheGuiThreadThatADetailedLineCouldNotBeWritten) {
+  TSetting Setting;
+  Setting.UnitSpeed = TUnitSpeed::OnePercent;
+  Setting.DetailedRecordPath = "/dev/full";
+  TPresenterRig Detailed(Setting);
+  Detailed.OnWorker([&] { Detailed.Pass(1, 875, {100, 40, 50}); });
+  EXPECT_TRUE(Detailed.View.Errors.empty());
+  Detailed.Dispatcher->RunPending();
+  ASSERT_EQ(Detailed.View.Errors.size(), 1u);
+  EXPECT_NE(Detailed.View.Errors[0].find("파일 : /dev/full\n"), std::string::npos);
 }
 
 }  // namespace

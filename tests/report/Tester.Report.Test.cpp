@@ -255,30 +255,37 @@ TEST(TestReport, AnErrorBecomesALineInBothListsAndTheLogFileAndIsShown) {
   EXPECT_EQ(Rig.View.Calls.back(), "HideButtons");
 }
 
-TEST(TestReport, LogFilesAreCreatedAtConstructionAndAFailureLeavesNoneOpen) {
+TEST(TestReport, ARefusedDetailedLogLeavesTheLogAsItWasAndRemovesOneMadeHere) {
   TTempFolder Folder;
   TSetting Setting;
-  Setting.RecordPath = Folder.File("log.txt");
   Setting.DetailedRecordPath = Folder.File("missing/detailed.txt");
-  WriteBytes(Setting.RecordPath, "old run\r\n");
-  TFakeView View;
-  try {
-    TTesterToView Presenter(Setting, View, std::make_unique<TQueueDispatcher>(),
-                            [](const std::string&) { return TDiskIdentity{}; });
-    FAIL() << "a detailed log in a missing folder was created";
-  } catch (const TCreateFileError& Error) {
 #ifdef _WIN32
-    const int MissingFolder = 3;  // ERROR_PATH_NOT_FOUND
+  const int MissingFolder = 3;  // ERROR_PATH_NOT_FOUND
 #else
-    const int MissingFolder = ENOENT;
+  const int MissingFolder = ENOENT;
 #endif
-    EXPECT_EQ(std::string(Error.what()), "Cannot create file \"" +
-                                             Platform::FullPath(Setting.DetailedRecordPath) +
-                                             "\". " + Platform::SystemErrorText(MissingFolder));
+  for (const bool Existed : {true, false}) {
+    Setting.RecordPath = Folder.File(Existed ? "old-log.txt" : "new-log.txt");
+    if (Existed) {
+      WriteBytes(Setting.RecordPath, "old run\r\n");
+    }
+    TFakeView View;
+    try {
+      TTesterToView Presenter(Setting, View, std::make_unique<TQueueDispatcher>(),
+                              [](const std::string&) { return TDiskIdentity{}; });
+      ADD_FAILURE() << "a detailed log in a missing folder was created";
+    } catch (const TCreateFileError& Error) {
+      EXPECT_EQ(std::string(Error.what()), "Cannot create file \"" +
+                                               Platform::FullPath(Setting.DetailedRecordPath) +
+                                               "\". " + Platform::SystemErrorText(MissingFolder));
+    }
+    if (Existed) {
+      EXPECT_EQ(ReadBytes(Setting.RecordPath), "old run\r\n");   // not emptied
+      EXPECT_NO_THROW(TTesterLogger Again(Setting.RecordPath));  // and free again
+    } else {
+      EXPECT_FALSE(std::filesystem::exists(Setting.RecordPath));  // made here, removed again
+    }
   }
-  // The log file was created (emptied) first, and is free again.
-  EXPECT_EQ(ReadBytes(Setting.RecordPath), "");
-  EXPECT_NO_THROW(TTesterLogger Again(Setting.RecordPath));
 }
 
 }  // namespace

@@ -30,6 +30,37 @@ TEST(Win32LogFile, ASecondWriterIsRefusedAndTheFirstKeepsItsLines) {
   EXPECT_EQ(ReadBytes(Path), "");
 }
 
+// The second log on the first's file, however it is spelled: refused as the same file before
+// anything is emptied.
+TEST(Win32LogFile, TheSameFileUnderAnotherNameIsTheSameFile) {
+  TTempFolder Folder;
+  const std::string Path = Folder.File("k.log");
+  WriteBytes(Path, "old run\r\n");
+  Platform::TLogFile First;
+  ASSERT_EQ(First.Open(Path), 0);
+  for (const std::string& Other : {Path, Folder.Path() + "\\.\\K.LOG", Folder.File("./k.log")}) {
+    Platform::TLogFile Second;
+    const Platform::TLogFile* Same = nullptr;
+    EXPECT_EQ(Second.Open(Other, {&First}, &Same), Platform::TLogFile::SameFile) << Other;
+    EXPECT_EQ(Same, &First);
+  }
+  EXPECT_EQ(ReadBytes(Path), "old run\r\n");  // opened, not emptied
+}
+
+TEST(Win32LogFile, AbandoningRemovesOnlyAFileMadeHere) {
+  TTempFolder Folder;
+  const std::string Made = Folder.File("made.log");
+  const std::string Existing = Folder.File("existing.log");
+  WriteBytes(Existing, "old run\r\n");
+  for (const std::string& Path : {Made, Existing}) {
+    Platform::TLogFile Log;
+    ASSERT_EQ(Log.Open(Path), 0);
+    Log.Abandon();
+  }
+  EXPECT_FALSE(std::filesystem::exists(Made));
+  EXPECT_EQ(ReadBytes(Existing), "old run\r\n");
+}
+
 TEST(Win32LogFile, AFolderThatIsMissingIsAnError) {
   TTempFolder Folder;
   Platform::TLogFile Log;

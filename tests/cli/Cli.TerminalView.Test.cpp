@@ -1,0 +1,73 @@
+#include "cli/Cli.TerminalView.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+
+#include "report/Report.TempFolder.h"
+
+namespace {
+
+std::size_t CountOf(const std::string& Text, const std::string& Part) {
+  std::size_t Count = 0;
+  for (std::size_t At = Text.find(Part); At != std::string::npos; At = Text.find(Part, At + 1)) {
+    ++Count;
+  }
+  return Count;
+}
+
+// Both streams on one file, as on a terminal: the bytes land in the order they are written.
+struct TSharedScreen {
+  TTempFolder Folder;
+  std::string Path = Folder.File("screen.txt");
+  std::FILE* Output = std::fopen(Path.c_str(), "ab");
+  std::FILE* Errors = std::fopen(Path.c_str(), "ab");
+  ~TSharedScreen() {
+    std::fclose(Output);
+    std::fclose(Errors);
+  }
+  std::string Text() {
+    std::fflush(Output);
+    std::fflush(Errors);
+    return ReadBytes(Path);
+  }
+};
+
+TEST(CliTerminalView, TheCancelNoteStartsALineOfItsOwnAfterTheStatusLine) {
+  TSharedScreen Screen;
+  TTerminalView View(Screen.Output, Screen.Errors, true);
+  View.StartPass();
+  View.UpdatePass(8, 32, 100);
+  View.RefreshStatus(true);
+  View.Note("cancelling: the pass ends after the current write");
+  const std::string Text = Screen.Text();
+  EXPECT_NE(Text.find("] "), std::string::npos) << Text;  // the status line was drawn
+  EXPECT_NE(Text.find("\r\033[Kvarnell-cli: cancelling"), std::string::npos) << Text;
+}
+
+TEST(CliTerminalView, AFailedWriteIsSaidOnceOnTheOtherStreamAndCounts) {
+  TTempFolder Folder;
+  WriteBytes(Folder.File("out.txt"), "");
+  std::FILE* Unwritable = std::fopen(Folder.File("out.txt").c_str(), "rb");
+  std::FILE* Errors = std::fopen(Folder.File("errors.txt").c_str(), "wb");
+  {
+    TTerminalView View(Unwritable, Errors, false);
+    EXPECT_FALSE(View.WriteFailed());
+    View.AddLogLine("***************************************");
+    View.AddLogLine("Varnell 6.0.5");
+    EXPECT_TRUE(View.WriteFailed());
+    EXPECT_FALSE(View.OutputClosed());  // a failure, not a reader that went away
+    View.ShowLogError("/logs/k.log", 28, "No space left on device");
+  }
+  std::fclose(Unwritable);
+  std::fclose(Errors);
+  const std::string Said = ReadBytes(Folder.File("errors.txt"));
+  EXPECT_EQ(CountOf(Said, "report lines could not be written to the output"), 1u) << Said;
+  EXPECT_NE(Said.find("varnell-cli: a line could not be written to the log file \"/logs/k.log\": "
+                      "No space left on device (code 28); the file misses lines\n"),
+            std::string::npos)
+      << Said;
+}
+
+}  // namespace
