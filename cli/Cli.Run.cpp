@@ -31,12 +31,8 @@ void ServeUntilFinished(TTesterThread& Worker, TQueueDispatcher& Queue, TTermina
     Queue.WaitAndRunPending(std::chrono::milliseconds(100));
     const int Interrupts = Platform::InterruptCount();
     if (Interrupts > InterruptsSeen) {
-      if (InterruptsSeen == 0) {
-        View.Note("cancelling: the pass ends after the current write");
-        Worker.Terminate();
-      } else {
-        View.Note("still cleaning up; the files written are being removed, please wait");
-      }
+      View.NoteInterrupt(InterruptsSeen == 0);
+      Worker.Terminate();
       InterruptsSeen = Interrupts;
     }
     View.RefreshStatus();
@@ -85,8 +81,15 @@ int RunCli(const std::vector<std::string>& Arguments, std::FILE* Output, std::FI
   ServeUntilFinished(*Worker, Queue, View);
   View.Finish();
   const auto Error = Worker->Error();
+  const bool Undeleted = !Worker->DeleteErrors().empty();
   Worker.reset();
-  if (Error) {
+  if (Error && IsFolderInUse(*Error)) {
+    std::fprintf(Errors,
+                 "varnell-cli: folder \"%s\" is in use by another run; nothing was written\n",
+                 Options.Setting.DrivePath.c_str());
+    return CliExitBadArguments;
+  }
+  if (Error || Undeleted) {
     return CliExitWriteFailed;
   }
   return Refused ? CliExitBadArguments : CliExitDone;

@@ -51,6 +51,16 @@ void TTerminalView::Note(const std::string& Text) {
   std::fflush(FErrors);
 }
 
+void TTerminalView::NoteInterrupt(bool First) {
+  if (FDeleting) {
+    Note(First ? "cancelling: the files written are being deleted first, please wait"
+               : "still deleting the files written, please wait");
+  } else {
+    Note(First ? "cancelling: the pass ends after the current write"
+               : "still ending the pass, please wait");
+  }
+}
+
 void TTerminalView::RefreshStatus(bool Force) {
   if (!FLiveStatus || !FPassRunning || FStatus.TargetInMiB == 0) {
     return;
