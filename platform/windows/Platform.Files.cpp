@@ -60,16 +60,21 @@ NTSTATUS OpenInFolder(TFolderHandle Folder, const std::string& Name, ACCESS_MASK
 
 constexpr ULONG ShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 
-// Volume serial number and file index: what GetFileInformationByHandle offers as a file's
-// identity on every filesystem since Windows 7.
 bool InformationOf(HANDLE File, BY_HANDLE_FILE_INFORMATION& Information) {
   return GetFileInformationByHandle(File, &Information) != 0;
 }
 
+// Volume serial number and file index, what GetFileInformationByHandle offers as a file's
+// identity. NTFS's index carries a sequence number that changes when the index is used again;
+// FAT's follows the directory entry, which a later file can take over, so the creation time
+// joins in (it does not help within the seconds in which Windows gives a re-created name the
+// old creation time: there the worker never deletes twice).
 TFileIdentity IdentityOf(const BY_HANDLE_FILE_INFORMATION& Information) {
   return {
       Information.dwVolumeSerialNumber,
-      (static_cast<std::uint64_t>(Information.nFileIndexHigh) << 32) | Information.nFileIndexLow};
+      (static_cast<std::uint64_t>(Information.nFileIndexHigh) << 32) | Information.nFileIndexLow,
+      (static_cast<std::uint64_t>(Information.ftCreationTime.dwHighDateTime) << 32) |
+          Information.ftCreationTime.dwLowDateTime};
 }
 
 class TWindowsTesterPlatform final : public TTesterPlatform {
