@@ -65,16 +65,16 @@ bool InformationOf(HANDLE File, BY_HANDLE_FILE_INFORMATION& Information) {
 }
 
 // Volume serial number and file index, what GetFileInformationByHandle offers as a file's
-// identity. NTFS's index carries a sequence number that changes when the index is used again;
-// FAT's follows the directory entry, which a later file can take over, so the creation time
-// joins in (it does not help within the seconds in which Windows gives a re-created name the
-// old creation time: there the worker never deletes twice).
+// identity. NTFS's index carries a sequence number that changes when the index is used again.
+// FAT's follows the directory entry, which a later file can take over; the creation time cannot
+// tell them apart (Windows gives a name re-created within seconds the old one, and wine derives
+// it from the last change). There the worker's rule that a deletion is never asked for twice
+// keeps a newcomer safe, and only a program that deletes a test file and puts its own under the
+// same name before the pass ends could lose it.
 TFileIdentity IdentityOf(const BY_HANDLE_FILE_INFORMATION& Information) {
   return {
       Information.dwVolumeSerialNumber,
-      (static_cast<std::uint64_t>(Information.nFileIndexHigh) << 32) | Information.nFileIndexLow,
-      (static_cast<std::uint64_t>(Information.ftCreationTime.dwHighDateTime) << 32) |
-          Information.ftCreationTime.dwLowDateTime};
+      (static_cast<std::uint64_t>(Information.nFileIndexHigh) << 32) | Information.nFileIndexLow};
 }
 
 class TWindowsTesterPlatform final : public TTesterPlatform {
