@@ -80,6 +80,33 @@ class TMountedVolume {
   bool FMounted = false;
 };
 
+// A loop-mounted ext4 image of Size (e.g. "64M") for one test (root only), starting empty (no
+// lost+found). The image lies in ImageFolder, or in a scratch folder of its own.
+class TExt4Volume {
+ public:
+  explicit TExt4Volume(const std::string& Size, const std::filesystem::path& ImageFolder = {})
+      : FImage((ImageFolder.empty() ? FOwnFolder.Path() : ImageFolder) / "volume.ext4"),
+        FMade(geteuid() == 0 &&
+              TMountedVolume::Shell("truncate -s " + Size + " '" + FImage.string() +
+                                    "' && mkfs.ext4 -q -F '" + FImage.string() + "'")),
+        FVolume("-o loop '" + FImage.string() + "'") {
+    if (FVolume.Mounted()) {
+      std::error_code Ignored;
+      std::filesystem::remove_all(FVolume.Path() / "lost+found", Ignored);
+    }
+  }
+
+  bool Mounted() const { return FMade && FVolume.Mounted(); }
+  std::string DrivePath() const { return FVolume.DrivePath(); }
+  const std::filesystem::path& Path() const { return FVolume.Path(); }
+
+ private:
+  TScratchFolder FOwnFolder;
+  std::filesystem::path FImage;
+  bool FMade;
+  TMountedVolume FVolume;
+};
+
 #define SKIP_UNLESS_MOUNTED(Volume, What)                                                    \
   do {                                                                                       \
     if (geteuid() != 0) {                                                                    \

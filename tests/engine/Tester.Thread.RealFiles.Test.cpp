@@ -94,15 +94,8 @@ TEST(TesterThreadRealFiles, FillsASmallVolumeUntilFullAndLeavesNothing) {
 }
 
 TEST(TesterThreadRealFiles, UnbufferedWritesReallyBypassTheCache) {
-  TScratchFolder ImageFolder;
-  const std::string Image = (ImageFolder.Path() / "volume.ext4").string();
-  if (geteuid() == 0) {
-    ASSERT_TRUE(TMountedVolume::Shell("truncate -s 64M '" + Image + "' && mkfs.ext4 -q -F '" +
-                                      Image + "'"));
-  }
-  TMountedVolume Volume("-o loop '" + Image + "'");
+  TExt4Volume Volume("64M");
   SKIP_UNLESS_MOUNTED(Volume, "an ext4 image");
-  std::filesystem::remove_all(Volume.Path() / "lost+found");
   const auto System = std::make_shared<TObservedTesterPlatform>();
   TSetting Chosen = RealSetting(Volume.DrivePath(), 16);
   Chosen.NeedCache = false;
@@ -124,12 +117,8 @@ TEST(TesterThreadRealFiles, UnbufferedWritesReallyBypassTheCache) {
 TEST(TesterThreadRealFiles, DataLostAtWriteBackEndsThePassAsAFailedWrite) {
   TMountedVolume Backing("-t tmpfs -o size=64m tmpfs");
   SKIP_UNLESS_MOUNTED(Backing, "a tmpfs");
-  const std::string Image = (Backing.Path() / "volume.ext4").string();
-  ASSERT_TRUE(
-      TMountedVolume::Shell("truncate -s 256M '" + Image + "' && mkfs.ext4 -q -F '" + Image + "'"));
-  TMountedVolume Volume("-o loop '" + Image + "'");
+  TExt4Volume Volume("256M", Backing.Path());
   SKIP_UNLESS_MOUNTED(Volume, "an ext4 image");
-  std::filesystem::remove_all(Volume.Path() / "lost+found");
   TRealRun Run;
   Run.Run(RealSetting(Volume.DrivePath(), 0), nullptr);
 

@@ -15,13 +15,7 @@ namespace {
 // ext4 hands the inode number of a deleted file to the next file it creates: device and inode
 // alone would take that newcomer for the deleted file.
 TEST(LinuxFiles, ANewcomerWithTheFreedInodeNumberIsAnotherFile) {
-  TScratchFolder ImageFolder;
-  const std::string Image = (ImageFolder.Path() / "volume.ext4").string();
-  if (geteuid() == 0) {
-    ASSERT_TRUE(TMountedVolume::Shell("truncate -s 16M '" + Image + "' && mkfs.ext4 -q -F '" +
-                                      Image + "'"));
-  }
-  TMountedVolume Volume("-o loop '" + Image + "'");
+  TExt4Volume Volume("16M");
   SKIP_UNLESS_MOUNTED(Volume, "an ext4 image");
   const auto System = Platform::MakeTesterPlatform();
   const TOpenedFolder Folder = System->OpenFolder(Volume.DrivePath());

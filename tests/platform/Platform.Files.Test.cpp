@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <chrono>
 #include <filesystem>
 #include <map>
@@ -15,6 +16,12 @@
 #include "report/Report.TempFolder.h"
 
 namespace {
+
+#ifdef _WIN32
+constexpr int InUseCode = 32;  // ERROR_SHARING_VIOLATION
+#else
+constexpr int InUseCode = EBUSY;
+#endif
 
 class PlatformFiles : public ::testing::Test {
  protected:
@@ -63,7 +70,7 @@ TEST_F(PlatformFiles, ASecondHoldOnTheFolderIsRefusedUntilTheFirstEnds) {
   const TOpenedFolder Second = System->OpenFolder(Folder.Path());
   EXPECT_EQ(Second.Handle, NoFolder);
   EXPECT_TRUE(Second.InUse);
-  EXPECT_NE(Second.Error, 0);
+  EXPECT_EQ(Second.Error, InUseCode);
   // The held folder is still the user's: others list it and write in it.
   WriteBytes(PathOf("theirs"), "written while held");
   EXPECT_EQ(ReadBytes(PathOf("theirs")), "written while held");

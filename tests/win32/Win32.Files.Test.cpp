@@ -97,13 +97,6 @@ TEST_F(Win32Files, AFileHeldWithoutDeleteSharingIsNotDeleted) {
             TDeleteOutcome::Deleted);
 }
 
-TEST_F(Win32Files, ASecondHoldIsASharingViolation) {
-  const TOpenedFolder Second = System->OpenFolder(Folder.Path());
-  EXPECT_EQ(Second.Handle, NoFolder);
-  EXPECT_TRUE(Second.InUse);
-  EXPECT_EQ(Second.Error, ErrorSharingViolation);
-}
-
 TEST_F(Win32Files, Utf8NamesReachTheSystemAsTheirCharacters) {
   const std::string Name = "랜덤 파일 ✓";  // UTF-8 in the core, UTF-16 on the system
   const TCreatedFile Created = System->CreateNewFile(Opened.Handle, Name, false);
