@@ -96,20 +96,31 @@ class TFreeVolume : public TTesterPlatform {
   TFreeVolume(std::int64_t Writes, std::chrono::microseconds WriteTime = {})
       : FFreeBytes((Writes * 8 + 1) * MiB), FWriteTime(WriteTime) {}
   TVolumeSpace VolumeSpace(const std::string&) override { return {FFreeBytes, FFreeBytes, 0}; }
-  TCreatedFile CreateNewFile(const std::string&, bool) override { return {3, 0}; }
+  TOpenedFolder OpenFolder(const std::string&) override { return {3, 0, false}; }
+  void CloseFolder(TFolderHandle) override {}
+  TNameInfo LookUp(TFolderHandle, const std::string&) override { return {}; }
+  TFolderListing ListFiles(TFolderHandle, const std::string&) override { return {}; }
+  TCreatedFile CreateNewFile(TFolderHandle, const std::string&, bool) override {
+    return {3, {1, 1}, 0};
+  }
   int WriteAll(TFileHandle, const std::byte*, std::size_t) override {
     if (FWriteTime.count() > 0) {
       std::this_thread::sleep_for(FWriteTime);
     }
     return 0;
   }
+  int FlushFile(TFileHandle) override { return 0; }
   void CloseFile(TFileHandle) override {}
-  int DeleteFile(const std::string&) override { return 0; }
-  bool FileExists(const std::string&) override { return false; }
+  TDeleteResult DeleteOwnFile(TFolderHandle, const std::string&, const TFileIdentity&) override {
+    return {TDeleteOutcome::Deleted, 0};
+  }
   std::int64_t PerformanceCounter() override { return FReal->PerformanceCounter(); }
   std::int64_t PerformanceFrequency() override { return FReal->PerformanceFrequency(); }
   std::uint32_t TickCount() override { return FReal->TickCount(); }
   void SleepMs(std::uint32_t) override {}
+  bool SleepUnlessStopped(std::uint32_t, std::stop_token Stop) override {
+    return !Stop.stop_requested();
+  }
   double Now() override { return FReal->Now(); }
 
  private:
@@ -189,6 +200,10 @@ class TSilentPresenter final : public TTesterPresenter {
   void EndTest(double, std::uint64_t) override {}
   void HideButtons() override {}
   void PrintError(const TTesterError&) override {}
+  void PrintLeftoverFiles(std::int32_t, std::int64_t) override {}
+  void PrintReplacedFile(const std::string&) override {}
+  void StartDeleting() override {}
+  void EndDeleting() override {}
 };
 
 }  // namespace BenchRig

@@ -2,6 +2,8 @@
 // checks, file bookkeeping) against the cost of the write call itself.
 #include <benchmark/benchmark.h>
 
+#include <stdlib.h>
+
 #include <filesystem>
 
 #include "bench/Bench.Rig.h"
@@ -32,27 +34,39 @@ void BM_RunOfFreeWrites(benchmark::State& State) {
 }
 BENCHMARK(BM_RunOfFreeWrites)->Arg(0)->Arg(65536)->Unit(benchmark::kMillisecond)->UseRealTime();
 
-// One real 8 MiB write into a fresh file in the temporary folder (through the page cache).
+// One real 8 MiB write into a fresh file in a folder of its own in the temporary folder
+// (through the page cache).
 void BM_Write8MiB(benchmark::State& State) {
   const auto System = Platform::MakeTesterPlatform();
-  const std::string Path =
-      (std::filesystem::temp_directory_path() / "varnell-bench-write").string();
-  System->DeleteFile(Path);
+  std::string FolderPath =
+      (std::filesystem::temp_directory_path() / "varnell-bench-write-XXXXXX").string();
+  if (mkdtemp(FolderPath.data()) == nullptr) {
+    State.SkipWithError("no folder for the file");
+    return;
+  }
+  const TOpenedFolder Folder = System->OpenFolder(FolderPath);
+  if (Folder.Handle == NoFolder) {
+    std::filesystem::remove(FolderPath);
+    State.SkipWithError("the folder could not be opened");
+    return;
+  }
   TRandomBuffer Buffer(1);
   Buffer.CreateBuffer(8192);
   Buffer.FillBuffer(100);
   for (auto _ : State) {
     State.PauseTiming();
-    const TCreatedFile File = System->CreateNewFile(Path, false);
+    const TCreatedFile File = System->CreateNewFile(Folder.Handle, "Randomfile0", false);
     State.ResumeTiming();
     if (System->WriteAll(File.Handle, Buffer.GetRawBuffer(), 8 * MiB) != 0) {
       State.SkipWithError("write failed");
     }
     State.PauseTiming();
     System->CloseFile(File.Handle);
-    System->DeleteFile(Path);
+    System->DeleteOwnFile(Folder.Handle, "Randomfile0", File.Identity);
     State.ResumeTiming();
   }
+  System->CloseFolder(Folder.Handle);
+  std::filesystem::remove(FolderPath);
 }
 BENCHMARK(BM_Write8MiB)->Unit(benchmark::kMillisecond)->UseRealTime();
 

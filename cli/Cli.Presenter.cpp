@@ -1,5 +1,7 @@
 #include "cli/Cli.Presenter.h"
 
+#include "engine/FillTarget.h"
+
 TCliPresenter::TCliPresenter(std::unique_ptr<TTesterPresenter> Inner, TGuiDispatcher& Dispatcher,
                              TTerminalView& View, bool& Refused)
     : FInner(std::move(Inner)), FDispatcher(Dispatcher), FView(View), FRefused(Refused) {}
@@ -7,12 +9,15 @@ TCliPresenter::TCliPresenter(std::unique_ptr<TTesterPresenter> Inner, TGuiDispat
 void TCliPresenter::PrintInitialSetting(std::int32_t TestCount, std::int64_t FreeSizeInByte,
                                         std::int64_t TotalSizeInByte, std::int64_t ToFillInByte) {
   FInner->PrintInitialSetting(TestCount, FreeSizeInByte, TotalSizeInByte, ToFillInByte);
-  // -1 is the worker's mark of a refused pass: nothing will be written.
-  const bool Refused = ToFillInByte == -1;
-  FDispatcher.Queue([this, Refused] {
-    if (Refused) {
+  // -1 is the worker's mark of a refused pass: nothing will be written. A pass without room
+  // writes nothing either, and counts as a refusal while the run has written nothing.
+  const bool Refused = ToFillInByte == InvalidFillTarget;
+  const bool NoRoom = IsNoRoomTarget(ToFillInByte);
+  FDispatcher.Queue([this, Refused, NoRoom] {
+    if (Refused || (NoRoom && !FWrote)) {
       FRefused = true;
-    } else {
+    }
+    if (!Refused) {
       FView.StartPass();
     }
   });
@@ -22,6 +27,8 @@ void TCliPresenter::ApplyProgress(std::int32_t HostWriteInMiB, std::int32_t Need
                                   std::int32_t SpeedInMiB) {
   FInner->ApplyProgress(HostWriteInMiB, NeedToFillInMiB, SpeedInMiB);
   FDispatcher.Queue([this, HostWriteInMiB, NeedToFillInMiB, SpeedInMiB] {
+    FWrote = true;
+    FRefused = false;  // an earlier pass without room no longer says the run wrote nothing
     FView.UpdatePass(HostWriteInMiB, NeedToFillInMiB, SpeedInMiB);
   });
 }
@@ -29,4 +36,14 @@ void TCliPresenter::ApplyProgress(std::int32_t HostWriteInMiB, std::int32_t Need
 void TCliPresenter::EndTest(double TestStartTime, std::uint64_t TestHostWriteInMiB) {
   FDispatcher.Queue([this] { FView.EndPass(); });
   FInner->EndTest(TestStartTime, TestHostWriteInMiB);
+}
+
+void TCliPresenter::StartDeleting() {
+  FInner->StartDeleting();
+  FDispatcher.Queue([this] { FView.SetDeleting(true); });
+}
+
+void TCliPresenter::EndDeleting() {
+  FInner->EndDeleting();
+  FDispatcher.Queue([this] { FView.SetDeleting(false); });
 }

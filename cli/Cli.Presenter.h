@@ -7,7 +7,8 @@
 #include "report/Gui.Dispatcher.h"
 
 // Passes every call on to the real presenter and hands the terminal what it needs beyond the
-// report lines: the pass's figures for the status line, and whether a pass was refused.
+// report lines: the pass's figures for the status line, whether files are being deleted, and
+// whether the run was refused (an invalid setting, or no room before anything was written).
 // Like the presenter, it reaches the terminal only through units of work on the main thread.
 class TCliPresenter final : public TTesterPresenter {
  public:
@@ -23,12 +24,19 @@ class TCliPresenter final : public TTesterPresenter {
   void EndTest(double TestStartTime, std::uint64_t TestHostWriteInMiB) override;
   void HideButtons() override { FInner->HideButtons(); }
   void PrintError(const TTesterError& Error) override { FInner->PrintError(Error); }
+  void PrintLeftoverFiles(std::int32_t Count, std::int64_t SizeInByte) override {
+    FInner->PrintLeftoverFiles(Count, SizeInByte);
+  }
+  void PrintReplacedFile(const std::string& Path) override { FInner->PrintReplacedFile(Path); }
+  void StartDeleting() override;
+  void EndDeleting() override;
 
  private:
   std::unique_ptr<TTesterPresenter> FInner;
   TGuiDispatcher& FDispatcher;
   TTerminalView& FView;
-  bool& FRefused;  // written only by units on the main thread
+  bool& FRefused;       // written only by units on the main thread
+  bool FWrote = false;  // likewise
 };
 
 // Hands units to a dispatcher that someone else owns, so that the presenter (which owns its

@@ -47,13 +47,11 @@ void ServeUntilFinished(TTesterThread& Worker, TQueueDispatcher& Queue, TTermina
     const bool Interrupted = Interrupts > InterruptsSeen;
     InterruptsSeen = Interrupts;
     if (!Cancelled && (Interrupted || View.OutputClosed())) {
-      View.Note(Interrupted ? "cancelling: the pass ends after the current write"
-                            : "the output was closed; cancelling: the pass ends after the "
-                              "current write");
+      View.NoteInterrupt(true, !Interrupted);
       Worker.Terminate();
       Cancelled = true;
     } else if (Interrupted) {
-      View.Note("still cleaning up; the files written are being removed, please wait");
+      View.NoteInterrupt(false, false);
     }
     View.RefreshStatus();
   }
@@ -107,8 +105,15 @@ int RunCli(const std::vector<std::string>& Arguments, std::FILE* Output, std::FI
   ServeUntilFinished(*Worker, Queue, View);
   View.Finish();
   const auto Error = Worker->Error();
+  const bool Undeleted = !Worker->DeleteErrors().empty();
   Worker.reset();
-  if (Error || View.WriteFailed()) {
+  if (Error && IsFolderInUse(*Error)) {
+    std::fprintf(Errors,
+                 "varnell-cli: folder \"%s\" is in use by another run; nothing was written\n",
+                 Options.Setting.DrivePath.c_str());
+    return CliExitBadArguments;
+  }
+  if (Error || Undeleted || View.WriteFailed()) {
     return CliExitWriteFailed;
   }
   return Refused ? CliExitBadArguments : CliExitDone;

@@ -8,10 +8,11 @@
 enum TCliExitCode : int {
   // Every pass ended normally, or the run was cancelled (a signal, a closed output).
   CliExitDone = 0,
-  // A write (or an open) failed and ended the test, or a log line or a report line could not
-  // be written.
+  // A write (an open, a flush) failed and ended the test, files could not be deleted, or a log
+  // line or a report line could not be written.
   CliExitWriteFailed = 1,
-  // Bad arguments, or a refused setting or folder; no test file was written.
+  // Bad arguments, a refused setting or folder, no room, or a folder in use by another run; no
+  // test file was written.
   CliExitBadArguments = 2,
 };
 

@@ -69,6 +69,19 @@ void TTerminalView::Note(const std::string& Text) {
   WriteErrors("varnell-cli: " + Text + "\n");
 }
 
+void TTerminalView::NoteInterrupt(bool First, bool OutputClosed) {
+  if (OutputClosed) {
+    Note("the output was closed; cancelling");
+  }
+  if (FDeleting) {
+    Note(First ? "cancelling: the files written are being deleted first, please wait"
+               : "still deleting the files written, please wait");
+  } else {
+    Note(First ? "cancelling: the pass ends after the current write"
+               : "still ending the pass, please wait");
+  }
+}
+
 void TTerminalView::RefreshStatus(bool Force) {
   if (!FLiveStatus || !FPassRunning || FStatus.TargetInMiB == 0) {
     return;

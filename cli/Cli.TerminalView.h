@@ -35,6 +35,12 @@ class TTerminalView final : public TTesterView {
   void UpdatePass(std::int32_t WrittenInMiB, std::int32_t TargetInMiB, std::int32_t SpeedInMiB);
   // A message of the program itself (cancelling, still cleaning up), on the error stream.
   void Note(const std::string& Text);
+  // Files of the pass are being deleted: a cancel cannot cut that short.
+  void SetDeleting(bool Deleting) { FDeleting = Deleting; }
+  bool Deleting() const { return FDeleting; }
+  // Says what an interrupt (or a closed output) does now: the first cancels, later ones only
+  // wait.
+  void NoteInterrupt(bool First, bool OutputClosed = false);
   // Redraws the status line when it is due (a few times a second) or when Force is set.
   void RefreshStatus(bool Force = false);
   // Leaves the terminal with the cursor on a fresh line.
@@ -56,6 +62,7 @@ class TTerminalView final : public TTesterView {
   const bool FLiveStatus;
   bool FStatusShown = false;
   bool FPassRunning = false;
+  bool FDeleting = false;
   TPassStatus FStatus;
   std::chrono::steady_clock::time_point FPassStart;
   std::chrono::steady_clock::time_point FLastDrawn;

@@ -7,14 +7,20 @@
 // (errno on Linux) and the system's text for it. Message() is the error's own text,
 // e.g. "WriteFileError: 28".
 struct TTesterError {
-  std::string Operation;  // "WriteFile", "CreateFile", "DeleteFile", ...
-  std::string Path;       // the file concerned, when there is one
+  // "WriteFile", "CreateFile", "FlushFileBuffers", "DeleteFile", "OpenFolder", "LockFolder" ...
+  std::string Operation;
+  std::string Path;  // the file concerned, when there is one
   std::uint32_t Code = 0;
   std::string SystemText;  // strerror-style text of Code
   std::string Message;     // "WriteFileError: 28"
 
   bool operator==(const TTesterError&) const = default;
 };
+
+// The run did not start because another run holds its folder: nothing was written.
+inline bool IsFolderInUse(const TTesterError& Error) {
+  return Error.Operation == "LockFolder";
+}
 
 // What the worker tells the presenter. Called on the worker thread only. EndTest and
 // HideButtons return only after the GUI side has carried them out; the others do not wait.
@@ -32,7 +38,19 @@ class TTesterPresenter {
   // TestStartTime: days since 1899-12-30 (local time); 0.0 and 0 without repetition.
   virtual void EndTest(double TestStartTime, std::uint64_t TestHostWriteInMiB) = 0;
   virtual void HideButtons() = 0;
-  // An operating-system error: a write or an open that ended the pass (then called before the
-  // final HideButtons), or a file that could not be deleted in time (the pass goes on).
+  // An operating-system error: a write, an open or a flush that ended the pass, or a folder
+  // that could not be opened or is in use (then called before the final HideButtons), or a
+  // file that could not be deleted in time (the pass goes on).
   virtual void PrintError(const TTesterError& Error) = 0;
+
+  // Test files that were in the folder when the run began (an earlier run's, ended by a kill
+  // or a power loss): never deleted, so named once, after the first pass's header.
+  virtual void PrintLeftoverFiles(std::int32_t Count, std::int64_t SizeInByte) = 0;
+  // A file of this run whose name came to mean another file before it was deleted: the file
+  // now at Path is not this run's and was left as it is.
+  virtual void PrintReplacedFile(const std::string& Path) = 0;
+  // Around the deletion of a pass's files (after its end, a cancel or a failure), which can
+  // take a while and ignores a cancel.
+  virtual void StartDeleting() = 0;
+  virtual void EndDeleting() = 0;
 };

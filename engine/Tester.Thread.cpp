@@ -6,6 +6,7 @@
 #include <stdexcept>
 
 #include "engine/FillTarget.h"
+#include "engine/Tester.FileName.h"
 #include "platform/Platform.Locale.h"
 
 namespace {
@@ -76,6 +77,13 @@ std::optional<TTesterError> TTesterThread::Error() const {
   return FError;
 }
 
+std::vector<TTesterError> TTesterThread::DeleteErrors() const {
+  if (!IsFinished()) {
+    return {};
+  }
+  return FDeleteErrors;
+}
+
 void TTesterThread::Execute(std::stop_token StopToken) {
   FStopToken = std::move(StopToken);
   try {
@@ -92,11 +100,13 @@ void TTesterThread::Execute(std::stop_token StopToken) {
 
 void TTesterThread::Run() {
   try {
+    OpenTestFolder();
     InitializeTest();
     do {
       PrepareTest();
       FillDrive();
       CloseTest();
+      WaitAfterNoRoom();
     } while (FTestSetting.InfiniteRepetition && !Terminated());
   } catch (const TInvalidSetting&) {
     DeleteTestFiles();
@@ -105,6 +115,28 @@ void TTesterThread::Run() {
     return;
   }
   FToView->HideButtons();
+}
+
+void TTesterThread::OpenTestFolder() {
+  const TOpenedFolder Opened = FSystem->OpenFolder(FTestSetting.DrivePath);
+  if (Opened.Handle == NoFolder) {
+    throw TPassFailure{SystemError(Opened.InUse ? "LockFolder" : "OpenFolder",
+                                   FTestSetting.DrivePath, Opened.Error)};
+  }
+  FFolder = Opened.Handle;
+  FindLeftoverFiles();
+}
+
+void TTesterThread::FindLeftoverFiles() {
+  // A folder that cannot be listed (write and search permission only) still takes a run; its
+  // earlier files just go unnamed.
+  const TFolderListing Listing = FSystem->ListFiles(FFolder, TestFilePrefix);
+  for (const TFolderFile& File : Listing.Files) {
+    if (IsTestFileName(File.Name)) {
+      ++FLeftoverCount;
+      FLeftoverBytes += File.Size;
+    }
+  }
 }
 
 void TTesterThread::InitializeTest() {
@@ -137,20 +169,33 @@ std::int32_t TTesterThread::CalculateNeedToFillInMiB() {
   if (Space.Error != 0) {
     throw TPassFailure{SystemError("GetDiskFreeSpace", FTestSetting.DrivePath, Space.Error)};
   }
-  const std::int32_t Target =
-      CalculateFillTargetInMiB(Space.FreeBytes, Space.TotalBytes, FTestSetting.ToLeft,
-                               FTestSetting.ToLeftUnit, FRandomBuffer->GetLength() >> 20);
-  FToView->PrintInitialSetting(FCurrentTestCount, Space.FreeBytes, Space.TotalBytes, Target);
-  return Target;
+  const TFillTarget Target =
+      CalculateFillTarget(Space.FreeBytes, Space.TotalBytes, FTestSetting.ToLeft,
+                          FTestSetting.ToLeftUnit, FRandomBuffer->GetLength() >> 20);
+  // A repeating run without room would print the same header and reason every second until
+  // room appears: the streak's first pass speaks for it, the others are quiet. A quiet pass
+  // is not counted either, so that the passes the report shows are numbered without gaps.
+  const bool NoRoom = IsNoRoomTarget(Target.InMiB);
+  FQuietPass = NoRoom && FNoRoomStreak;
+  FNoRoomStreak = NoRoom;
+  if (!FQuietPass) {
+    FToView->PrintInitialSetting(FCurrentTestCount, Space.FreeBytes, Space.TotalBytes,
+                                 Target.ReportedInMiB);
+  }
+  if (FLeftoverCount > 0) {
+    FToView->PrintLeftoverFiles(FLeftoverCount, FLeftoverBytes);
+    FLeftoverCount = 0;
+  }
+  return Target.InMiB;
 }
 
 void TTesterThread::SetMinFileNumber() {
   FMinFileNumber = 0;
   while (FMinFileNumber < std::numeric_limits<std::int32_t>::max() &&
-         FSystem->FileExists(GetFilePath(FMinFileNumber))) {
+         FSystem->LookUp(FFolder, TestFileName(FMinFileNumber)).Kind == TNameKind::File) {
     ++FMinFileNumber;
   }
-  FLastCreatedFileNumber = FMinFileNumber - 1;
+  FOwnFiles.clear();
 }
 
 void TTesterThread::FillDrive() {
@@ -177,16 +222,17 @@ void TTesterThread::OpenFileIfNeeded(std::int32_t HostWriteInMiB) {
   if (HostWriteInMiB % FileMiB != 0) {
     return;
   }
-  CloseFile();
+  CloseFile(true);
   const std::int32_t Number = FMinFileNumber + HostWriteInMiB / FileMiB;
-  FFilePath = GetFilePath(Number);
+  const std::string Name = TestFileName(Number);
+  FFilePath = FTestSetting.DrivePath + Name;
   // A taken name or a refused open ends the pass here; nothing is written to a bad handle.
-  const TCreatedFile Created = FSystem->CreateNewFile(FFilePath, !FTestSetting.NeedCache);
+  const TCreatedFile Created = FSystem->CreateNewFile(FFolder, Name, !FTestSetting.NeedCache);
   if (Created.Handle == NoFile) {
     throw TPassFailure{SystemError("CreateFile", FFilePath, Created.Error)};
   }
   FFileHandle = Created.Handle;
-  FLastCreatedFileNumber = Number;
+  FOwnFiles.push_back({Number, Created.Identity});
 }
 
 double TTesterThread::WriteAndMeasure() {
@@ -210,11 +256,14 @@ void TTesterThread::WaitWhileIdle() {
 }
 
 void TTesterThread::CloseTest() {
-  CloseFile();
+  CloseFile(true);
   // With repetition the files of a finished pass always go, so that the next pass finds the
   // space again; a cancelled pass keeps them unless deletion was asked for.
   if (FTestSetting.NeedDelete || (FTestSetting.InfiniteRepetition && !Terminated())) {
     DeleteTestFiles();
+  }
+  if (FQuietPass) {
+    return;
   }
   if (FTestSetting.InfiniteRepetition) {
     FToView->EndTest(FTestStartTime, FTestHostWriteInMiB);
@@ -225,42 +274,98 @@ void TTesterThread::CloseTest() {
   ++FCurrentTestCount;
 }
 
-void TTesterThread::CloseFile() {
-  if (FFileHandle != NoFile) {
-    FSystem->CloseFile(FFileHandle);
-    FFileHandle = NoFile;
+void TTesterThread::WaitAfterNoRoom() {
+  // The next pass would find the same no room at once: wait instead of spinning, woken at
+  // once by a cancel.
+  if (FNoRoomStreak && FTestSetting.InfiniteRepetition && !Terminated()) {
+    FSystem->SleepUnlessStopped(NoRoomWaitMs, FStopToken);
+  }
+}
+
+void TTesterThread::CloseFile(bool Flush) {
+  if (FFileHandle == NoFile) {
+    return;
+  }
+  // Through the cache, a write succeeds before the drive has the data; what the drive cannot
+  // take shows up only at the flush, which is therefore a write that failed. Outside every
+  // timed write. A pass that already failed closes without it.
+  const int Code = Flush && FTestSetting.NeedCache ? FSystem->FlushFile(FFileHandle) : 0;
+  FSystem->CloseFile(FFileHandle);
+  FFileHandle = NoFile;
+  if (Code != 0) {
+    throw TPassFailure{SystemError("FlushFileBuffers", FFilePath, Code)};
   }
 }
 
 void TTesterThread::DeleteTestFiles() {
-  for (std::int32_t Number = FMinFileNumber; Number <= FLastCreatedFileNumber; ++Number) {
-    const std::string Path = GetFilePath(Number);
-    int Code = FSystem->DeleteFile(Path);
-    FSystem->SleepMs(DeleteFirstWaitMs);
-    for (int Retry = 0; FSystem->FileExists(Path); ++Retry) {
-      if (Retry == DeleteRetryLimit) {
-        FToView->PrintError(SystemError("DeleteFile", Path, Code));
+  if (FOwnFiles.empty()) {
+    return;
+  }
+  FToView->StartDeleting();
+  for (const TOwnFile& File : FOwnFiles) {
+    DeleteOwnFile(File);
+  }
+  FOwnFiles.clear();
+  FToView->EndDeleting();
+}
+
+void TTesterThread::DeleteOwnFile(const TOwnFile& File) {
+  const std::string Name = TestFileName(File.Number);
+  const std::string Path = FTestSetting.DrivePath + Name;
+  TDeleteResult Result = FSystem->DeleteOwnFile(FFolder, Name, File.Identity);
+  FSystem->SleepMs(DeleteFirstWaitMs);
+  for (int Retry = 0;; ++Retry) {
+    int Code = Result.Error;
+    switch (Result.Outcome) {
+      case TDeleteOutcome::Missing:
+        return;
+      case TDeleteOutcome::Replaced:
+        FToView->PrintReplacedFile(Path);
+        return;
+      case TDeleteOutcome::Deleted: {
+        // Deleted is final: it is never asked for again, since the name may already mean a
+        // newcomer. The name itself goes when the last handle to the file closes; one held open
+        // elsewhere keeps it, unreadable, until then. Whatever else is seen by it is another file.
+        const TNameInfo Now = FSystem->LookUp(FFolder, Name);
+        if (Now.Kind != TNameKind::Unreadable) {
+          return;
+        }
+        Code = Now.Error;
         break;
       }
-      FSystem->SleepMs(DeleteRetryMs);
-      Code = FSystem->DeleteFile(Path);
+      case TDeleteOutcome::Failed:
+        break;
+    }
+    if (Retry == DeleteRetryLimit) {
+      const TTesterError Error = SystemError("DeleteFile", Path, Code);
+      FDeleteErrors.push_back(Error);
+      FToView->PrintError(Error);
+      return;
+    }
+    FSystem->SleepMs(DeleteRetryMs);
+    if (Result.Outcome == TDeleteOutcome::Failed) {
+      Result = FSystem->DeleteOwnFile(FFolder, Name, File.Identity);
     }
   }
-  FLastCreatedFileNumber = FMinFileNumber - 1;
 }
 
 void TTesterThread::EndRunWithError(const TTesterError& Error) {
-  CloseFile();
+  CloseFile(false);
+  FError = Error;
+  // The error first: the deletion that follows may add errors of its own, caused by it.
+  FToView->PrintError(Error);
   if (FTestSetting.NeedDelete) {
     DeleteTestFiles();
   }
-  FError = Error;
-  FToView->PrintError(Error);
   FToView->HideButtons();
 }
 
 void TTesterThread::Finish() {
-  CloseFile();
+  CloseFile(false);
+  if (FFolder != NoFolder) {
+    FSystem->CloseFolder(FFolder);
+    FFolder = NoFolder;
+  }
   {
     std::lock_guard Lock(FFinishedMutex);
     FFinished.store(true, std::memory_order_release);
@@ -273,10 +378,6 @@ void TTesterThread::Finish() {
       // Nothing is left to tell on this thread; the owner sees IsFinished().
     }
   }
-}
-
-std::string TTesterThread::GetFilePath(std::int32_t Number) const {
-  return FTestSetting.DrivePath + "Randomfile" + std::to_string(Number);
 }
 
 TTesterError TTesterThread::SystemError(const std::string& Operation, const std::string& Path,

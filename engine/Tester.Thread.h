@@ -11,6 +11,7 @@
 #include <stop_token>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "engine/RandomBuffer.h"
 #include "engine/Setting.h"
@@ -29,6 +30,8 @@ class TTesterThread {
   static constexpr std::uint32_t DeleteRetryMs = 100;
   // A file that is still there after this many retries (10 s) is reported and left.
   static constexpr int DeleteRetryLimit = 100;
+  // Pause after a pass without room before a repeating run looks again.
+  static constexpr std::uint32_t NoRoomWaitMs = 1000;
 
   // Takes ownership of the presenter. System defaults to the operating system's own files
   // and clocks. OnFinished is the very last thing the worker thread does, after IsFinished()
@@ -51,15 +54,25 @@ class TTesterThread {
   bool WaitFor(std::chrono::milliseconds Timeout);
   // The operating-system error that ended the run; empty while running or after a clean end.
   std::optional<TTesterError> Error() const;
+  // The files this run created and could not delete, each already reported; empty while
+  // running.
+  std::vector<TTesterError> DeleteErrors() const;
 
  private:
   struct TPassFailure {
     TTesterError Error;
   };
   struct TInvalidSetting {};
+  // A file this pass created, known by its identity as well as its number.
+  struct TOwnFile {
+    std::int32_t Number;
+    TFileIdentity Identity;
+  };
 
   void Execute(std::stop_token StopToken);
   void Run();
+  void OpenTestFolder();
+  void FindLeftoverFiles();
   void InitializeTest();
   void PrepareTest();
   void SetNeedToFillInMiB();
@@ -70,25 +83,36 @@ class TTesterThread {
   double WriteAndMeasure();
   void WaitWhileIdle();
   void CloseTest();
-  void CloseFile();
+  void WaitAfterNoRoom();
+  void CloseFile(bool Flush);
   void DeleteTestFiles();
+  void DeleteOwnFile(const TOwnFile& File);
   void EndRunWithError(const TTesterError& Error);
   void Finish();
 
   bool Terminated() const { return FStopToken.stop_requested(); }
-  std::string GetFilePath(std::int32_t Number) const;
   static TTesterError SystemError(const std::string& Operation, const std::string& Path, int Code);
 
   std::shared_ptr<TTesterPlatform> FSystem;
+  // Opened once and held for the whole run: every name is looked up, created and deleted
+  // through it, and it keeps a second run out of the folder.
+  TFolderHandle FFolder = NoFolder;
   TFileHandle FFileHandle = NoFile;
   std::string FFilePath;
   const TSetting FTestSetting;
   std::unique_ptr<TRandomBuffer> FRandomBuffer;
-  // This pass's files are FMinFileNumber..FLastCreatedFileNumber: only names it created
-  // itself, so deleting them never touches a file that was there before.
   std::int32_t FMinFileNumber = 0;
-  std::int32_t FLastCreatedFileNumber = -1;
+  // This pass's files in the order created: only they are ever deleted, and only while their
+  // names still mean them.
+  std::vector<TOwnFile> FOwnFiles;
   std::int32_t FNeedToFillInMiB = 0;
+  // Test files found when the run began, named after the first header.
+  std::int32_t FLeftoverCount = 0;
+  std::int64_t FLeftoverBytes = 0;
+  // The last pass had no room; a quiet pass is one more of such a streak (see
+  // CalculateNeedToFillInMiB).
+  bool FNoRoomStreak = false;
+  bool FQuietPass = false;
   std::unique_ptr<TTesterPresenter> FToView;
   std::int64_t FFrequency = 1;
   std::atomic<bool> FIdle{false};
@@ -97,6 +121,7 @@ class TTesterThread {
   std::uint64_t FTestHostWriteInMiB = 0;
 
   std::optional<TTesterError> FError;
+  std::vector<TTesterError> FDeleteErrors;
   std::function<void()> FOnFinished;
   std::stop_token FStopToken;
   mutable std::mutex FFinishedMutex;

@@ -1,6 +1,7 @@
 // The pass header, the rotation of the log lists, the summary and the error lines.
 #include <string>
 
+#include "engine/FillTarget.h"
 #include "report/DateTime.Text.h"
 #include "report/Number.Text.h"
 #include "report/Tester.ToView.h"
@@ -26,8 +27,17 @@ std::string ErrorDescription(const TTesterError& Error) {
   if (Error.Operation == "CreateFile") {
     return "파일을 만들지 못해 테스트를 끝냈습니다.";
   }
+  if (Error.Operation == "FlushFileBuffers") {
+    return "캐시에 쓴 데이터를 드라이브가 받지 못해 테스트를 끝냈습니다.";
+  }
   if (Error.Operation == "DeleteFile") {
     return "테스트 파일을 지우지 못했습니다.";
+  }
+  if (Error.Operation == "OpenFolder") {
+    return "폴더를 열지 못해 테스트를 시작하지 않았습니다.";
+  }
+  if (IsFolderInUse(Error)) {
+    return "다른 실행이 이 폴더를 쓰고 있어 테스트를 시작하지 않았습니다.";
   }
   return Error.Operation + " 오류가 발생했습니다.";
 }
@@ -58,8 +68,10 @@ void TTesterToView::PrintInitialSetting(std::int32_t TestCount, std::int64_t Fre
   ClearSpeedSeries();
   FStartTime = FNow();
   PrintHeader(TestCount, FreeSizeInByte, TotalSizeInByte, ToFillInByte, Disk.Model);
-  if (ToFillInByte == -1) {
+  if (ToFillInByte == InvalidFillTarget) {
     AddStringAtList(RefusalReason());
+  } else if (IsNoRoomTarget(ToFillInByte)) {
+    AddStringAtList(NoRoomReason(FreeSizeInByte));
   }
 }
 
@@ -108,6 +120,24 @@ std::string TTesterToView::RefusalReason() const {
       return "- 잘못된 설정 : 빈 공간이 남길 용량과 같아 채울 공간이 없습니다 -";
   }
   return "- 잘못된 설정 : 남길 용량의 단위를 알 수 없습니다 -";
+}
+
+std::string TTesterToView::NoRoomReason(std::int64_t FreeSizeInByte) const {
+  // In the units the user chose, so that the two figures can be compared at a glance.
+  std::string Leave = std::to_string(FTestSetting.ToLeft);
+  switch (FTestSetting.ToLeftUnit) {
+    case TLeftUnit::LeaveByGiB:
+      Leave += "GiB";
+      break;
+    case TLeftUnit::LeaveByMiB:
+      Leave += "MiB";
+      break;
+    case TLeftUnit::LeaveByPercent:
+      Leave += "%";
+      break;
+  }
+  return "- 채울 공간 없음 : 빈 공간 " + std::to_string(FreeSizeInByte >> 20) + "MiB, 남길 용량 " +
+         Leave + " -";
 }
 
 double TTesterToView::GetSlowPercent() const {
@@ -180,4 +210,16 @@ void TTesterToView::PrintError(const TTesterError& Error) {
   Text += Error.SystemText + " (코드 " + Code + ")";
   AddStringAtList(Line);
   FDispatcher->Queue([this, Text] { FView.ShowError(Text); });
+}
+
+void TTesterToView::PrintLeftoverFiles(std::int32_t Count, std::int64_t SizeInByte) {
+  AddStringAtList("- 이전에 남은 테스트 파일 " + std::to_string(Count) + "개(" +
+                  FormatDatasize({TKUnit::KUnit1024, 0},
+                                 static_cast<double>(SizeInByte) / (1024.0 * 1024.0),
+                                 FDecimalSeparator) +
+                  ")는 지우지 않습니다 -");
+}
+
+void TTesterToView::PrintReplacedFile(const std::string& Path) {
+  AddStringAtList("- 다른 파일로 바뀌어 지우지 않음 : " + Path + " -");
 }

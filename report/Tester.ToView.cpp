@@ -213,3 +213,8 @@ void TTesterToView::EndIdle() {
 void TTesterToView::HideButtons() {
   FDispatcher->Sync([this] { FView.HideButtons(); });
 }
+
+// The window shows nothing of its own while files are deleted: the pass's lines and buttons
+// stay as they are until the summary. The terminal's presenter turns these into a state.
+void TTesterToView::StartDeleting() {}
+void TTesterToView::EndDeleting() {}

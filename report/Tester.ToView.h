@@ -50,6 +50,10 @@ class TTesterToView final : public TTesterPresenter {
   void EndTest(double TestStartTime, std::uint64_t TestHostWriteInMiB) override;
   void HideButtons() override;
   void PrintError(const TTesterError& Error) override;
+  void PrintLeftoverFiles(std::int32_t Count, std::int64_t SizeInByte) override;
+  void PrintReplacedFile(const std::string& Path) override;
+  void StartDeleting() override;
+  void EndDeleting() override;
 
   // The only way a line reaches the log lists and the log file.
   void AddStringAtList(std::string Value);
@@ -79,6 +83,7 @@ class TTesterToView final : public TTesterPresenter {
                    std::int64_t TotalSizeInByte, std::int64_t ToFillInByte,
                    const std::string& Model);
   std::string RefusalReason() const;
+  std::string NoRoomReason(std::int64_t FreeSizeInByte) const;
   double GetSlowPercent() const;
   void PrintSummary(double TestStartTime, std::uint64_t TestHostWriteInMiB, double SlowPercent);
   // On the GUI thread: the line goes to both lists and the log file at once.

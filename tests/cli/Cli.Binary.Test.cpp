@@ -2,6 +2,7 @@
 #include <sys/statvfs.h>
 
 #include <filesystem>
+#include <fstream>
 #include <regex>
 #include <sstream>
 
@@ -42,6 +43,10 @@ bool HasRandomFiles(const fs::path& Folder) {
     }
   }
   return false;
+}
+
+void WriteBytes(const fs::path& File, const std::string& Bytes) {
+  std::ofstream(File, std::ios::binary) << Bytes;
 }
 
 bool IsEmptyFolder(const fs::path& Folder) {
@@ -329,6 +334,110 @@ TEST_F(CliBinary, TheRunningSystemsFilesystemIsFilledOnlyWhenAllowed) {
   EXPECT_EQ(Allowed.Errors.find("running system"), std::string::npos) << Allowed.Errors;
   EXPECT_NE(Allowed.Output.find("테스트 회차 : 1"), std::string::npos) << Allowed.Output;
   EXPECT_TRUE(IsEmptyFolder(Target.Path()));
+}
+
+TEST_F(CliBinary, NoRoomSaysWhyAndExitsWithTwo) {
+  const TProcessResult Run =
+      RunCliProcess({"--leave", "1000000000GiB", Target.Path().string()}, Capture.Path().string());
+  EXPECT_EQ(Run.ExitCode, 2) << Run.Errors;
+  EXPECT_TRUE(IsEmptyFolder(Target.Path()));
+  const std::regex Reason("- 채울 공간 없음 : 빈 공간 [0-9]+MiB, 남길 용량 1000000000GiB -\n");
+  std::smatch Found;
+  ASSERT_TRUE(std::regex_search(Run.Output, Found, Reason)) << Run.Output;
+  EXPECT_EQ(static_cast<std::size_t>(Found.position(0) + Found.length(0)), Run.Output.size())
+      << "the reason is the last line";
+}
+
+TEST_F(CliBinary, FilesLeftByAnEarlierRunAreNamedAndKept) {
+  const FillTarget Fill;
+  WriteBytes(Fill.Path() / "Randomfile0", std::string(3 * 1048576, 'a'));
+  WriteBytes(Fill.Path() / "Randomfile7", std::string(1048576, 'b'));
+  WriteBytes(Fill.Path() / "Randomfile", "not a test file's name");
+  WriteBytes(Fill.Path() / "Randomfile07", "nor this");
+  fs::create_directory(Fill.Path() / "Randomfile3");
+  const TProcessResult Run =
+      RunCliProcess({"--leave", Fill.LeaveForFourWrites(), "--cache", Fill.Path().string()},
+                    Capture.Path().string());
+  ASSERT_EQ(Run.ExitCode, 0) << Run.Errors;
+  const std::string Line = "- 이전에 남은 테스트 파일 2개(4MB)는 지우지 않습니다 -\n";
+  const std::size_t At = Run.Output.find(Line);
+  ASSERT_NE(At, std::string::npos) << Run.Output;
+  EXPECT_EQ(Run.Output.find(Line, At + 1), std::string::npos);
+  EXPECT_NE(Run.Output.find(std::string(39, '*') + "\n" + Line), std::string::npos)
+      << "right after the header";
+  EXPECT_EQ(fs::file_size(Fill.Path() / "Randomfile0"), 3u * 1048576);
+  EXPECT_EQ(fs::file_size(Fill.Path() / "Randomfile7"), 1048576u);
+  EXPECT_FALSE(fs::exists(Fill.Path() / "Randomfile1")) << "the run's own file was not deleted";
+}
+
+TEST_F(CliBinary, ASecondRunOnAFolderInUseIsRefusedWithTwo) {
+  const FillTarget Fill;
+  TScratchFolder SecondCapture;
+  TProcessResult Second;
+  const TProcessResult First = RunCliProcess(
+      {"--repeat", "--leave", Fill.LeaveForFourWrites(), Fill.Path().string()},
+      Capture.Path().string(), [&](pid_t Child) {
+        const auto Deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+        while (ReadWholeFile(Capture.Path() / "stdout.txt").find("테스트 회차 : 2") ==
+                   std::string::npos &&
+               std::chrono::steady_clock::now() < Deadline) {
+          std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+        Second =
+            RunCliProcess({"--leave", "0MiB", Fill.Path().string()}, SecondCapture.Path().string());
+        kill(Child, SIGINT);
+      });
+  EXPECT_EQ(Second.ExitCode, 2) << Second.Output << Second.Errors;
+  EXPECT_NE(Second.Errors.find("in use by another run"), std::string::npos) << Second.Errors;
+  EXPECT_EQ(Second.Output.find("테스트 회차"), std::string::npos) << Second.Output;
+  EXPECT_EQ(First.ExitCode, 0) << First.Errors;
+  EXPECT_EQ(First.Output.find("오류"), std::string::npos) << First.Output;
+  EXPECT_FALSE(HasRandomFiles(Fill.Path()));
+}
+
+// In an append-only folder files can be created but not deleted, whoever asks.
+class AppendOnlyFolder {
+ public:
+  explicit AppendOnlyFolder(const std::string& Size)
+      : FVolume("-t tmpfs -o size=" + Size + " tmpfs") {
+    if (FVolume.Mounted()) {
+      fs::create_directory(Path());
+      FReady = TMountedVolume::Shell("chattr +a '" + Path().string() + "'");
+    }
+  }
+  const TMountedVolume& Volume() const { return FVolume; }
+  bool Ready() const { return FReady; }
+  fs::path Path() const { return FVolume.Path() / "kept"; }
+
+ private:
+  TMountedVolume FVolume;
+  bool FReady = false;
+};
+
+TEST_F(CliBinary, FilesThatCannotBeDeletedEndWithExitOne) {
+  const AppendOnlyFolder Folder("64m");
+  SKIP_UNLESS_MOUNTED(Folder.Volume(), "a tmpfs");
+  ASSERT_TRUE(Folder.Ready());
+  const TProcessResult Run = RunCliProcess({"--leave", "40MiB", "--cache", Folder.Path().string()},
+                                           Capture.Path().string());
+  EXPECT_EQ(Run.ExitCode, 1) << Run.Output << Run.Errors;
+  EXPECT_NE(Run.Output.find("DeleteFile 실패, 코드 1 (Operation not permitted)"), std::string::npos)
+      << Run.Output;
+  EXPECT_NE(Run.Output.find("평균 속도 : "), std::string::npos) << "the pass itself ended normally";
+}
+
+TEST_F(CliBinary, AWriteErrorIsReportedBeforeTheDeletionErrorsItCauses) {
+  const AppendOnlyFolder Folder("48m");
+  SKIP_UNLESS_MOUNTED(Folder.Volume(), "a tmpfs");
+  ASSERT_TRUE(Folder.Ready());
+  const TProcessResult Run = RunCliProcess({"--leave", "-1GiB", "--cache", Folder.Path().string()},
+                                           Capture.Path().string());
+  EXPECT_EQ(Run.ExitCode, 1);
+  const std::size_t Write = Run.Output.find("WriteFile 실패");
+  const std::size_t Delete = Run.Output.find("DeleteFile 실패");
+  ASSERT_NE(Write, std::string::npos) << Run.Output;
+  ASSERT_NE(Delete, std::string::npos) << Run.Output;
+  EXPECT_LT(Write, Delete) << Run.Output;
 }
 
 TEST_F(CliBinary, HelpAndVersion) {

@@ -80,4 +80,39 @@ TEST(FillTarget, HugeAmountsNeverWrapIntoAFillOrARefusal) {
   }
 }
 
+// The worker's counters hold the clamp; the report shows what the setting really asks for.
+TEST(FillTarget, TheReportGetsTheNegativeTargetBeforeTheClamp) {
+  const struct {
+    const char* Why;
+    std::int64_t FreeBytes, ToLeft;
+    TLeftUnit Unit;
+    std::int32_t InMiB;
+    std::int64_t Reported;
+  } Cases[] = {
+      {"an ordinary target", 100 * MiB + Half, 0, TLeftUnit::LeaveByMiB, 96, 96},
+      {"no room", 1023 * MiB + Half, 1, TLeftUnit::LeaveByGiB, -2, -2},
+      {"refused", 50 * MiB, 50, TLeftUnit::LeaveByMiB, -1, -1},
+      {"3,000,000 GiB on 10 GiB", 10 * 1024 * MiB, 3'000'000, TLeftUnit::LeaveByGiB, Int32Min,
+       10239 - 3'072'000'000},
+      {"beyond 64 bits holds at the end", 100 * MiB, Int64Max, TLeftUnit::LeaveByGiB, Int32Min,
+       Int64Min},
+      {"a volume beyond 2^31 MiB writes what the counters hold", Int64Max, 0, TLeftUnit::LeaveByMiB,
+       2147483640, 2147483640},
+  };
+  for (const auto& Case : Cases) {
+    const TFillTarget Target =
+        CalculateFillTarget(Case.FreeBytes, Case.FreeBytes, Case.ToLeft, Case.Unit, 8);
+    EXPECT_EQ(Target.InMiB, Case.InMiB) << Case.Why;
+    EXPECT_EQ(Target.ReportedInMiB, Case.Reported) << Case.Why;
+  }
+}
+
+TEST(FillTarget, NoRoomIsATargetBelowOneWriteButNotTheRefusal) {
+  EXPECT_TRUE(IsNoRoomTarget(0));
+  EXPECT_TRUE(IsNoRoomTarget(-2));
+  EXPECT_TRUE(IsNoRoomTarget(std::numeric_limits<std::int64_t>::min()));
+  EXPECT_FALSE(IsNoRoomTarget(-1));
+  EXPECT_FALSE(IsNoRoomTarget(8));
+}
+
 }  // namespace

@@ -14,7 +14,7 @@
 
 // One worker on a fake volume with a recording presenter. Hooks of the fake and the record
 // run on the worker and reach it through Worker (Thread belongs to the test's thread); the
-// worker is held at its first look at the volume until Worker is set.
+// worker is held at its first call, the opening of the folder, until Worker is set.
 class TesterThreadTest : public testing::Test {
  protected:
   static constexpr std::int64_t MiB = TFakeTesterPlatform::MiB;
@@ -37,8 +37,8 @@ class TesterThreadTest : public testing::Test {
   void Start(const TSetting& TestSetting) {
     FStarted = std::promise<void>();
     auto Gate = FStarted.get_future().share();
-    auto Then = Volume->OnVolumeSpace;
-    Volume->OnVolumeSpace = [Gate, Then] {
+    auto Then = Volume->OnOpenFolder;
+    Volume->OnOpenFolder = [Gate, Then] {
       Gate.wait();
       if (Then) {
         Then();

@@ -6,13 +6,15 @@
 #include <map>
 #include <mutex>
 #include <set>
+#include <stop_token>
 #include <string>
 #include <vector>
 
 #include "platform/Platform.Files.h"
 
 // A volume in memory with a clock that only moves when written to: files are names with
-// sizes, a write takes TicksPerWrite, sleeping takes no real time. Hooks run on the worker
+// sizes and identities, a write takes TicksPerWrite, sleeping takes no real time. Paths in
+// its log and its file list are the folder's path and the name. Hooks run on the worker
 // thread, outside the fake's lock, so they may call back into the thread under test.
 class TFakeTesterPlatform : public TTesterPlatform {
  public:
@@ -24,23 +26,47 @@ class TFakeTesterPlatform : public TTesterPlatform {
 
   // Set up before the run starts.
   int SpaceError = 0;
+  int OpenFolderError = 0;
+  bool FolderInUse = false;
   std::int64_t TicksPerWrite = Frequency / 50;  // 0.02 s: 400 MiB/s for 8 MiB
   int FailWriteAt = -1;                         // index of the write that fails, from 0
   int WriteError = EIO;
+  int FlushError = 0;
+  std::int64_t TicksPerFlush = 0;
   std::set<std::string> Undeletable;
+  std::function<void()> OnOpenFolder;
   std::function<void()> OnVolumeSpace;
   std::function<void(int WriteIndex)> OnWrite;
+  std::function<void(const std::string& Path)> OnDelete;  // after a file was deleted
   std::function<void(std::uint32_t Milliseconds)> OnSleep;
+  // A wait that a stop request can cut short; the fake's waits take no time.
+  std::function<void(std::uint32_t Milliseconds, const std::stop_token& Stop)> OnStoppableSleep;
 
-  void AddFile(const std::string& Path, std::int64_t Size = 0) {
+  // A file that is there before the run (or appears during it): a new file each time, with a
+  // number of its own, or with Number, as a filesystem that hands a freed number out again.
+  // Files the run creates are numbered 1, 2, ... unless files were added before.
+  void AddFile(const std::string& Path, std::int64_t Size = 0, std::uint64_t Number = 0) {
     std::lock_guard Lock(FMutex);
-    FFiles[Path] = Size;
+    FFiles[Path] = {Size, Number != 0 ? Number : ++FLastFileNumber};
+  }
+  // Free space as the next pass will find it.
+  void SetFreeBytes(std::int64_t FreeBytes) {
+    std::lock_guard Lock(FMutex);
+    FFree = FreeBytes;
+  }
+  void AddFolder(const std::string& Path) {
+    std::lock_guard Lock(FMutex);
+    FFolders.insert(Path);
   }
   std::map<std::string, std::int64_t> Files() const {
     std::lock_guard Lock(FMutex);
-    return FFiles;
+    std::map<std::string, std::int64_t> Sizes;
+    for (const auto& [Path, File] : FFiles) {
+      Sizes[Path] = File.Size;
+    }
+    return Sizes;
   }
-  // Operations in order: "create P", "create P direct", "close P", "delete P".
+  // File operations in order: "create P", "create P direct", "flush P", "close P", "delete P".
   std::vector<std::string> Log() const {
     std::lock_guard Lock(FMutex);
     return FLog;
@@ -49,9 +75,17 @@ class TFakeTesterPlatform : public TTesterPlatform {
     std::lock_guard Lock(FMutex);
     return FSleeps;
   }
+  std::vector<std::uint32_t> StoppableSleeps() const {
+    std::lock_guard Lock(FMutex);
+    return FStoppableSleeps;
+  }
   std::size_t OpenFiles() const {
     std::lock_guard Lock(FMutex);
     return FOpen.size();
+  }
+  std::size_t OpenFolders() const {
+    std::lock_guard Lock(FMutex);
+    return FOpenFolders.size();
   }
 
   TVolumeSpace VolumeSpace(const std::string&) override {
@@ -62,16 +96,61 @@ class TFakeTesterPlatform : public TTesterPlatform {
     return {FFree, FTotal, SpaceError};
   }
 
-  TCreatedFile CreateNewFile(const std::string& Path, bool Unbuffered) override {
-    std::lock_guard Lock(FMutex);
-    FLog.push_back("create " + Path + (Unbuffered ? " direct" : ""));
-    if (FFiles.count(Path) != 0) {
-      return {NoFile, EEXIST};
+  TOpenedFolder OpenFolder(const std::string& Path) override {
+    if (OnOpenFolder) {
+      OnOpenFolder();
     }
-    FFiles[Path] = 0;
+    std::lock_guard Lock(FMutex);
+    if (OpenFolderError != 0 || FolderInUse) {
+      return {NoFolder, FolderInUse ? EBUSY : OpenFolderError, FolderInUse};
+    }
+    const TFolderHandle Handle = FNextHandle++;
+    FOpenFolders[Handle] = Path;
+    return {Handle, 0, false};
+  }
+
+  void CloseFolder(TFolderHandle Folder) override {
+    std::lock_guard Lock(FMutex);
+    FOpenFolders.erase(Folder);
+  }
+
+  TNameInfo LookUp(TFolderHandle Folder, const std::string& Name) override {
+    std::lock_guard Lock(FMutex);
+    const std::string Path = FOpenFolders.at(Folder) + Name;
+    if (FFolders.count(Path) != 0) {
+      return {TNameKind::Folder, {1, 0}, 0, 0};
+    }
+    const auto File = FFiles.find(Path);
+    if (File == FFiles.end()) {
+      return {};
+    }
+    return {TNameKind::File, {1, File->second.Number}, File->second.Size, 0};
+  }
+
+  TFolderListing ListFiles(TFolderHandle Folder, const std::string& Prefix) override {
+    std::lock_guard Lock(FMutex);
+    const std::string Start = FOpenFolders.at(Folder) + Prefix;
+    TFolderListing Listing;
+    for (const auto& [Path, File] : FFiles) {
+      if (Path.rfind(Start, 0) == 0 && Path.find('/', Start.size()) == std::string::npos) {
+        Listing.Files.push_back({Path.substr(FOpenFolders.at(Folder).size()), File.Size});
+      }
+    }
+    return Listing;
+  }
+
+  TCreatedFile CreateNewFile(TFolderHandle Folder, const std::string& Name,
+                             bool Unbuffered) override {
+    std::lock_guard Lock(FMutex);
+    const std::string Path = FOpenFolders.at(Folder) + Name;
+    FLog.push_back("create " + Path + (Unbuffered ? " direct" : ""));
+    if (FFiles.count(Path) != 0 || FFolders.count(Path) != 0) {
+      return {NoFile, {}, EEXIST};
+    }
+    FFiles[Path] = {0, ++FLastFileNumber};
     const TFileHandle Handle = FNextHandle++;
     FOpen[Handle] = Path;
-    return {Handle, 0};
+    return {Handle, {1, FLastFileNumber}, 0};
   }
 
   int WriteAll(TFileHandle File, const std::byte*, std::size_t Length) override {
@@ -97,8 +176,15 @@ class TFakeTesterPlatform : public TTesterPlatform {
       return ENOSPC;
     }
     FFree -= Size;
-    FFiles[Open->second] += Size;
+    FFiles[Open->second].Size += Size;
     return 0;
+  }
+
+  int FlushFile(TFileHandle File) override {
+    std::lock_guard Lock(FMutex);
+    FLog.push_back("flush " + FOpen.at(File));
+    FClock += TicksPerFlush;
+    return FlushError;
   }
 
   void CloseFile(TFileHandle File) override {
@@ -107,24 +193,30 @@ class TFakeTesterPlatform : public TTesterPlatform {
     FOpen.erase(File);
   }
 
-  int DeleteFile(const std::string& Path) override {
-    std::lock_guard Lock(FMutex);
-    FLog.push_back("delete " + Path);
-    const auto File = FFiles.find(Path);
-    if (File == FFiles.end()) {
-      return ENOENT;
+  TDeleteResult DeleteOwnFile(TFolderHandle Folder, const std::string& Name,
+                              const TFileIdentity& Identity) override {
+    std::string Path;
+    {
+      std::lock_guard Lock(FMutex);
+      Path = FOpenFolders.at(Folder) + Name;
+      FLog.push_back("delete " + Path);
+      const auto File = FFiles.find(Path);
+      if (File == FFiles.end() && FFolders.count(Path) == 0) {
+        return {TDeleteOutcome::Missing, 0};
+      }
+      if (File == FFiles.end() || TFileIdentity{1, File->second.Number} != Identity) {
+        return {TDeleteOutcome::Replaced, 0};
+      }
+      if (Undeletable.count(Path) != 0) {
+        return {TDeleteOutcome::Failed, EACCES};
+      }
+      FFree += File->second.Size;
+      FFiles.erase(File);
     }
-    if (Undeletable.count(Path) != 0) {
-      return EACCES;
+    if (OnDelete) {
+      OnDelete(Path);
     }
-    FFree += File->second;
-    FFiles.erase(File);
-    return 0;
-  }
-
-  bool FileExists(const std::string& Path) override {
-    std::lock_guard Lock(FMutex);
-    return FFiles.count(Path) != 0;
+    return {TDeleteOutcome::Deleted, 0};
   }
 
   std::int64_t PerformanceCounter() override {
@@ -142,17 +234,36 @@ class TFakeTesterPlatform : public TTesterPlatform {
       OnSleep(Milliseconds);
     }
   }
+  bool SleepUnlessStopped(std::uint32_t Milliseconds, std::stop_token Stop) override {
+    {
+      std::lock_guard Lock(FMutex);
+      FStoppableSleeps.push_back(Milliseconds);
+    }
+    if (OnStoppableSleep) {
+      OnStoppableSleep(Milliseconds, Stop);
+    }
+    return !Stop.stop_requested();
+  }
   double Now() override { return 45000.5; }
 
  private:
+  struct TFile {
+    std::int64_t Size = 0;
+    std::uint64_t Number = 0;  // the identity's file number, unique in the fake's life
+  };
+
   mutable std::mutex FMutex;
   std::int64_t FFree;
   std::int64_t FTotal;
   std::int64_t FClock = 1'000'000;
   int FWrites = 0;
-  TFileHandle FNextHandle = 3;
-  std::map<std::string, std::int64_t> FFiles;
+  std::intptr_t FNextHandle = 3;
+  std::uint64_t FLastFileNumber = 0;
+  std::map<std::string, TFile> FFiles;
+  std::set<std::string> FFolders;
   std::map<TFileHandle, std::string> FOpen;
+  std::map<TFolderHandle, std::string> FOpenFolders;
   std::vector<std::string> FLog;
   std::vector<std::uint32_t> FSleeps;
+  std::vector<std::uint32_t> FStoppableSleeps;
 };

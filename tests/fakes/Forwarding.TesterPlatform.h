@@ -15,19 +15,34 @@ class TForwardingTesterPlatform : public TTesterPlatform {
       : FReal(std::move(Inner)) {}
 
   TVolumeSpace VolumeSpace(const std::string& Path) override { return FReal->VolumeSpace(Path); }
-  TCreatedFile CreateNewFile(const std::string& Path, bool Unbuffered) override {
-    return FReal->CreateNewFile(Path, Unbuffered);
+  TOpenedFolder OpenFolder(const std::string& Path) override { return FReal->OpenFolder(Path); }
+  void CloseFolder(TFolderHandle Folder) override { FReal->CloseFolder(Folder); }
+  TNameInfo LookUp(TFolderHandle Folder, const std::string& Name) override {
+    return FReal->LookUp(Folder, Name);
+  }
+  TFolderListing ListFiles(TFolderHandle Folder, const std::string& Prefix) override {
+    return FReal->ListFiles(Folder, Prefix);
+  }
+  TCreatedFile CreateNewFile(TFolderHandle Folder, const std::string& Name,
+                             bool Unbuffered) override {
+    return FReal->CreateNewFile(Folder, Name, Unbuffered);
   }
   int WriteAll(TFileHandle File, const std::byte* Data, std::size_t Length) override {
     return FReal->WriteAll(File, Data, Length);
   }
+  int FlushFile(TFileHandle File) override { return FReal->FlushFile(File); }
   void CloseFile(TFileHandle File) override { FReal->CloseFile(File); }
-  int DeleteFile(const std::string& Path) override { return FReal->DeleteFile(Path); }
-  bool FileExists(const std::string& Path) override { return FReal->FileExists(Path); }
+  TDeleteResult DeleteOwnFile(TFolderHandle Folder, const std::string& Name,
+                              const TFileIdentity& Identity) override {
+    return FReal->DeleteOwnFile(Folder, Name, Identity);
+  }
   std::int64_t PerformanceCounter() override { return FReal->PerformanceCounter(); }
   std::int64_t PerformanceFrequency() override { return FReal->PerformanceFrequency(); }
   std::uint32_t TickCount() override { return FReal->TickCount(); }
   void SleepMs(std::uint32_t Milliseconds) override { FReal->SleepMs(Milliseconds); }
+  bool SleepUnlessStopped(std::uint32_t Milliseconds, std::stop_token Stop) override {
+    return FReal->SleepUnlessStopped(Milliseconds, std::move(Stop));
+  }
   double Now() override { return FReal->Now(); }
 
  protected:

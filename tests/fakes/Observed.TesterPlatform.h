@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <fstream>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -10,13 +11,16 @@
 
 #include "fakes/Forwarding.TesterPlatform.h"
 
-// The real files and clocks, with two test aids: the free space can be made to look smaller
-// (so that a run on a big disk writes only a few MiB), and the open flags the kernel holds
-// for every created file are read back from /proc.
+// The real files and clocks, with three test aids: the free space can be made to look smaller
+// (so that a run on a big disk writes only a few MiB), the open flags the kernel holds for
+// every created file are read back from /proc, and a hook runs before each write (on the
+// worker's thread), e.g. to change the folder under a running pass.
 class TObservedTesterPlatform : public TForwardingTesterPlatform {
  public:
   explicit TObservedTesterPlatform(std::optional<std::int64_t> FreeBytes = std::nullopt)
       : FFreeBytes(FreeBytes) {}
+
+  std::function<void(int WriteIndex)> BeforeWrite;
 
   std::vector<int> OpenFlags() const {
     std::lock_guard Lock(FMutex);
@@ -30,13 +34,20 @@ class TObservedTesterPlatform : public TForwardingTesterPlatform {
     }
     return Space;
   }
-  TCreatedFile CreateNewFile(const std::string& Path, bool Unbuffered) override {
-    const TCreatedFile Created = FReal->CreateNewFile(Path, Unbuffered);
+  TCreatedFile CreateNewFile(TFolderHandle Folder, const std::string& Name,
+                             bool Unbuffered) override {
+    const TCreatedFile Created = FReal->CreateNewFile(Folder, Name, Unbuffered);
     if (Created.Handle != NoFile) {
       std::lock_guard Lock(FMutex);
       FOpenFlags.push_back(KernelFlags(Created.Handle));
     }
     return Created;
+  }
+  int WriteAll(TFileHandle File, const std::byte* Data, std::size_t Length) override {
+    if (BeforeWrite) {
+      BeforeWrite(FWrites++);
+    }
+    return FReal->WriteAll(File, Data, Length);
   }
 
  private:
@@ -55,6 +66,7 @@ class TObservedTesterPlatform : public TForwardingTesterPlatform {
   }
 
   std::optional<std::int64_t> FFreeBytes;
+  int FWrites = 0;  // the worker's thread only
   mutable std::mutex FMutex;
   std::vector<int> FOpenFlags;
 };

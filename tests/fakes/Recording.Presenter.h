@@ -86,6 +86,14 @@ class TRecordingPresenter : public TTesterPresenter {
   }
   void HideButtons() override { FRecord->Add("HideButtons"); }
   void PrintError(const TTesterError& Error) override { FRecord->Add(ErrorCall(Error)); }
+  void PrintLeftoverFiles(std::int32_t Count, std::int64_t SizeInByte) override {
+    FRecord->Add("PrintLeftoverFiles " + std::to_string(Count) + ' ' + std::to_string(SizeInByte));
+  }
+  void PrintReplacedFile(const std::string& Path) override {
+    FRecord->Add("PrintReplacedFile " + Path);
+  }
+  void StartDeleting() override { FRecord->Add("StartDeleting"); }
+  void EndDeleting() override { FRecord->Add("EndDeleting"); }
 
  private:
   std::shared_ptr<TPresenterRecord> FRecord;

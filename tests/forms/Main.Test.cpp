@@ -255,6 +255,10 @@ class TSyncEndPresenter : public TTesterPresenter {
     FDispatcher.Sync([this] { FView.HideButtons(); });
   }
   void PrintError(const TTesterError&) override {}
+  void PrintLeftoverFiles(std::int32_t, std::int64_t) override {}
+  void PrintReplacedFile(const std::string&) override {}
+  void StartDeleting() override {}
+  void EndDeleting() override {}
 
  private:
   TTesterView& FView;

@@ -32,13 +32,17 @@ TEST(TestReport, HeaderFiguresInDecimalGigabytes) {
       // Rounding halves to even: 2.5 -> 2, and a target of 0 leaves all free space.
       {1'000'000'000'000, 2'500'000'000, 3'500'000'000, 0, "전체 용량 : 1000GB",
        "테스트 구간 : 2GB ~ 2GB", "파티션 용량 : 4GB"},
+      // 3,000,000 GiB to leave on 10 GiB: the real figure, not that of the 32-bit clamp
+      // (which read 2251811GB).
+      {1'000'000'000'000, 10'737'418'240, 10'737'418'240, -3'071'989'761, "전체 용량 : 1000GB",
+       "테스트 구간 : 11GB ~ 3221225GB", "파티션 용량 : 11GB"},
   };
   for (const auto& Case : Cases) {
     TPresenterRig Rig;
     Rig.Disk.SizeInByte = Case.DiskByte;
     Rig->PrintInitialSetting(3, Case.FreeByte, Case.TotalByte, Case.ToFillMiB);
     const auto Lines = Rig.View.LogLines();
-    ASSERT_EQ(Lines.size(), 20u);
+    ASSERT_EQ(Lines.size(), Case.ToFillMiB > 0 ? 20u : 21u);  // no room: a reason follows
     EXPECT_EQ(Lines[5], "테스트 회차 : 3");
     EXPECT_EQ(Lines[10], Case.DiskLine);
     EXPECT_EQ(Lines[13], Case.RangeLine);
@@ -107,10 +111,30 @@ TEST(TestReport, ARefusedPassSaysWhyAfterItsHeader) {
     EXPECT_EQ(Lines[19], Rule);
     EXPECT_EQ(Lines[20], Case.Reason);
   }
-  // Any other negative target is not a refusal: no reason line.
-  TPresenterRig Rig;
-  Rig->PrintInitialSetting(1, 875 * MiB, 960 * MiB, -2);
-  EXPECT_EQ(Rig.View.LogLines().size(), 20u);
+}
+
+TEST(TestReport, APassWithoutRoomSaysWhyAfterItsHeader) {
+  const struct {
+    TLeftUnit Unit;
+    std::int64_t ToLeft;
+    std::int64_t Target;
+    const char* Reason;
+  } Cases[] = {
+      {TLeftUnit::LeaveByGiB, 1, -150, "- 채울 공간 없음 : 빈 공간 875MiB, 남길 용량 1GiB -"},
+      {TLeftUnit::LeaveByMiB, 870, 0, "- 채울 공간 없음 : 빈 공간 875MiB, 남길 용량 870MiB -"},
+      {TLeftUnit::LeaveByPercent, 100, -86, "- 채울 공간 없음 : 빈 공간 875MiB, 남길 용량 100% -"},
+  };
+  for (const auto& Case : Cases) {
+    TSetting Setting;
+    Setting.ToLeftUnit = Case.Unit;
+    Setting.ToLeft = Case.ToLeft;
+    TPresenterRig Rig(Setting);
+    Rig->PrintInitialSetting(1, 875 * MiB + MiB / 2, 960 * MiB, Case.Target);
+    const auto Lines = Rig.View.LogLines();
+    ASSERT_EQ(Lines.size(), 21u);
+    EXPECT_EQ(Lines[19], Rule);
+    EXPECT_EQ(Lines[20], Case.Reason);
+  }
 }
 
 TEST(TestReport, SummaryOfASinglePass) {
@@ -192,7 +216,7 @@ TEST(TestReport, APassWithoutWritesGetsNoSummaryAndDoesNotWait) {
     Rig->EndTest(0.0, 0);  // would block for ever if it handed over a synchronous unit
   });
   Rig.Dispatcher->RunPending();
-  EXPECT_EQ(Rig.View.LogLines().size(), 20u);
+  EXPECT_EQ(Rig.View.LogLines().size(), 21u);  // the header and why there was no room
 }
 
 TEST(TestReport, RotationRemovesExactlyThePassBeforeThePreviousOne) {
@@ -253,6 +277,52 @@ TEST(TestReport, AnErrorBecomesALineInBothListsAndTheLogFileAndIsShown) {
                                                        "테스트 파일을 지우지 못했습니다.\n"
                                                        "Device or resource busy (코드 16)"}));
   EXPECT_EQ(Rig.View.Calls.back(), "HideButtons");
+}
+
+TEST(TestReport, LeftoverAndReplacedFilesAreNamedInTheListsAndTheLogFile) {
+  TTempFolder Folder;
+  TSetting Setting;
+  Setting.RecordPath = Folder.File("log.txt");
+  TPresenterRig Rig(Setting);
+  Rig.OnWorker([&] {
+    Rig->PrintLeftoverFiles(3, 3 * 4096 * MiB);
+    Rig->PrintLeftoverFiles(2, 24 * MiB + 5);
+    Rig->StartDeleting();  // the window shows nothing for these
+    Rig->PrintReplacedFile("/mnt/usb/Randomfile2");
+    Rig->EndDeleting();
+  });
+  Rig.Dispatcher->RunPending();
+  const std::vector<std::string> Lines{"- 이전에 남은 테스트 파일 3개(12GB)는 지우지 않습니다 -",
+                                       "- 이전에 남은 테스트 파일 2개(24MB)는 지우지 않습니다 -",
+                                       "- 다른 파일로 바뀌어 지우지 않음 : /mnt/usb/Randomfile2 -"};
+  EXPECT_EQ(Rig.View.LogLines(), Lines);
+  EXPECT_EQ(Rig.View.Calls.size(), 3u);
+  EXPECT_EQ(ReadBytes(Setting.RecordPath),
+            Lines[0] + "\r\n" + Lines[1] + "\r\n" + Lines[2] + "\r\n");
+}
+
+TEST(TestReport, TheWindowSaysWhatEachNewFailureMeans) {
+  const struct {
+    const char* Operation;
+    int Code;
+    const char* Text;
+  } Cases[] = {
+      {"FlushFileBuffers", EIO, "캐시에 쓴 데이터를 드라이브가 받지 못해 테스트를 끝냈습니다."},
+      {"LockFolder", EBUSY, "다른 실행이 이 폴더를 쓰고 있어 테스트를 시작하지 않았습니다."},
+      {"OpenFolder", ENOENT, "폴더를 열지 못해 테스트를 시작하지 않았습니다."},
+  };
+  for (const auto& Case : Cases) {
+    TPresenterRig Rig;
+    const std::string System = Platform::SystemErrorText(Case.Code);
+    Rig.OnWorker([&] {
+      Rig->PrintError({Case.Operation, "/mnt/usb/", static_cast<std::uint32_t>(Case.Code), System,
+                       std::string(Case.Operation) + "Error: " + std::to_string(Case.Code)});
+    });
+    Rig.Dispatcher->RunPending();
+    ASSERT_EQ(Rig.View.Errors.size(), 1u);
+    EXPECT_EQ(Rig.View.Errors[0], std::string(Case.Text) + "\n파일 : /mnt/usb/\n" + System +
+                                      " (코드 " + std::to_string(Case.Code) + ")");
+  }
 }
 
 TEST(TestReport, ARefusedDetailedLogLeavesTheLogAsItWasAndRemovesOneMadeHere) {

@@ -8,6 +8,7 @@
 #include <chrono>
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <regex>
 #include <string>
 #include <vector>
@@ -239,6 +240,44 @@ TEST(WorkerAndPresenter, ARepeatingRunReportsTheWholeRunAndRotatesItsLists) {
   EXPECT_EQ(
       std::vector<std::string>(Run.View.CurrentLog.begin(), Run.View.CurrentLog.end()),
       std::vector<std::string>(Lines.begin() + static_cast<long>(PassStarts[2]), Lines.end()));
+}
+
+// A repeating run that finds no room: the first pass says why, the following ones wait and
+// say nothing, and a cancel ends the wait at once.
+TEST(WorkerAndPresenter, ARepeatingRunWithoutRoomSaysWhyOnceAndStopsAtTheCancel) {
+  TTempFolder Folder;
+  TTempFolder Logs;
+  TSetting Setting;
+  Setting.IsSet = true;
+  Setting.DrivePath = Folder.Path() + "/";
+  Setting.ToLeftUnit = TLeftUnit::LeaveByGiB;
+  Setting.ToLeft = 1'000'000'000;  // far more than any disk holds
+  Setting.NeedCache = true;
+  Setting.InfiniteRepetition = true;
+  Setting.RecordPath = Logs.File("log.txt");
+
+  TRealRun Run;
+  const auto Start = std::chrono::steady_clock::now();
+  std::optional<std::chrono::steady_clock::time_point> Cancelled;
+  Run.Run(Setting, [&](TTesterThread& Worker) {
+    if (!Cancelled && std::chrono::steady_clock::now() - Start > 2500ms) {
+      Cancelled = std::chrono::steady_clock::now();
+      Worker.Terminate();
+    }
+  });
+  ASSERT_TRUE(Cancelled);
+  // Generous for a loaded machine; the wait between passes alone is a second.
+  EXPECT_LT(std::chrono::steady_clock::now() - *Cancelled, 10s);
+
+  EXPECT_FALSE(Run.Error);
+  const auto Lines = FileLines(Setting.RecordPath);
+  EXPECT_EQ(std::count(Lines.begin(), Lines.end(), "Varnell 6.0.5"), 1) << Lines.size();
+  ASSERT_EQ(Lines.size(), 21u);
+  EXPECT_TRUE(std::regex_match(Lines[20], std::regex("- 채울 공간 없음 : 빈 공간 \\d+MiB, "
+                                                     "남길 용량 1000000000GiB -")))
+      << Lines[20];
+  EXPECT_EQ(Run.View.LogLines(), Lines);
+  EXPECT_EQ(Run.View.ButtonsHidden, 1);
 }
 
 }  // namespace

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <filesystem>
 #include <memory>
@@ -13,14 +14,30 @@
 namespace {
 
 constexpr int ErrorFileNotFound = 2;
+constexpr int ErrorSharingViolation = 32;
 constexpr int ErrorFileExists = 80;
+
+std::wstring Win32Path(const std::string& Path) {
+  const std::u8string Text(Path.begin(), Path.end());
+  return std::filesystem::path(Text).wstring();
+}
 
 class Win32Files : public ::testing::Test {
  protected:
+  void SetUp() override {
+    Opened = System->OpenFolder(Folder.Path() + "\\");
+    ASSERT_NE(Opened.Handle, NoFolder) << Platform::SystemErrorText(Opened.Error);
+  }
+  void TearDown() override {
+    if (Opened.Handle != NoFolder) {
+      System->CloseFolder(Opened.Handle);
+    }
+  }
   std::string PathOf(const std::string& Name) const { return Folder.Path() + "\\" + Name; }
 
   TTempFolder Folder;
   std::shared_ptr<TTesterPlatform> System = Platform::MakeTesterPlatform();
+  TOpenedFolder Opened;
 };
 
 TEST_F(Win32Files, CreateNewOverATakenNameFailsAndLeavesItsBytes) {
@@ -28,7 +45,7 @@ TEST_F(Win32Files, CreateNewOverATakenNameFailsAndLeavesItsBytes) {
   WriteBytes(Taken, "an earlier run");
   for (const bool Unbuffered : {false, true}) {
     SCOPED_TRACE(Unbuffered ? "unbuffered" : "cached");
-    const TCreatedFile Created = System->CreateNewFile(Taken, Unbuffered);
+    const TCreatedFile Created = System->CreateNewFile(Opened.Handle, "Randomfile0", Unbuffered);
     EXPECT_EQ(Created.Handle, NoFile);
     EXPECT_EQ(Created.Error, ErrorFileExists);
   }
@@ -43,40 +60,55 @@ TEST_F(Win32Files, AlignedBlocksGoOutWholeWithAndWithoutTheCache) {
   const std::string Block(reinterpret_cast<const char*>(Buffer.GetRawBuffer()), Length);
   for (const bool Unbuffered : {false, true}) {
     SCOPED_TRACE(Unbuffered ? "unbuffered" : "cached");
-    const std::string Path = PathOf(Unbuffered ? "unbuffered" : "cached");
-    const TCreatedFile Created = System->CreateNewFile(Path, Unbuffered);
+    const std::string Name = Unbuffered ? "unbuffered" : "cached";
+    const TCreatedFile Created = System->CreateNewFile(Opened.Handle, Name, Unbuffered);
     ASSERT_NE(Created.Handle, NoFile) << Platform::SystemErrorText(Created.Error);
     EXPECT_EQ(System->WriteAll(Created.Handle, Buffer.GetRawBuffer(), Length), 0);
     EXPECT_EQ(System->WriteAll(Created.Handle, Buffer.GetRawBuffer(), Length), 0);
+    EXPECT_EQ(System->FlushFile(Created.Handle), 0);
     System->CloseFile(Created.Handle);
-    EXPECT_EQ(ReadBytes(Path), Block + Block);
+    EXPECT_EQ(ReadBytes(PathOf(Name)), Block + Block);
 
-    EXPECT_TRUE(System->FileExists(Path));
-    EXPECT_EQ(System->DeleteFile(Path), 0);
-    EXPECT_FALSE(System->FileExists(Path));
-    EXPECT_EQ(System->DeleteFile(Path), ErrorFileNotFound);
+    const TNameInfo Found = System->LookUp(Opened.Handle, Name);
+    EXPECT_EQ(Found.Kind, TNameKind::File);
+    EXPECT_EQ(Found.Identity, Created.Identity);
+    EXPECT_EQ(Found.Size, static_cast<std::int64_t>(2 * Length));
+    EXPECT_EQ(System->DeleteOwnFile(Opened.Handle, Name, Created.Identity).Outcome,
+              TDeleteOutcome::Deleted);
+    EXPECT_EQ(System->LookUp(Opened.Handle, Name).Kind, TNameKind::Missing);
+    EXPECT_EQ(System->DeleteOwnFile(Opened.Handle, Name, Created.Identity).Outcome,
+              TDeleteOutcome::Missing);
   }
 }
 
-TEST_F(Win32Files, OnlyFilesExist) {
-  WriteBytes(PathOf("file"), "x");
-  std::filesystem::create_directory(PathOf("folder"));
-  EXPECT_TRUE(System->FileExists(PathOf("file")));
-  EXPECT_FALSE(System->FileExists(PathOf("folder")));
-  EXPECT_FALSE(System->FileExists(PathOf("missing")));
+// Held open elsewhere without leave to delete: the delete fails and says why.
+TEST_F(Win32Files, AFileHeldWithoutDeleteSharingIsNotDeleted) {
+  const TCreatedFile Ours = System->CreateNewFile(Opened.Handle, "Randomfile0", false);
+  ASSERT_NE(Ours.Handle, NoFile);
+  System->CloseFile(Ours.Handle);
+  const HANDLE Held = CreateFileW(Win32Path(PathOf("Randomfile0")).c_str(), GENERIC_READ,
+                                  FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(Held, INVALID_HANDLE_VALUE);
+  const TDeleteResult Result = System->DeleteOwnFile(Opened.Handle, "Randomfile0", Ours.Identity);
+  CloseHandle(Held);
+  EXPECT_EQ(Result.Outcome, TDeleteOutcome::Failed);
+  EXPECT_EQ(Result.Error, ErrorSharingViolation);
+  EXPECT_EQ(System->DeleteOwnFile(Opened.Handle, "Randomfile0", Ours.Identity).Outcome,
+            TDeleteOutcome::Deleted);
 }
 
 TEST_F(Win32Files, Utf8NamesReachTheSystemAsTheirCharacters) {
   const std::string Name = "랜덤 파일 ✓";  // UTF-8 in the core, UTF-16 on the system
-  const TCreatedFile Created = System->CreateNewFile(PathOf(Name), false);
+  const TCreatedFile Created = System->CreateNewFile(Opened.Handle, Name, false);
   ASSERT_NE(Created.Handle, NoFile);
   System->CloseFile(Created.Handle);
   const std::filesystem::directory_iterator Entries(Folder.Path());
   ASSERT_NE(Entries, std::filesystem::directory_iterator());
   const std::u8string Found = Entries->path().filename().u8string();
   EXPECT_EQ(std::string(Found.begin(), Found.end()), Name);
-  EXPECT_TRUE(System->FileExists(PathOf(Name)));
-  EXPECT_EQ(System->DeleteFile(PathOf(Name)), 0);
+  EXPECT_EQ(System->LookUp(Opened.Handle, Name).Kind, TNameKind::File);
+  EXPECT_EQ(System->DeleteOwnFile(Opened.Handle, Name, Created.Identity).Outcome,
+            TDeleteOutcome::Deleted);
 }
 
 TEST_F(Win32Files, FreeSpaceOfAFolderAndOfNoFolder) {
