@@ -6,21 +6,27 @@
 #include <nlohmann/json.hpp>
 #include <string>
 
+#include "cli/Cli.HelpFormatter.h"
 #include "device/Drive.Listing.h"
 #include "platform/Platform.Terminal.h"
 #include "report/Varnell.Identity.h"
 
 int main(int argc, char** argv) {
   Platform::PrepareConsole();
-  CLI::App App("Lists the drives Varnell can test and the disk under each.", "varnell-drives");
+  CLI::App App(
+      "Lists the drives Varnell offers (writable, fixed or removable), each with its mount\n"
+      "point and the identity of the disk under it.",
+      "varnell-drives");
+  App.formatter(std::make_shared<TCliHelpFormatter>(""));
   bool Json = false;
-  App.add_flag("--json", Json, "Print JSON instead of a table");
+  App.add_flag("--json", Json, "print JSON instead of a table");
   App.set_version_flag("--version", std::string("varnell-drives ") + VarnellIdentity::ProductVersion,
-                       "Print the program's name and version and exit");
+                       "print the program's name and version and exit");
+  App.set_help_flag("-h,--help", "print this help and exit");
   try {
     App.parse(argc, argv);
   } catch (const CLI::CallForHelp& Help) {
-    std::fputs(("Usage: " + App.help()).c_str(), stdout);
+    std::fputs(App.help().c_str(), stdout);
     return 0;
   } catch (const CLI::CallForVersion&) {
     std::printf("varnell-drives %s\n", VarnellIdentity::ProductVersion);

@@ -9,10 +9,13 @@ _varnell_cli()
     # Values of the options that take one; an option without a case here takes none.
     case $prev in
         -l | --leave)
-            # A whole number directly followed by its unit: offer the units after the digits.
-            if [[ $cur =~ ^([+-]?[0-9]+) ]]; then
-                local number=${BASH_REMATCH[1]}
-                COMPREPLY=($(compgen -W "${number}GiB ${number}MiB ${number}%" -- "$cur"))
+            # A number directly followed by its unit: offer the units after the digits. A
+            # percent is whole, so a decimal gets GiB and MiB only.
+            if [[ $cur =~ ^([+-]?[0-9]+)(\.[0-9]*)?$|^([+-]?[0-9]+)(\.[0-9]*)?[GMgm%] ]]; then
+                local number=${BASH_REMATCH[1]}${BASH_REMATCH[2]}${BASH_REMATCH[3]}${BASH_REMATCH[4]}
+                local units="${number}GiB ${number}MiB"
+                [[ $number == *.* ]] || units+=" ${number}%"
+                COMPREPLY=($(compgen -W "$units" -- "$cur"))
             fi
             return
             ;;
@@ -32,7 +35,7 @@ _varnell_cli()
 
     if [[ $cur == -* ]]; then
         COMPREPLY=($(compgen -W '--leave --step --cache --repeat --keep --log
-            --detailed-log --quiet --help --version' -- "$cur"))
+            --detailed-log --allow-system-drive --quiet --help --version' -- "$cur"))
         return
     fi
 

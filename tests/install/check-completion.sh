@@ -56,6 +56,7 @@ Cases=(
   "varnell-cli --leave 10|10% 10GiB 10MiB"
   "varnell-cli -l 500M|500MiB"
   "varnell-cli --leave=5G|5GiB"
+  "varnell-cli --leave 1.5|1.5GiB 1.5MiB"
   "varnell-cli -l |"
   "varnell-cli --log $Scratch/r|$Scratch/run.log"
   "varnell-cli --detailed-log=$Scratch/|$Scratch/logs $Scratch/mnt $Scratch/run.log"

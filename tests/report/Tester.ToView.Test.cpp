@@ -18,7 +18,7 @@ namespace {
 using namespace std::chrono_literals;
 
 std::string Expected(const std::string& Name) {
-  return ReadBytes((std::filesystem::path(__FILE__).parent_path() / "expected" / Name).string());
+  return ReadBytes((std::filesystem::path(VARNELL_TEST_FOLDER) / "expected" / Name).string());
 }
 
 // The speed-sample lines of the view, e.g. "87.0% 에서의 속도 : 100MiB/s".
