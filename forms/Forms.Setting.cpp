@@ -191,8 +191,24 @@ bool TfSetting::eLeftKeyPress(QKeyEvent* Event) const {
   if (Event->matches(QKeySequence::Paste)) {
     return false;
   }
-  if (Event->key() == Qt::Key_Backspace) {
-    return true;
+  // Keys that move or edit rather than type pass, whatever text the platform gives them
+  // (Tab comes as "\t", Delete as "\x7f"): eating Tab would trap the focus in the box.
+  switch (Event->key()) {
+    case Qt::Key_Backspace:
+    case Qt::Key_Delete:
+    case Qt::Key_Tab:
+    case Qt::Key_Backtab:
+    case Qt::Key_Left:
+    case Qt::Key_Right:
+    case Qt::Key_Up:
+    case Qt::Key_Down:
+    case Qt::Key_Home:
+    case Qt::Key_End:
+    case Qt::Key_PageUp:
+    case Qt::Key_PageDown:
+      return true;
+    default:
+      break;
   }
   const QString Text = Event->text();
   if (Text.isEmpty()) {

@@ -100,6 +100,46 @@ TEST_F(TSettingWindowTest, AmountBoxTakesDigitsOnly) {
   EXPECT_EQ(Window.eLeft->text(), QStringLiteral("12AB"));
 }
 
+// A key as a keyboard delivers it: X11 gives Delete the text "\x7f" (QTest would give none).
+void KeyboardClick(QWidget* Widget, Qt::Key Key, const QString& Text,
+                   Qt::KeyboardModifiers Modifiers = Qt::NoModifier) {
+  QTest::sendKeyEvent(QTest::Press, Widget, Key, Text, Modifiers);
+  QTest::sendKeyEvent(QTest::Release, Widget, Key, Text, Modifiers);
+}
+
+// Navigation and editing keys are not typed characters: Tab and Shift+Tab leave the box, Delete,
+// the arrows and Home/End edit in it, as in any other box.
+TEST_F(TSettingWindowTest, AmountBoxLetsTabLeaveAndDeleteEdit) {
+  Window.show();
+  QApplication::setActiveWindow(&Window);
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&Window));
+  Window.eLeft->setFocus();
+  KeyboardClick(Window.eLeft, Qt::Key_Tab, QStringLiteral("\t"));
+  EXPECT_EQ(QApplication::focusWidget(), Window.cSelection);
+  KeyboardClick(Window.cSelection, Qt::Key_Backtab, {}, Qt::ShiftModifier);
+  EXPECT_EQ(QApplication::focusWidget(), Window.eLeft);
+  KeyboardClick(Window.eLeft, Qt::Key_Backtab, {}, Qt::ShiftModifier);
+  EXPECT_EQ(QApplication::focusWidget(), Window.bDriveFolder);
+
+  Window.eLeft->setFocus();
+  Window.eLeft->setText(QStringLiteral("12345"));
+  QTest::keyClick(Window.eLeft, Qt::Key_Home);
+  KeyboardClick(Window.eLeft, Qt::Key_Delete, QStringLiteral("\x7f"));
+  EXPECT_EQ(Window.eLeft->text(), QStringLiteral("2345"));
+  QTest::keyClick(Window.eLeft, Qt::Key_End);
+  QTest::keyClick(Window.eLeft, Qt::Key_Left);
+  QTest::keyClick(Window.eLeft, Qt::Key_Left);
+  KeyboardClick(Window.eLeft, Qt::Key_Delete, QStringLiteral("\x7f"));
+  QTest::keyClick(Window.eLeft, Qt::Key_Right);
+  QTest::keyClick(Window.eLeft, Qt::Key_7);
+  EXPECT_EQ(Window.eLeft->text(), QStringLiteral("2357"));
+  // Still no other character, control characters included.
+  QTest::keyClick(Window.eLeft, Qt::Key_Escape);
+  QTest::keyClick(Window.eLeft, Qt::Key_A, Qt::ControlModifier);
+  QTest::keyClick(Window.eLeft, Qt::Key_X);
+  EXPECT_EQ(Window.eLeft->text(), QStringLiteral("2357"));
+}
+
 TEST_F(TSettingWindowTest, StartAcceptsOnlyASigned32BitAmount) {
   struct TCase {
     const char* Text;
