@@ -104,6 +104,7 @@ struct TEndToEndTest : testing::Test {
                                          std::pair{Setting->bDetailedLogPath, "detail"}}) {
         WhenModalShown<QFileDialog>([Name](QFileDialog* Dialog) {
           Dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(Name);
+          AnswerMessageBox(QStringLiteral("예"));  // create the new log file
           static_cast<QDialog*>(Dialog)->accept();
         });
         Button->click();

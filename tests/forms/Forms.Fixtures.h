@@ -1,9 +1,13 @@
 #pragma once
 
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
 #include <QApplication>
 #include <QClipboard>
 #include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QMessageBox>
 #include <QString>
 #include <QStringList>
 #include <QTimer>
@@ -46,6 +50,25 @@ void WhenModalShown(std::function<void(T*)> Action) {
     }
   });
   Poll->start();
+}
+
+// Clicks the button labelled ButtonText of the next message box shown; Shown, when given,
+// receives the box's title and text.
+inline void AnswerMessageBox(const QString& ButtonText, QStringList* Shown = nullptr) {
+  WhenModalShown<QMessageBox>([ButtonText, Shown](QMessageBox* Box) {
+    if (Shown != nullptr) {
+      *Shown << Box->windowTitle() << Box->text();
+    }
+    for (QAbstractButton* Button : Box->buttons()) {
+      if (Button->text() == ButtonText) {
+        Button->click();
+        return;
+      }
+    }
+    ADD_FAILURE() << "no button " << ButtonText.toStdString() << " in "
+                  << Box->text().toStdString();
+    Box->reject();
+  });
 }
 
 // Readable QString values in failure messages.
