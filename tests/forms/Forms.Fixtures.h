@@ -8,6 +8,7 @@
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QMessageBox>
+#include <QPointF>
 #include <QString>
 #include <QStringList>
 #include <QTimer>
@@ -71,7 +72,10 @@ inline void AnswerMessageBox(const QString& ButtonText, QStringList* Shown = nul
   });
 }
 
-// Readable QString values in failure messages.
+// Readable QString and QPointF values in failure messages.
 inline void PrintTo(const QString& Text, std::ostream* Stream) {
   *Stream << Text.toStdString();
+}
+inline void PrintTo(const QPointF& Point, std::ostream* Stream) {
+  *Stream << "(" << Point.x() << ", " << Point.y() << ")";
 }
