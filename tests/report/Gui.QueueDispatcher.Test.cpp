@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <memory>
@@ -136,6 +137,75 @@ TEST(QueueDispatcher, AUnitThatThrowsStillReleasesItsSyncCaller) {
   EXPECT_TRUE(SyncReturned);
   Dispatcher.RunPending();
   EXPECT_TRUE(LaterRan);
+}
+
+// A worker that queues faster than the owner runs units waits once Bound units wait, and goes on
+// when the owner has run half of them: memory stays flat and no unit is lost or reordered. The
+// owner serves until the worker has ended and only then joins it, as the terminal does.
+TEST(QueueDispatcher, AWorkerAheadOfItsOwnerWaitsAtTheBoundAndLosesNothing) {
+  TQueueDispatcher Dispatcher(8);
+  std::vector<int> Ran;  // owner only
+  std::atomic<int> Queued{0};
+  std::atomic<bool> Done{false};
+  std::thread Worker([&] {
+    for (int Index = 0; Index < 100; ++Index) {
+      Dispatcher.Queue([&Ran, Index] { Ran.push_back(Index); });
+      ++Queued;
+    }
+    Done = true;
+  });
+  ASSERT_TRUE(Eventually([&] { return Queued == 8; }));
+  std::this_thread::sleep_for(20ms);
+  EXPECT_EQ(Queued, 8);  // held at the bound while the owner runs nothing
+  EXPECT_EQ(Dispatcher.PendingCount(), 8u);
+
+  while (!Done) {
+    Dispatcher.WaitAndRunPending(10ms);
+  }
+  Worker.join();
+  Dispatcher.RunPending();
+  ASSERT_EQ(Ran.size(), 100u);
+  EXPECT_TRUE(std::is_sorted(Ran.begin(), Ran.end()));
+  EXPECT_LE(Dispatcher.PeakPendingCount(), 8u);
+}
+
+// The deadlocks a full queue could cause: a Sync unit behind it, a unit queued on the owner's
+// own thread (directly or by a unit it runs), a dispatcher destroyed while the worker waits.
+TEST(QueueDispatcher, AFullQueueLetsInSyncAndOwnerUnitsAndReleasesAWaiterOnDestruction) {
+  auto Dispatcher = std::make_unique<TQueueDispatcher>(4);
+  std::vector<std::string> Ran;  // owner only
+  std::atomic<bool> SyncReturned{false};
+  std::thread Syncing([&, Raw = Dispatcher.get()] {
+    for (int Index = 0; Index < 4; ++Index) {
+      Raw->Queue([&Ran, Index] { Ran.push_back("q" + std::to_string(Index)); });
+    }
+    Raw->Sync([&Ran] { Ran.push_back("sync"); });  // let in beyond the bound
+    SyncReturned = true;
+  });
+  ASSERT_TRUE(Eventually([&] { return Dispatcher->PendingCount() == 5; }));
+  Dispatcher->Queue([&Ran] { Ran.push_back("owner"); });  // runs at once, full or not
+  while (!SyncReturned) {
+    Dispatcher->WaitAndRunPending(10ms);
+  }
+  Syncing.join();
+  EXPECT_EQ(Ran, (std::vector<std::string>{"owner", "q0", "q1", "q2", "q3", "sync"}));
+
+  auto Held = std::make_shared<int>(0);
+  std::atomic<int> Queued{0};
+  std::thread Waiting([&, Raw = Dispatcher.get()] {
+    for (int Index = 0; Index < 5; ++Index) {
+      Raw->Queue([&Ran, Held] { Ran.push_back("late"); });
+      ++Queued;
+    }
+  });
+  ASSERT_TRUE(Eventually([&] { return Queued == 4; }));
+  std::this_thread::sleep_for(5ms);
+  EXPECT_EQ(Queued, 4);  // the fifth waits for room
+  Dispatcher.reset();
+  Waiting.join();  // would hang if the waiting worker were not released
+  EXPECT_EQ(Queued, 5);
+  EXPECT_EQ(Ran.size(), 6u);       // none of them ran
+  EXPECT_EQ(Held.use_count(), 1);  // every discarded unit's captures are freed
 }
 
 TEST(QueueDispatcher, TheOwnerCanBeAnotherThreadAndOnlyItRunsUnits) {
