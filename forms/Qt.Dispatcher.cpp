@@ -30,7 +30,7 @@ bool TQtDispatcher::OnGuiThread() const {
 
 void TQtDispatcher::RunPending() {
   using TClock = std::chrono::steady_clock;
-  const std::uint64_t Limit = FQueue->LastTicket();
+  const std::uint64_t Limit = FQueue->BeginTurn();
   const TClock::time_point End = TClock::now() + TurnSlice;
   // However the turn ends (a unit may throw), the rest runs: in another turn at once when
   // units are left, by the poll timer when units ran and more are likely coming.

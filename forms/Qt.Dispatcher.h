@@ -39,7 +39,8 @@ class TDispatchContext : public QObject {
 // most TurnSlice; what is left, or came meanwhile, runs in the next turn, after the event loop
 // has handled input, timers and painting. A worker that queues faster than that waits in Queue
 // once Bound units wait, so memory stays flat; the window's stop keeps running units while it
-// waits for the worker, as the worker's Sync units need anyway.
+// waits for the worker, as the worker's Sync units need anyway. A unit must not run an event
+// loop of its own (a modal dialog): the units queued meanwhile would wait until it closes.
 //
 // Create and destroy it on the GUI thread: destroying it drops the units that have not run and
 // the wake-ups posted for them, and releases a worker waiting in Queue or Sync.

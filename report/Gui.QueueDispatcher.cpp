@@ -44,7 +44,7 @@ void TQueueDispatcher::RequireOwner() const {
 std::size_t TQueueDispatcher::RunPending() {
   RequireOwner();
   // Only what was queued at the call: a busy worker cannot keep the owner here for ever.
-  const std::uint64_t Limit = FQueue->LastTicket();
+  const std::uint64_t Limit = FQueue->BeginTurn();
   std::size_t Ran = 0;
   while (FQueue->RunFront(Limit)) {
     ++Ran;

@@ -46,8 +46,11 @@ void TUnitQueue::WaitUntilRun(std::uint64_t Ticket) {
   --FSyncWaiters;
 }
 
-std::uint64_t TUnitQueue::LastTicket() const {
+std::uint64_t TUnitQueue::BeginTurn() {
   std::lock_guard Lock(FMutex);
+  // Not woken for each unit the worker queues meanwhile: a wake-up per unit would pile up
+  // behind the turn and keep the event loop running turns back to back.
+  FOwner = TOwner::InTurn;
   return FLastTicket;
 }
 
@@ -60,9 +63,6 @@ bool TUnitQueue::TakeFront(std::uint64_t Limit, TEntry& Entry) {
     }
     Entry = std::move(FEntries.front());
     FEntries.pop_front();
-    // A unit may open a window with an event loop of its own (a message box): units queued
-    // meanwhile wake that loop.
-    FOwner = TOwner::Asleep;
     Room = FRoomWaiters > 0 && FEntries.size() <= FLowWater;
   }
   if (Room) {
@@ -105,9 +105,6 @@ void TUnitQueue::MarkRun(std::uint64_t Ticket) {
 TUnitQueue::TNext TUnitQueue::EndTurn(bool RanAny) {
   std::lock_guard Lock(FMutex);
   if (!FEntries.empty()) {
-    if (FOwner == TOwner::Woken) {
-      return TNext::Sleep;  // a wake-up for them is already on its way
-    }
     FOwner = TOwner::Woken;
     return TNext::Wake;
   }

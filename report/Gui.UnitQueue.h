@@ -28,7 +28,7 @@ class TUnitQueue : public std::enable_shared_from_this<TUnitQueue> {
   static constexpr std::size_t DefaultBound = 2048;
 
   // What the owner does after a turn: nothing waits; look again soon; or take another turn (units
-  // remain, and no wake-up for them was posted yet).
+  // remain).
   enum class TNext { Sleep, Look, Wake };
 
   static std::shared_ptr<TUnitQueue> Create(std::size_t Bound = DefaultBound);
@@ -41,8 +41,10 @@ class TUnitQueue : public std::enable_shared_from_this<TUnitQueue> {
   void WaitUntilRun(std::uint64_t Ticket);
 
   // Owner side.
-  // The ticket of the newest unit: a turn runs the units up to it, not those that come meanwhile.
-  std::uint64_t LastTicket() const;
+  // Starts a turn of the owner and returns the ticket of the newest unit: a turn runs the units
+  // up to it, not those that come meanwhile. Until the turn ends, a queued unit wakes nobody:
+  // the owner looks at it when the turn is over.
+  std::uint64_t BeginTurn();
   // Runs the oldest unit if its ticket is at most Limit; false when there is none. A unit that
   // throws counts as run (its Sync caller goes on) and the exception leaves RunFront.
   bool RunFront(std::uint64_t Limit);
@@ -64,8 +66,8 @@ class TUnitQueue : public std::enable_shared_from_this<TUnitQueue> {
 
  private:
   // Whether the owner must be woken for a new unit: asleep (yes), looking again by itself soon
-  // (only for a Sync unit), or already woken.
-  enum class TOwner { Asleep, Looking, Woken };
+  // (only for a Sync unit), already woken, or in a turn (it looks when the turn ends).
+  enum class TOwner { Asleep, Looking, Woken, InTurn };
   struct TEntry {
     TUnit Unit;
     std::uint64_t Ticket = 0;
