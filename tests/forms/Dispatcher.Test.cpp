@@ -15,22 +15,11 @@
 #include <thread>
 #include <vector>
 
+#include "fakes/Full.Queue.Scenario.h"
 #include "forms/Qt.Dispatcher.h"
 #include "tests/forms/Forms.Fixtures.h"
 
 namespace {
-
-// Waits, without running the GUI thread's events, until Count units wait.
-bool WaitUntilQueued(const TQtDispatcher& Dispatcher, std::size_t Count) {
-  const auto GiveUp = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-  while (Dispatcher.PendingCount() != Count) {
-    if (std::chrono::steady_clock::now() > GiveUp) {
-      return false;
-    }
-    std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  }
-  return true;
-}
 
 TEST(QtDispatcher, OnTheGuiThreadBothKindsRunAtOnce) {
   TQtDispatcher Dispatcher;
@@ -220,42 +209,12 @@ TEST(QtDispatcher, UnitsQueuedDuringATurnWaitForTheNextOne) {
   EXPECT_EQ(Order, (std::vector<std::string>{"A", "event", "B"}));
 }
 
-// The deadlocks a full queue could cause: a Sync unit behind it, a unit queued on the GUI
-// thread itself, a dispatcher destroyed while the worker waits for room.
-TEST(QtDispatcher, AFullQueueLetsInSyncAndGuiUnitsAndReleasesAWaiterOnDestruction) {
-  auto Dispatcher = std::make_unique<TQtDispatcher>(4);
-  std::vector<std::string> Ran;  // GUI thread only
-  std::atomic<bool> SyncReturned{false};
-  std::thread Syncing([&, Raw = Dispatcher.get()] {
-    for (int Index = 0; Index < 4; ++Index) {
-      Raw->Queue([&Ran, Index] { Ran.push_back("q" + std::to_string(Index)); });
-    }
-    Raw->Sync([&Ran] { Ran.push_back("sync"); });  // let in beyond the bound
-    SyncReturned = true;
-  });
-  ASSERT_TRUE(WaitUntilQueued(*Dispatcher, 5));
-  Dispatcher->Queue([&Ran] { Ran.push_back("gui"); });  // runs at once, full or not
-  ASSERT_TRUE(WaitUntil([&] { return SyncReturned.load(); }));
-  Syncing.join();
-  EXPECT_EQ(Ran, (std::vector<std::string>{"gui", "q0", "q1", "q2", "q3", "sync"}));
-
-  auto Held = std::make_shared<int>(0);
-  std::atomic<int> Queued{0};
-  std::thread Waiting([&, Raw = Dispatcher.get()] {
-    for (int Index = 0; Index < 5; ++Index) {
-      Raw->Queue([&Ran, Held] { Ran.push_back("late"); });
-      ++Queued;
-    }
-  });
-  ASSERT_TRUE(WaitUntilQueued(*Dispatcher, 4));
-  std::this_thread::sleep_for(std::chrono::milliseconds(5));
-  EXPECT_EQ(Queued, 4);  // the fifth waits for room
-  Dispatcher.reset();
-  Waiting.join();  // would hang if the waiting worker were not released
-  QCoreApplication::processEvents();
-  EXPECT_EQ(Queued, 5);
-  EXPECT_EQ(Ran.size(), 6u);       // none of them ran
-  EXPECT_EQ(Held.use_count(), 1);  // every discarded unit's captures are freed
+TEST(QtDispatcher, AFullQueueNeverDeadlocks) {
+  ExpectAFullQueueNeverDeadlocks<TQtDispatcher>(
+      std::make_unique<TQtDispatcher>(4),
+      [](TQtDispatcher&, const std::function<bool()>& Condition) {
+        ASSERT_TRUE(WaitUntil(Condition));
+      });
 }
 
 TEST(QtDispatcher, DestroyingItDiscardsUnitsNotRunYet) {

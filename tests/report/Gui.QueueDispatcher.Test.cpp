@@ -11,6 +11,8 @@
 #include <thread>
 #include <vector>
 
+#include "fakes/Full.Queue.Scenario.h"
+
 namespace {
 
 using namespace std::chrono_literals;
@@ -169,43 +171,14 @@ TEST(QueueDispatcher, AWorkerAheadOfItsOwnerWaitsAtTheBoundAndLosesNothing) {
   EXPECT_LE(Dispatcher.PeakPendingCount(), 8u);
 }
 
-// The deadlocks a full queue could cause: a Sync unit behind it, a unit queued on the owner's
-// own thread (directly or by a unit it runs), a dispatcher destroyed while the worker waits.
-TEST(QueueDispatcher, AFullQueueLetsInSyncAndOwnerUnitsAndReleasesAWaiterOnDestruction) {
-  auto Dispatcher = std::make_unique<TQueueDispatcher>(4);
-  std::vector<std::string> Ran;  // owner only
-  std::atomic<bool> SyncReturned{false};
-  std::thread Syncing([&, Raw = Dispatcher.get()] {
-    for (int Index = 0; Index < 4; ++Index) {
-      Raw->Queue([&Ran, Index] { Ran.push_back("q" + std::to_string(Index)); });
-    }
-    Raw->Sync([&Ran] { Ran.push_back("sync"); });  // let in beyond the bound
-    SyncReturned = true;
-  });
-  ASSERT_TRUE(Eventually([&] { return Dispatcher->PendingCount() == 5; }));
-  Dispatcher->Queue([&Ran] { Ran.push_back("owner"); });  // runs at once, full or not
-  while (!SyncReturned) {
-    Dispatcher->WaitAndRunPending(10ms);
-  }
-  Syncing.join();
-  EXPECT_EQ(Ran, (std::vector<std::string>{"owner", "q0", "q1", "q2", "q3", "sync"}));
-
-  auto Held = std::make_shared<int>(0);
-  std::atomic<int> Queued{0};
-  std::thread Waiting([&, Raw = Dispatcher.get()] {
-    for (int Index = 0; Index < 5; ++Index) {
-      Raw->Queue([&Ran, Held] { Ran.push_back("late"); });
-      ++Queued;
-    }
-  });
-  ASSERT_TRUE(Eventually([&] { return Queued == 4; }));
-  std::this_thread::sleep_for(5ms);
-  EXPECT_EQ(Queued, 4);  // the fifth waits for room
-  Dispatcher.reset();
-  Waiting.join();  // would hang if the waiting worker were not released
-  EXPECT_EQ(Queued, 5);
-  EXPECT_EQ(Ran.size(), 6u);       // none of them ran
-  EXPECT_EQ(Held.use_count(), 1);  // every discarded unit's captures are freed
+TEST(QueueDispatcher, AFullQueueNeverDeadlocks) {
+  ExpectAFullQueueNeverDeadlocks<TQueueDispatcher>(
+      std::make_unique<TQueueDispatcher>(4),
+      [](TQueueDispatcher& Owned, const std::function<bool()>& Condition) {
+        while (!Condition()) {
+          Owned.WaitAndRunPending(10ms);
+        }
+      });
 }
 
 TEST(QueueDispatcher, TheOwnerCanBeAnotherThreadAndOnlyItRunsUnits) {
