@@ -16,14 +16,13 @@
 
 #include <QApplication>
 #include <QEvent>
-#include <QEventLoop>
-#include <QTimer>
 #include <atomic>
 #include <chrono>
 #include <filesystem>
 #include <memory>
 #include <thread>
 
+#include "bench/Bench.EventLoop.h"
 #include "bench/Bench.Rig.h"
 #include "bench/Bench.TimedWrites.h"
 #include "engine/Tester.Thread.h"
@@ -67,7 +66,8 @@ class TTmpfs {
 // Posted every 2 ms by the probing thread; the GUI thread notes how long each took to arrive.
 class TProbe : public QObject {
  public:
-  static inline const QEvent::Type ProbeType = static_cast<QEvent::Type>(QEvent::registerEventType());
+  static inline const QEvent::Type ProbeType =
+      static_cast<QEvent::Type>(QEvent::registerEventType());
   struct TEvent : QEvent {
     explicit TEvent(TClock::time_point Sent) : QEvent(ProbeType), Sent(Sent) {}
     TClock::time_point Sent;
@@ -147,15 +147,7 @@ void WindowDuringAFastPass(benchmark::State& State) {
       StallKiB = static_cast<double>(HeapInUse() - HeapBefore) / 1024.0;
     }
     Probe.CountFrom = TClock::now();
-    QEventLoop Loop;
-    QTimer Finished;
-    QObject::connect(&Finished, &QTimer::timeout, [&] {
-      if (Worker.IsFinished()) {
-        Loop.quit();
-      }
-    });
-    Finished.start(20);
-    Loop.exec();
+    BenchRig::RunEventsUntilFinished(Worker, 20);
     PassSeconds = std::chrono::duration<double>(TClock::now() - Start).count();
     PeakQueued = std::max(PeakQueued, Watched.PeakPendingCount());
     Probing = false;
