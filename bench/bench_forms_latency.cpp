@@ -20,6 +20,7 @@
 #include <chrono>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <thread>
 
 #include "bench/Bench.EventLoop.h"
@@ -38,7 +39,7 @@ using TClock = std::chrono::steady_clock;
 // A tmpfs of its own, so that nothing else writes where the pass does.
 class TTmpfs {
  public:
-  explicit TTmpfs(int SizeMiB) {
+  explicit TTmpfs(std::int64_t SizeMiB) {
     char Template[] = "/tmp/varnell-bench-latency-XXXXXX";
     if (mkdtemp(Template) == nullptr) {
       return;
@@ -55,6 +56,9 @@ class TTmpfs {
       rmdir(FPath.c_str());
     }
   }
+  TTmpfs(const TTmpfs&) = delete;
+  TTmpfs& operator=(const TTmpfs&) = delete;
+
   bool Mounted() const { return FMounted; }
   std::string DrivePath() const { return FPath + "/"; }
 
@@ -102,12 +106,15 @@ void WindowDuringAFastPass(benchmark::State& State) {
   const std::chrono::milliseconds Stall(State.range(1));
   const bool WithLogs = State.range(2) != 0;
   const std::int64_t Writes = FreeWrites ? 50000 : 240;
-  TTmpfs Volume(Writes * 8 + 64);
-  if (!FreeWrites && !Volume.Mounted()) {
+  std::optional<TTmpfs> Volume;
+  if (!FreeWrites) {
+    Volume.emplace(Writes * 8 + 64);
+  }
+  if (Volume && !Volume->Mounted()) {
     State.SkipWithError("mounting a tmpfs needs root");
     return;
   }
-  const BenchRig::TWorstCasePass Pass(FreeWrites ? "/nowhere/" : Volume.DrivePath(), Writes, true,
+  const BenchRig::TWorstCasePass Pass(Volume ? Volume->DrivePath() : "/nowhere/", Writes, true,
                                       WithLogs, "varnell-bench-latency");
   double WorstMs = 0;
   std::size_t PeakQueued = 0;
