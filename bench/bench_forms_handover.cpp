@@ -5,11 +5,10 @@
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
-#include <QEventLoop>
-#include <QTimer>
 #include <chrono>
 #include <memory>
 
+#include "bench/Bench.EventLoop.h"
 #include "bench/Bench.Rig.h"
 #include "bench/Bench.TimedWrites.h"
 #include "engine/Tester.Thread.h"
@@ -36,15 +35,7 @@ void WorkerHandOverToQt(benchmark::State& State) {
         Pass.Setting(), View, std::make_unique<TQtDispatcher>(), Pass.DiskQuery());
     TTesterThread Worker(Pass.Setting(), std::move(Presenter), Timed);
     // This thread is the GUI thread: it runs the units in its event loop until the pass ends.
-    QEventLoop Loop;
-    QTimer Finished;
-    QObject::connect(&Finished, &QTimer::timeout, [&] {
-      if (Worker.IsFinished()) {
-        Loop.quit();
-      }
-    });
-    Finished.start(50);
-    Loop.exec();
+    BenchRig::RunEventsUntilFinished(Worker, 50);
     if (!Totals.AddPass(State, Worker, *Timed, Writes)) {
       break;
     }

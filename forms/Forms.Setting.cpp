@@ -7,6 +7,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <cstdio>
@@ -191,8 +192,24 @@ bool TfSetting::eLeftKeyPress(QKeyEvent* Event) const {
   if (Event->matches(QKeySequence::Paste)) {
     return false;
   }
-  if (Event->key() == Qt::Key_Backspace) {
-    return true;
+  // Keys that move or edit rather than type pass, whatever text the platform gives them
+  // (Tab comes as "\t", Delete as "\x7f"): eating Tab would trap the focus in the box.
+  switch (Event->key()) {
+    case Qt::Key_Backspace:
+    case Qt::Key_Delete:
+    case Qt::Key_Tab:
+    case Qt::Key_Backtab:
+    case Qt::Key_Left:
+    case Qt::Key_Right:
+    case Qt::Key_Up:
+    case Qt::Key_Down:
+    case Qt::Key_Home:
+    case Qt::Key_End:
+    case Qt::Key_PageUp:
+    case Qt::Key_PageDown:
+      return true;
+    default:
+      break;
   }
   const QString Text = Event->text();
   if (Text.isEmpty()) {
@@ -250,16 +267,34 @@ void TfSetting::bStartClick() {
 }
 
 QString TfSetting::PickTextFile() {
-  if (sdText->exec() != QDialog::Accepted || sdText->selectedFiles().isEmpty()) {
-    return {};
+  for (;;) {
+    if (sdText->exec() != QDialog::Accepted || sdText->selectedFiles().isEmpty()) {
+      return {};
+    }
+    QString Result = sdText->selectedFiles().first();
+    sdText->selectFile(Result);  // the next picker opens with the last choice
+    const QString FileName = QFileInfo(Result).fileName();
+    if (!FileName.contains(QLatin1Char('.')) && sdText->selectedNameFilter() == TextFileFilter) {
+      Result += QStringLiteral(".txt");
+    }
+    // Qt's dialog asks before overwriting but has no question before creating: asked here.
+    // A "no" returns to the dialog, as the system's save dialog does.
+    if (QFileInfo::exists(Result) || ConfirmCreate(Result)) {
+      return Result;
+    }
   }
-  QString Result = sdText->selectedFiles().first();
-  sdText->selectFile(Result);  // the next picker opens with the last choice
-  const QString FileName = QFileInfo(Result).fileName();
-  if (!FileName.contains(QLatin1Char('.')) && sdText->selectedNameFilter() == TextFileFilter) {
-    Result += QStringLiteral(".txt");
-  }
-  return Result;
+}
+
+bool TfSetting::ConfirmCreate(const QString& Path) {
+  QMessageBox Question(QMessageBox::Question, sdText->windowTitle(),
+                       QDir::toNativeSeparators(Path) +
+                           QStringLiteral("\n이 파일이 없습니다.\n새로 만드시겠습니까?"),
+                       QMessageBox::NoButton, this);
+  QPushButton* Yes = Question.addButton(QStringLiteral("예"), QMessageBox::YesRole);
+  Question.addButton(QStringLiteral("아니요"), QMessageBox::NoRole);
+  Question.setDefaultButton(Yes);
+  Question.exec();
+  return Question.clickedButton() == Yes;
 }
 
 void TfSetting::PickLogPath(const QString& Title, QLineEdit* PathBox, QString& StoredPath,

@@ -80,6 +80,8 @@ class TfSetting : public QDialog {
   void PickLogPath(const QString& Title, QLineEdit* PathBox, QString& StoredPath,
                    QCheckBox* CheckBox);
   void ClearLogPath(QLineEdit* PathBox, QString& StoredPath, QCheckBox* CheckBox);
+  // Asks whether to create the log file Path, which does not exist yet.
+  bool ConfirmCreate(const QString& Path);
   bool eLeftKeyPress(QKeyEvent* Event) const;
 
   TSettingSources FSources;

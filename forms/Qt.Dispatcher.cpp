@@ -12,82 +12,49 @@ void TDispatchContext::RunPending() {
   FDispatcher.RunPending();
 }
 
-TQtDispatcher::TQtDispatcher() : FContext(std::make_unique<TDispatchContext>(*this)) {}
+void TDispatchContext::Post() {
+  QMetaObject::invokeMethod(this, "RunPending", Qt::QueuedConnection);
+}
+
+TQtDispatcher::TQtDispatcher(std::size_t Bound)
+    : FQueue(TUnitQueue::Create(Bound)), FContext(std::make_unique<TDispatchContext>(*this)) {}
 
 TQtDispatcher::~TQtDispatcher() {
-  {
-    std::lock_guard Lock(FMutex);
-    FClosed = true;
-    FUnits.clear();
-  }
-  FRan.notify_all();  // nobody should wait now; if someone does, it must not wait forever
-  FContext.reset();   // drops the posted wake-ups
+  FQueue->Close();   // nobody should wait now; if someone does, it must not wait forever
+  FContext.reset();  // drops the posted wake-ups
 }
 
 bool TQtDispatcher::OnGuiThread() const {
   return QThread::currentThread() == FContext->thread();
 }
 
-std::uint64_t TQtDispatcher::Append(TUnit Unit, bool Urgent) {
-  std::uint64_t Ticket = 0;
-  bool Post = false;
-  {
-    std::lock_guard Lock(FMutex);
-    Ticket = ++FLastTicket;
-    FUnits.push_back({std::move(Unit), Ticket});
-    if (FWake == TWake::Idle || (Urgent && FWake == TWake::Polling)) {
-      FWake = TWake::Posted;
-      Post = true;
-    }
-  }
-  if (Post) {
-    QMetaObject::invokeMethod(FContext.get(), "RunPending", Qt::QueuedConnection);
-  }
-  return Ticket;
-}
-
 void TQtDispatcher::RunPending() {
-  // After units have run, more are likely coming: the GUI thread looks again by its timer
-  // instead of being woken for each. Also when a unit throws, so that the rest still run.
-  struct TLookAgain {
-    TDispatchContext& Context;
+  using TClock = std::chrono::steady_clock;
+  const std::uint64_t Limit = FQueue->BeginTurn();
+  const TClock::time_point End = TClock::now() + TurnSlice;
+  // However the turn ends (a unit may throw), the rest runs: in another turn at once when
+  // units are left, by the poll timer when units ran and more are likely coming.
+  struct TEndTurn {
+    TQtDispatcher& Self;
     bool RanAny = false;
-    ~TLookAgain() {
-      if (RanAny) {
-        Context.StartPoll();
+    ~TEndTurn() {
+      switch (Self.FQueue->EndTurn(RanAny)) {
+        case TUnitQueue::TNext::Wake:
+          Self.FContext->Post();
+          break;
+        case TUnitQueue::TNext::Look:
+          Self.FContext->StartPoll();
+          break;
+        case TUnitQueue::TNext::Sleep:
+          break;
       }
     }
-  } LookAgain{*FContext};
-  for (;;) {
-    TEntry Entry;
-    {
-      std::lock_guard Lock(FMutex);
-      if (FUnits.empty()) {
-        // Units ran: the timer looks again. None ran (the timer found nothing for a whole
-        // interval): the next unit wakes the GUI thread again.
-        FWake = LookAgain.RanAny ? TWake::Polling : TWake::Idle;
-        break;
-      }
-      Entry = std::move(FUnits.front());
-      FUnits.pop_front();
-      // A unit may open a window with an event loop of its own (a message box): units queued
-      // meanwhile wake that loop as before.
-      FWake = TWake::Idle;
+  } EndTurn{*this};
+  while (FQueue->RunFront(Limit)) {
+    EndTurn.RanAny = true;
+    if (TClock::now() >= End) {
+      break;
     }
-    LookAgain.RanAny = true;
-    // Marked as run even when the unit raises, so that a waiting Sync returns.
-    struct TDone {
-      TQtDispatcher& Self;
-      std::uint64_t Ticket;
-      ~TDone() {
-        {
-          std::lock_guard Lock(Self.FMutex);
-          Self.FDoneTicket = Ticket;
-        }
-        Self.FRan.notify_all();
-      }
-    } Done{*this, Entry.Ticket};
-    Entry.Unit();
   }
 }
 
@@ -96,7 +63,11 @@ void TQtDispatcher::Queue(TUnit Unit) {
     Unit();
     return;
   }
-  Append(std::move(Unit), false);
+  bool MustWake = false;
+  FQueue->Push(std::move(Unit), false, MustWake);
+  if (MustWake) {
+    FContext->Post();
+  }
 }
 
 void TQtDispatcher::Sync(TUnit Unit) {
@@ -104,7 +75,13 @@ void TQtDispatcher::Sync(TUnit Unit) {
     Unit();
     return;
   }
-  const std::uint64_t Ticket = Append(std::move(Unit), true);
-  std::unique_lock Lock(FMutex);
-  FRan.wait(Lock, [this, Ticket] { return FDoneTicket >= Ticket || FClosed; });
+  const std::shared_ptr<TUnitQueue> Queue = FQueue;  // outlives the dispatcher if need be
+  bool MustWake = false;
+  const std::uint64_t Ticket = Queue->Push(std::move(Unit), true, MustWake);
+  if (MustWake) {
+    FContext->Post();
+  }
+  if (Ticket != 0) {
+    Queue->WaitUntilRun(Ticket);
+  }
 }

@@ -6,6 +6,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <algorithm>
+#include <utility>
 
 #include "forms/Forms.Main.h"
 #include "forms/Speed.Chart.h"
@@ -19,15 +20,34 @@ void SetLabelText(QLabel* Label, const std::string& Text) {
   Label->resize(Label->width(), Height);
 }
 
-void AppendLine(QListWidget* List, const QString& Line) {
+}  // namespace
+
+void TQtTesterView::AppendLine(QListWidget* List, bool& NeedsScroll, const QString& Line) {
   List->addItem(Line);
-  // Only the visible list follows the new line; the hidden one keeps its place.
-  if (List->isVisible()) {
-    List->scrollToBottom();
+  // Only the visible list follows the new line; the hidden one keeps its place. The scroll is
+  // done once for all the lines of a turn: each scroll lays the list out again, which made a line
+  // cost 70 us, and a burst of lines kept a cancel waiting.
+  if (!List->isVisible()) {
+    return;
+  }
+  NeedsScroll = true;
+  if (!FScrollPosted) {
+    FScrollPosted = true;
+    QMetaObject::invokeMethod(
+        &FMain, [this] { ScrollLogs(); }, Qt::QueuedConnection);
   }
 }
 
-}  // namespace
+void TQtTesterView::ScrollLogs() {
+  FScrollPosted = false;
+  for (auto [List, NeedsScroll] : {std::pair{FMain.lCurrentLog, &FScrollCurrentLog},
+                                   std::pair{FMain.lLastAndCurrentLog, &FScrollLastLog}}) {
+    if (*NeedsScroll) {
+      *NeedsScroll = false;
+      List->scrollToBottom();
+    }
+  }
+}
 
 void TQtTesterView::SetProgress(int Position) {
   FMain.pProgress->setValue(Position);
@@ -55,8 +75,8 @@ void TQtTesterView::RefreshHorizontalLine(bool IsEnd, double Level) {
 
 void TQtTesterView::AddLogLine(const std::string& Line) {
   const QString Text = QString::fromStdString(Line);
-  AppendLine(FMain.lCurrentLog, Text);
-  AppendLine(FMain.lLastAndCurrentLog, Text);
+  AppendLine(FMain.lCurrentLog, FScrollCurrentLog, Text);
+  AppendLine(FMain.lLastAndCurrentLog, FScrollLastLog, Text);
 }
 
 void TQtTesterView::RotateLogs(int LinesToRemove) {

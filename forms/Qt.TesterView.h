@@ -2,6 +2,8 @@
 
 #include "report/Tester.View.h"
 
+class QListWidget;
+class QString;
 class TfMain;
 
 // The presenter's view on the main window's controls. Runs on the GUI thread only.
@@ -21,5 +23,11 @@ class TQtTesterView : public TTesterView {
   void ShowError(const std::string& Text) override;
 
  private:
+  void AppendLine(QListWidget* List, bool& NeedsScroll, const QString& Line);
+  void ScrollLogs();
+
   TfMain& FMain;
+  bool FScrollCurrentLog = false;
+  bool FScrollLastLog = false;
+  bool FScrollPosted = false;
 };

@@ -1,5 +1,6 @@
 #include "forms/Speed.Chart.h"
 
+#include <QCategoryAxis>
 #include <QChart>
 #include <QLabel>
 #include <QLegendMarker>
@@ -10,28 +11,26 @@
 #include <algorithm>
 #include <cmath>
 
+#include "report/Number.Text.h"
+
 namespace {
 
 constexpr int RefreshIntervalMs = 150;
 // The chart's X values carry two decimals; zooming further shows nothing new.
 constexpr double MinimumRangeX = 0.05;
+constexpr double MinimumStepX = 0.01;
+// Room a label of the horizontal axis gets, so that neighbours never touch.
+constexpr int PixelsPerTickX = 70;
 const QColor SpeedColor(68, 102, 163);
 
-// A round upper end for the speed axis at or above MaxY, in steps of 1, 2 or 5 times a power
-// of ten, about four of them; Ticks receives the number of tick marks from 0.
+// A round upper end for the speed axis at or above MaxY, about four round steps;
+// Ticks receives the number of tick marks from 0.
 double NiceAxisMax(double MaxY, int& Ticks) {
   if (MaxY <= 0) {
     Ticks = 5;
     return 100;
   }
-  const double Raw = MaxY / 4;
-  const double Magnitude = std::pow(10.0, std::floor(std::log10(Raw)));
-  const double Normalized = Raw / Magnitude;
-  const double Step = (Normalized <= 1   ? 1
-                       : Normalized <= 2 ? 2
-                       : Normalized <= 5 ? 5
-                                         : 10) *
-                      Magnitude;
+  const double Step = NiceStep(MaxY / 4);
   const double Max = std::ceil(MaxY / Step) * Step;
   Ticks = static_cast<int>(std::lround(Max / Step)) + 1;
   return Max;
@@ -99,7 +98,8 @@ void ThinToColumns(const std::vector<QPointF>& Points, double MinX, double MaxX,
   }
 }
 
-TSpeedChart::TSpeedChart(QWidget* Parent) : QChartView(Parent) {
+TSpeedChart::TSpeedChart(QWidget* Parent, std::string DecimalSeparator)
+    : QChartView(Parent), FDecimalSeparator(std::move(DecimalSeparator)) {
   auto* Chart = new QChart();
   Chart->legend()->setVisible(true);
   Chart->legend()->setAlignment(Qt::AlignTop);
@@ -115,9 +115,10 @@ TSpeedChart::TSpeedChart(QWidget* Parent) : QChartView(Parent) {
   Chart->addSeries(FSpeedSeries);
   Chart->addSeries(FHorizontalLine);
 
-  AxisX = new QValueAxis(Chart);
+  AxisX = new QCategoryAxis(Chart);
   AxisX->setTitleText(QStringLiteral("남은 용량 (%)"));
   AxisX->setReverse(true);  // the disk empties from left to right as the pass goes on
+  AxisX->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
   AxisX->setRange(0, 100);
   AxisY = new QValueAxis(Chart);
   AxisY->setTitleText(QStringLiteral("속도 (MiB/s)"));
@@ -132,6 +133,13 @@ TSpeedChart::TSpeedChart(QWidget* Parent) : QChartView(Parent) {
   FHorizontalLine->setVisible(false);
   // A hidden series would otherwise vanish from the legend too.
   Chart->legend()->markers(FHorizontalLine).first()->setVisible(true);
+
+  connect(AxisX, &QValueAxis::rangeChanged, this, [this] {
+    PlaceTicksX();
+    SpanHorizontalLine();
+  });
+  connect(Chart, &QChart::plotAreaChanged, this, [this] { PlaceTicksX(); });
+  PlaceTicksX();
 
   lCafe = new QLabel(this);
   lCafe->setAttribute(Qt::WA_TransparentForMouseEvents);
@@ -178,6 +186,35 @@ void TSpeedChart::SetVisibleRange(double Min, double Max) {
     Max += 0.5;
   }
   AxisX->setRange(Min, Max);
+}
+
+void TSpeedChart::PlaceTicksX() {
+  const int Width = static_cast<int>(chart()->plotArea().width());
+  const TAxisTicks Ticks =
+      RoundTicks(AxisX->min(), AxisX->max(), std::max(2, Width / PixelsPerTickX), MinimumStepX);
+  if (Ticks == FTicksX) {
+    return;
+  }
+  FTicksX = Ticks;
+  for (const QString& Label : AxisX->categoriesLabels()) {
+    AxisX->remove(Label);
+  }
+  // Each tick ends a category and carries its label; the first category starts a step before
+  // the first tick, so that a tick on the range's edge is labelled too.
+  AxisX->setStartValue(Ticks.Value(-1));
+  for (int Index = 0; Index < Ticks.Count; ++Index) {
+    const double Value = Ticks.Value(Index);
+    AxisX->append(QString::fromStdString(FormatFixed(Value, Ticks.Decimals, FDecimalSeparator)),
+                  Value);
+  }
+}
+
+void TSpeedChart::SpanHorizontalLine() {
+  if (FHorizontalLine->count() != 2) {
+    return;
+  }
+  const double Level = FHorizontalLine->at(0).y();
+  FHorizontalLine->replace({QPointF(AxisX->min(), Level), QPointF(AxisX->max(), Level)});
 }
 
 void TSpeedChart::Refresh() {

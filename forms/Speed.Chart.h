@@ -4,8 +4,13 @@
 #include <QList>
 #include <QPointF>
 #include <QTimer>
+#include <string>
 #include <vector>
 
+#include "forms/Axis.Ticks.h"
+#include "platform/Platform.Locale.h"
+
+class QCategoryAxis;
 class QLabel;
 class QLineSeries;
 class QValueAxis;
@@ -20,15 +25,20 @@ void ThinToColumns(const std::vector<QPointF>& Points, double MinX, double MaxX,
 // pass itself, because a Qt series is slow to append to and to draw at hundreds of thousands
 // of points, and shows the series as a per-pixel-column copy, refreshed on a timer when new
 // points came in and at once when the visible range changes.
+//
+// The horizontal axis puts its ticks on round values and writes their labels itself, with the
+// decimal separator of the report texts (Qt's value axis would write a C-locale dot); the
+// half-average line always spans it.
 class TSpeedChart : public QChartView {
   Q_OBJECT
 
  public:
-  explicit TSpeedChart(QWidget* Parent);
+  explicit TSpeedChart(QWidget* Parent,
+                       std::string DecimalSeparator = Platform::LocaleDecimalSeparator());
 
   QLineSeries* FSpeedSeries;
   QLineSeries* FHorizontalLine;
-  QValueAxis* AxisX;
+  QCategoryAxis* AxisX;
   QValueAxis* AxisY;
   QLabel* lCafe;
 
@@ -53,7 +63,12 @@ class TSpeedChart : public QChartView {
  private:
   void FitAxisToData();
   void SetVisibleRange(double Min, double Max);
+  // After every change of the horizontal range or of the plot's width.
+  void PlaceTicksX();
+  void SpanHorizontalLine();
 
+  const std::string FDecimalSeparator;
+  TAxisTicks FTicksX;
   std::vector<QPointF> FPoints;
   double FDataMinX = 0;
   double FDataMaxX = 0;

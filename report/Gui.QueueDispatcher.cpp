@@ -1,41 +1,16 @@
 #include "report/Gui.QueueDispatcher.h"
 
-#include <algorithm>
 #include <stdexcept>
 #include <utility>
 
-// The state a Sync caller waits on. It lives apart from the dispatcher (shared), so a caller
-// released by the dispatcher's destruction wakes up without touching the destroyed object.
-struct TQueueDispatcher::TSyncWait {
-  std::mutex Mutex;
-  std::condition_variable Settled;
-  bool IsSettled = false;
+TQueueDispatcher::TQueueDispatcher(std::size_t Bound)
+    : TQueueDispatcher(std::this_thread::get_id(), Bound) {}
 
-  void Settle() {
-    {
-      std::lock_guard Lock(Mutex);
-      IsSettled = true;
-    }
-    Settled.notify_all();
-  }
-};
-
-TQueueDispatcher::TQueueDispatcher() : FOwner(std::this_thread::get_id()) {}
-
-TQueueDispatcher::TQueueDispatcher(std::thread::id Owner) : FOwner(Owner) {}
+TQueueDispatcher::TQueueDispatcher(std::thread::id Owner, std::size_t Bound)
+    : FOwner(Owner), FQueue(TUnitQueue::Create(Bound)) {}
 
 TQueueDispatcher::~TQueueDispatcher() {
-  std::deque<TEntry> Discarded;
-  {
-    std::lock_guard Lock(FMutex);
-    Discarded.swap(FPending);
-  }
-  for (TEntry& Entry : Discarded) {
-    Entry.Unit = nullptr;  // free what the unit holds before its waiter goes on
-    if (Entry.Waiter) {
-      Entry.Waiter->Settle();
-    }
-  }
+  FQueue->Close();
 }
 
 void TQueueDispatcher::Queue(TUnit Unit) {
@@ -43,7 +18,8 @@ void TQueueDispatcher::Queue(TUnit Unit) {
     Unit();
     return;
   }
-  Push({std::move(Unit), nullptr});
+  bool MustWake = false;  // Push has woken an owner waiting in WaitAndRunPending
+  FQueue->Push(std::move(Unit), false, MustWake);
 }
 
 void TQueueDispatcher::Sync(TUnit Unit) {
@@ -51,25 +27,11 @@ void TQueueDispatcher::Sync(TUnit Unit) {
     Unit();
     return;
   }
-  auto Waiter = std::make_shared<TSyncWait>();
-  Push({std::move(Unit), Waiter});
-  std::unique_lock Lock(Waiter->Mutex);
-  Waiter->Settled.wait(Lock, [&] { return Waiter->IsSettled; });
-}
-
-void TQueueDispatcher::Push(TEntry Entry) {
-  bool Wake = Entry.Waiter != nullptr;
-  {
-    std::lock_guard Lock(FMutex);
-    FPending.push_back(std::move(Entry));
-    // One wake-up per sleep of the owner; a polling owner is not woken for queued units.
-    if (FOwnerListening) {
-      FOwnerListening = false;
-      Wake = true;
-    }
-  }
-  if (Wake) {
-    FQueued.notify_all();
+  const std::shared_ptr<TUnitQueue> Queue = FQueue;  // outlives the dispatcher if need be
+  bool MustWake = false;
+  const std::uint64_t Ticket = Queue->Push(std::move(Unit), true, MustWake);
+  if (Ticket != 0) {
+    Queue->WaitUntilRun(Ticket);
   }
 }
 
@@ -81,32 +43,11 @@ void TQueueDispatcher::RequireOwner() const {
 
 std::size_t TQueueDispatcher::RunPending() {
   RequireOwner();
-  std::size_t ToRun = 0;
-  {
-    std::lock_guard Lock(FMutex);
-    ToRun = FPending.size();
-  }
   // Only what was queued at the call: a busy worker cannot keep the owner here for ever.
+  const std::uint64_t Limit = FQueue->BeginTurn();
   std::size_t Ran = 0;
-  for (; Ran < ToRun; ++Ran) {
-    TEntry Entry;
-    {
-      std::lock_guard Lock(FMutex);
-      Entry = std::move(FPending.front());
-      FPending.pop_front();
-    }
-    // Also when the unit throws: a Sync caller must not wait for ever. The unit's captures go
-    // first, so the caller never resumes while they still refer to its state.
-    struct TSettleOnExit {
-      TEntry& Done;
-      ~TSettleOnExit() {
-        Done.Unit = nullptr;
-        if (Done.Waiter) {
-          Done.Waiter->Settle();
-        }
-      }
-    } Settle{Entry};
-    Entry.Unit();
+  while (FQueue->RunFront(Limit)) {
+    ++Ran;
   }
   return Ran;
 }
@@ -114,29 +55,9 @@ std::size_t TQueueDispatcher::RunPending() {
 std::size_t TQueueDispatcher::WaitAndRunPending(std::chrono::milliseconds Timeout) {
   RequireOwner();
   using TClock = std::chrono::steady_clock;
-  const TClock::time_point Deadline = TClock::now() + Timeout;
-  {
-    std::unique_lock Lock(FMutex);
-    while (FPending.empty()) {
-      const TClock::time_point Now = TClock::now();
-      if (Now >= Deadline) {
-        return 0;
-      }
-      const TClock::time_point PollEnd = FLastRun + PollInterval;
-      if (Now < PollEnd) {
-        FQueued.wait_until(Lock, std::min(Deadline, PollEnd));
-      } else {
-        FOwnerListening = true;
-        FQueued.wait_until(Lock, Deadline);
-        FOwnerListening = false;
-      }
-    }
+  if (!FQueue->WaitForUnits(TClock::now() + Timeout, FLastRun + PollInterval)) {
+    return 0;
   }
   FLastRun = TClock::now();
   return RunPending();
-}
-
-std::size_t TQueueDispatcher::PendingCount() const {
-  std::lock_guard Lock(FMutex);
-  return FPending.size();
 }

@@ -3,6 +3,7 @@
 
 #include "engine/FillTarget.h"
 #include "report/DateTime.Text.h"
+#include "report/Escape.Control.h"
 #include "report/Number.Text.h"
 #include "report/Tester.ToView.h"
 #include "report/Varnell.Identity.h"
@@ -92,8 +93,8 @@ void TTesterToView::PrintHeader(std::int32_t TestCount, std::int64_t FreeSizeInB
   AddStringAtList("테스트 회차 : " + std::to_string(TestCount));
   AddStringAtList(RuleLine);
   AddStringAtList("- 테스트 드라이브 상세 -");
-  AddStringAtList("모델명 : " + Model);
-  AddStringAtList("드라이브 : " + FTestSetting.DrivePath);
+  AddStringAtList("모델명 : " + EscapeControlCharacters(Model));
+  AddStringAtList("드라이브 : " + EscapeControlCharacters(FTestSetting.DrivePath));
   AddStringAtList("전체 용량 : " + Whole(DiskInMiB * 1.024 * 1.024 / 1000) + "GB");
   AddStringAtList("");
   AddStringAtList("- 드라이브 내 테스트 구간 -");
@@ -199,15 +200,17 @@ void TTesterToView::PrintSummary(double TestStartTime, std::uint64_t TestHostWri
 
 void TTesterToView::PrintError(const TTesterError& Error) {
   const std::string Code = std::to_string(Error.Code);
+  const std::string SystemText = EscapeControlCharacters(Error.SystemText);
   std::string Line = "- " + FormatShortDateTime(FNow()) + "에 오류 : " + Error.Operation +
-                     " 실패, 코드 " + Code + " (" + Error.SystemText + ")";
+                     " 실패, 코드 " + Code + " (" + SystemText + ")";
   std::string Text = ErrorDescription(Error) + "\n";
   if (!Error.Path.empty()) {
-    Line += ", 파일 : " + Error.Path;
-    Text += "파일 : " + Error.Path + "\n";
+    const std::string Path = EscapeControlCharacters(Error.Path);
+    Line += ", 파일 : " + Path;
+    Text += "파일 : " + Path + "\n";
   }
   Line += " -";
-  Text += Error.SystemText + " (코드 " + Code + ")";
+  Text += SystemText + " (코드 " + Code + ")";
   AddStringAtList(Line);
   FDispatcher->Queue([this, Text] { FView.ShowError(Text); });
 }

@@ -108,8 +108,9 @@ void TTesterToView::AddDetailedLine(double RemainShare, std::int32_t SpeedInMiB)
   // line ("87.4996185302734,512" and its line end) fits the string's first growth, so the
   // list holds one small block per write (a larger reserve here grew a 500,000-write pass by
   // 8 MiB).
+  // Always ".": the field separator is ",", so a locale's "," would make "87,5,512" unreadable.
   std::string Line;
-  AppendGeneral(Line, RemainShare * 100.0, FDecimalSeparator);
+  AppendGeneral(Line, RemainShare * 100.0, ".");
   Line += ',';
   char Speed[16];
   Line.append(Speed, std::to_chars(Speed, Speed + sizeof Speed, SpeedInMiB).ptr);

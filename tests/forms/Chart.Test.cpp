@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <QCategoryAxis>
 #include <QChart>
+#include <QGraphicsScene>
+#include <QGraphicsTextItem>
 #include <QLegend>
 #include <QLegendMarker>
 #include <QLineSeries>
@@ -9,6 +12,7 @@
 #include <QWheelEvent>
 #include <algorithm>
 
+#include "forms/Axis.Ticks.h"
 #include "forms/Speed.Chart.h"
 #include "tests/forms/Forms.Fixtures.h"
 
@@ -64,8 +68,36 @@ TEST(ThinToColumns, ManyPointsKeepEachColumnsLowestAndHighest) {
   }
 }
 
+TEST(RoundTicks, StepsOfOneTwoOrFiveTimesAPowerOfTen) {
+  const struct {
+    double Min, Max;
+    int MaxCount;
+    double Step;
+    std::vector<double> Values;
+    int Decimals;
+  } Cases[] = {
+      {12.25, 87.5, 10, 10, {20, 30, 40, 50, 60, 70, 80}, 0},
+      {83.3, 89.9, 5, 2, {84, 86, 88}, 0},
+      {0, 100, 5, 50, {0, 50, 100}, 0},  // 20 would give six ticks
+      {10, 90, 8, 20, {20, 40, 60, 80}, 0},
+      {49.63, 50.41, 4, 0.2, {49.8, 50, 50.2, 50.4}, 1},
+      {12.25, 12.3, 10, 0.01, {12.25, 12.26, 12.27, 12.28, 12.29, 12.3}, 2},  // the finest step
+      {7, 7, 10, 0, {}, 0},  // an empty range has no ticks
+  };
+  for (const auto& Case : Cases) {
+    SCOPED_TRACE(testing::Message() << Case.Min << " .. " << Case.Max);
+    const TAxisTicks Ticks = RoundTicks(Case.Min, Case.Max, Case.MaxCount, 0.01);
+    EXPECT_DOUBLE_EQ(Ticks.Step, Case.Step);
+    EXPECT_EQ(Ticks.Decimals, Case.Decimals);
+    ASSERT_EQ(Ticks.Count, static_cast<int>(Case.Values.size()));
+    for (int Index = 0; Index < Ticks.Count; ++Index) {
+      EXPECT_NEAR(Ticks.Value(Index), Case.Values[static_cast<std::size_t>(Index)], 1e-9);
+    }
+  }
+}
+
 struct TSpeedChartTest : testing::Test {
-  TSpeedChart Chart{nullptr};
+  TSpeedChart Chart{nullptr, ","};
 
   void SetUp() override {
     Chart.resize(800, 300);
@@ -76,6 +108,26 @@ struct TSpeedChartTest : testing::Test {
     for (int Index = 0; Index < Count; ++Index) {
       Chart.AddPoint(From - (From - To) * Index / (Count - 1), 100 + Index % 50);
     }
+  }
+  // The labels the horizontal axis shows, left to right.
+  QStringList LabelsX() {
+    QCoreApplication::processEvents();
+    const QRectF Plot = Chart.chart()->plotArea();
+    std::vector<std::pair<double, QString>> Shown;
+    for (QGraphicsItem* Item : Chart.scene()->items()) {
+      auto* Text = dynamic_cast<QGraphicsTextItem*>(Item);
+      const QRectF Box = Item->sceneBoundingRect();
+      if (Text != nullptr && Text->isVisible() && Box.top() >= Plot.bottom() &&
+          Text->toPlainText() != Chart.AxisX->titleText()) {
+        Shown.emplace_back(Box.center().x(), Text->toPlainText());
+      }
+    }
+    std::sort(Shown.begin(), Shown.end());
+    QStringList Labels;
+    for (const auto& Each : Shown) {
+      Labels << Each.second;
+    }
+    return Labels;
   }
   QPointF ValueAt(QPoint Pixel) const {
     return Chart.chart()->mapToValue(Chart.chart()->mapFromScene(Chart.mapToScene(Pixel)),
@@ -131,6 +183,53 @@ TEST_F(TSpeedChartTest, HalfAverageLineSpansTheAxisAndStaysAcrossClear) {
   Chart.RefreshHorizontalLine(true, 5);
   EXPECT_EQ(Chart.FHorizontalLine->at(0).y(), 5);
   EXPECT_EQ(Chart.FSpeedSeries->count(), 1);  // the end of a pass refreshes at once
+}
+
+// As the range grows between two refreshes, or changes by zooming, the line follows the axis
+// from end to end, not only at the end of a pass.
+TEST_F(TSpeedChartTest, HalfAverageLineSpansTheAxisAtEveryRefresh) {
+  Chart.AddPoint(80, 100);
+  Chart.AddPoint(60, 200);
+  Chart.RefreshHorizontalLine(false, 75);
+  AddPass(59, 20, 40);
+  Chart.RefreshHorizontalLine(false, 74);  // the axis still shows the old range
+  ASSERT_TRUE(WaitUntil([&] { return Chart.FSpeedSeries->count() == 42; }));  // by the timer
+  EXPECT_DOUBLE_EQ(Chart.AxisX->min(), 20);
+  EXPECT_EQ(Chart.FHorizontalLine->points(), (QList<QPointF>{{20, 74}, {80, 74}}));
+  Chart.ZoomAt(50, 0.5);
+  EXPECT_EQ(Chart.FHorizontalLine->points(),
+            (QList<QPointF>{{Chart.AxisX->min(), 74}, {Chart.AxisX->max(), 74}}));
+}
+
+// Round ticks whatever the data's range, also after zooming, with the report's separator.
+TEST_F(TSpeedChartTest, HorizontalTicksFallOnRoundValuesWithTheReportsSeparator) {
+  AddPass(87.5, 12.25, 2000);
+  Chart.Refresh();
+  EXPECT_EQ(LabelsX(), (QStringList{"80", "70", "60", "50", "40", "30", "20"}));  // reversed axis
+
+  const QPoint Cursor(400, 150);
+  QWheelEvent Wheel(Cursor, Chart.mapToGlobal(Cursor), {}, {0, 1200}, Qt::NoButton, Qt::NoModifier,
+                    Qt::NoScrollPhase, false);
+  QCoreApplication::sendEvent(Chart.viewport(), &Wheel);  // ten steps in: a range of about 8
+  const QStringList Zoomed = LabelsX();
+  ASSERT_GE(Zoomed.size(), 3);
+  const double Min = Chart.AxisX->min();
+  const double Max = Chart.AxisX->max();
+  for (const QString& Label : Zoomed) {
+    bool Number = false;
+    const double Value = QString(Label).replace(',', '.').toDouble(&Number);
+    EXPECT_TRUE(Number) << Label.toStdString();
+    EXPECT_TRUE(Value >= Min - 1e-9 && Value <= Max + 1e-9) << Label.toStdString();
+    EXPECT_NEAR(Value, std::round(Value), 1e-9) << Label.toStdString();  // whole: a step of 1 or 2
+  }
+
+  Chart.ZoomAt((Min + Max) / 2, 0.05);  // a range of about 0.4: steps of 0.05 or 0.1
+  const QStringList Fine = LabelsX();
+  ASSERT_GE(Fine.size(), 2);
+  for (const QString& Label : Fine) {
+    EXPECT_TRUE(Label.contains(',')) << Label.toStdString();
+    EXPECT_FALSE(Label.contains('.')) << Label.toStdString();
+  }
 }
 
 TEST_F(TSpeedChartTest, WheelZoomKeepsThePointUnderTheCursorAndStaysOnTheData) {

@@ -4,6 +4,8 @@
 
 #include <QComboBox>
 #include <QDir>
+#include <QElapsedTimer>
+#include <QEventLoop>
 #include <QFile>
 #include <QFileDialog>
 #include <QLabel>
@@ -16,14 +18,26 @@
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
+#include <atomic>
+#include <cerrno>
+#include <condition_variable>
 #include <cstdlib>
+#include <iostream>
 #include <memory>
+#include <mutex>
 #include <set>
+#include <thread>
 
+#include "engine/Tester.Thread.h"
+#include "fakes/Forwarding.TesterPlatform.h"
 #include "forms/Forms.Main.h"
+#include "forms/Qt.Dispatcher.h"
 #include "forms/Setting.Sources.h"
 #include "forms/Speed.Chart.h"
 #include "forms/Tester.Starter.h"
+#include "forms/Tester.Thread.Worker.h"
+#include "report/Tester.ToView.h"
 #include "tests/forms/Forms.Fixtures.h"
 
 namespace {
@@ -87,11 +101,12 @@ struct TEndToEndTest : testing::Test {
   }
 
   // Opens the program on Folder, leaving FreeMiB - FillMiB free (Amount overrides the text).
-  void Start(const QString& Folder, std::int64_t FillMiB, const QString& Amount = {}) {
+  void Start(const QString& Folder, std::int64_t FillMiB, const QString& Amount = {},
+             TTesterFactory Factory = MakeTesterFactory(), bool Repeat = false) {
     const std::int64_t Free = Sources.FreeBytes(Folder.toStdString()) / MiB;
     const QString LeaveText = Amount.isEmpty() ? QString::number(Free - FillMiB) : Amount;
     const QString LogDir = QDir(Logs.path()).canonicalPath();
-    Window = std::make_unique<TfMain>(Sources, MakeTesterFactory());
+    Window = std::make_unique<TfMain>(Sources, std::move(Factory));
     WhenModalShown<TfSetting>([=](TfSetting* Setting) {
       WhenModalShown<QFileDialog>([Folder](QFileDialog* Dialog) {
         Dialog->setDirectory(Folder);
@@ -104,6 +119,7 @@ struct TEndToEndTest : testing::Test {
                                          std::pair{Setting->bDetailedLogPath, "detail"}}) {
         WhenModalShown<QFileDialog>([Name](QFileDialog* Dialog) {
           Dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(Name);
+          AnswerMessageBox(QStringLiteral("예"));  // create the new log file
           static_cast<QDialog*>(Dialog)->accept();
         });
         Button->click();
@@ -111,6 +127,7 @@ struct TEndToEndTest : testing::Test {
       Setting->eLeft->setText(LeaveText);       // as typed, or pasted when negative
       Setting->cSelection->setCurrentIndex(1);  // MiB
       Setting->cCacheEffect->setChecked(true);
+      Setting->cRepeat->setChecked(Repeat);
       Setting->bStart->click();
     });
     Window->show();
@@ -220,6 +237,121 @@ TEST_F(TEndToEndTest, CancelWhilePausedEndsThePassAndLeavesNoFiles) {
   EXPECT_TRUE(Window->isVisible());
   EXPECT_EQ(TestFiles(Folder.Path()), QStringList{});
   EXPECT_EQ(LogFileLines("Pass log.txt"), Items(Window->lCurrentLog));
+}
+
+// The program's own tester (as MakeTesterFactory builds it) with a view of its dispatcher's
+// queue, and a watchdog: should the window starve, the worker's free-space query starts failing
+// after a while, which ends the run, so that a starved window fails the test instead of hanging it.
+class TWatchedTester {
+ public:
+  explicit TWatchedTester(std::chrono::seconds Patience) : FPatience(Patience) {}
+  ~TWatchedTester() {
+    {
+      std::lock_guard Lock(FMutex);
+      FDisarmed = true;
+    }
+    FChanged.notify_all();
+    if (FWatchdog.joinable()) {
+      FWatchdog.join();
+    }
+  }
+
+  TTesterFactory Factory() {
+    return [this](const TSetting& Setting, TTesterView& View,
+                  std::function<void()> OnFinished) -> std::unique_ptr<TTesterWorker> {
+      auto Dispatcher = std::make_unique<TQtDispatcher>();
+      FDispatcher = Dispatcher.get();
+      auto Presenter = std::make_unique<TTesterToView>(Setting, View, std::move(Dispatcher));
+      FWatchdog = std::thread([this] {
+        std::unique_lock Lock(FMutex);
+        if (!FChanged.wait_for(Lock, FPatience, [this] { return FDisarmed; })) {
+          *FExpired = true;
+        }
+      });
+      return std::make_unique<TTesterThreadWorker>(std::make_unique<TTesterThread>(
+          Setting, std::move(Presenter), std::make_shared<TExpiringPlatform>(FExpired),
+          [this, OnFinished] {
+            Ended = true;
+            OnFinished();
+          }));
+    };
+  }
+
+  // Valid while the worker exists (the presenter owns it).
+  TQtDispatcher& Dispatcher() const { return *FDispatcher; }
+  bool Expired() const { return *FExpired; }
+
+  std::atomic<bool> Ended{false};
+
+ private:
+  class TExpiringPlatform : public TForwardingTesterPlatform {
+   public:
+    explicit TExpiringPlatform(std::shared_ptr<std::atomic<bool>> Expired)
+        : FExpired(std::move(Expired)) {}
+    TVolumeSpace VolumeSpace(const std::string& Path) override {
+      return *FExpired ? TVolumeSpace{0, 0, ETIMEDOUT} : FReal->VolumeSpace(Path);
+    }
+
+   private:
+    std::shared_ptr<std::atomic<bool>> FExpired;
+  };
+
+  const std::chrono::seconds FPatience;
+  std::shared_ptr<std::atomic<bool>> FExpired = std::make_shared<std::atomic<bool>>(false);
+  TQtDispatcher* FDispatcher = nullptr;
+  std::mutex FMutex;
+  std::condition_variable FChanged;
+  bool FDisarmed = false;
+  std::thread FWatchdog;
+};
+
+// Passes that have no room (more to leave than is free) follow each other as fast as the worker
+// can print their headers. The window must stay responsive, hold only a bounded queue, and stop
+// the run at a click on its cancel button.
+TEST_F(TEndToEndTest, ARepeatingRunWithoutRoomStaysResponsiveAndCancelsAtOnce) {
+  TScratchVolume Folder(64);
+  TWatchedTester Tester(std::chrono::seconds(10));
+  Start(Folder.Path(), -1000, {}, Tester.Factory(), true);
+
+  // The GUI thread's event loop for a second: how long it is ever kept from its timers.
+  qint64 WorstGapMs = 0;
+  std::size_t MostQueued = 0;
+  QElapsedTimer SinceTick;
+  SinceTick.start();
+  QTimer Tick;
+  Tick.setInterval(10);
+  QObject::connect(&Tick, &QTimer::timeout, [&] {
+    WorstGapMs = std::max(WorstGapMs, SinceTick.restart());
+    MostQueued = std::max(MostQueued, Tester.Dispatcher().PendingCount());
+  });
+  Tick.start();
+  QEventLoop Loop;
+  QTimer::singleShot(1000, &Loop, &QEventLoop::quit);
+  Loop.exec();
+  Tick.stop();
+  ASSERT_FALSE(Tester.Expired()) << "the window starved: the watchdog ended the run";
+  EXPECT_FALSE(Tester.Ended);
+  EXPECT_FALSE(
+      Items(Window->lLastAndCurrentLog).filter(QStringLiteral("테스트 회차 : ")).isEmpty());
+  const std::size_t Peak = Tester.Dispatcher().PeakPendingCount();
+  EXPECT_LE(Peak, TUnitQueue::DefaultBound + 1);  // a Sync unit may join a full queue
+
+  QElapsedTimer Cancel;
+  Cancel.start();
+  QTest::mouseClick(Window->bCancel, Qt::LeftButton);
+  const qint64 CancelMs = Cancel.elapsed();
+  EXPECT_TRUE(Tester.Ended);
+  EXPECT_FALSE(Window->HasTester());
+  EXPECT_TRUE(ButtonsGone());
+  EXPECT_TRUE(Window->isVisible());
+  EXPECT_EQ(TestFiles(Folder.Path()), QStringList{});
+  // Bounds that hold on a loaded machine under the sanitizers; the figures go to the output.
+  EXPECT_LT(WorstGapMs, 1000);
+  EXPECT_LT(CancelMs, 1000);
+  std::cout << "no-room run: worst gap of a 10 ms timer " << WorstGapMs << " ms, most queued "
+            << MostQueued << " (peak " << Peak << "), cancel " << CancelMs << " ms\n";
+  RecordProperty("WorstGapMs", static_cast<int>(WorstGapMs));
+  RecordProperty("CancelMs", static_cast<int>(CancelMs));
 }
 
 TEST_F(TEndToEndTest, AFullFilesystemEndsInTheErrorMessageWithNothingLeftBehind) {

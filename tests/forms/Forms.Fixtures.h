@@ -1,9 +1,14 @@
 #pragma once
 
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
 #include <QApplication>
 #include <QClipboard>
 #include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QMessageBox>
+#include <QPointF>
 #include <QString>
 #include <QStringList>
 #include <QTimer>
@@ -48,7 +53,29 @@ void WhenModalShown(std::function<void(T*)> Action) {
   Poll->start();
 }
 
-// Readable QString values in failure messages.
+// Clicks the button labelled ButtonText of the next message box shown; Shown, when given,
+// receives the box's title and text.
+inline void AnswerMessageBox(const QString& ButtonText, QStringList* Shown = nullptr) {
+  WhenModalShown<QMessageBox>([ButtonText, Shown](QMessageBox* Box) {
+    if (Shown != nullptr) {
+      *Shown << Box->windowTitle() << Box->text();
+    }
+    for (QAbstractButton* Button : Box->buttons()) {
+      if (Button->text() == ButtonText) {
+        Button->click();
+        return;
+      }
+    }
+    ADD_FAILURE() << "no button " << ButtonText.toStdString() << " in "
+                  << Box->text().toStdString();
+    Box->reject();
+  });
+}
+
+// Readable QString and QPointF values in failure messages.
 inline void PrintTo(const QString& Text, std::ostream* Stream) {
   *Stream << Text.toStdString();
+}
+inline void PrintTo(const QPointF& Point, std::ostream* Stream) {
+  *Stream << "(" << Point.x() << ", " << Point.y() << ")";
 }

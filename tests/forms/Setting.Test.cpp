@@ -2,7 +2,9 @@
 
 #include <QComboBox>
 #include <QDir>
+#include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -35,14 +37,19 @@ struct TSettingWindowTest : testing::Test {
   }
 
   // Answers the next save dialog with FileName typed in, or cancels it when FileName is empty.
-  void AnswerSaveDialog(const QString& FileName) {
-    WhenModalShown<QFileDialog>([FileName](QFileDialog* Dialog) {
+  // The question before creating a new file gets CreateAnswer; Shown receives its title and text.
+  void AnswerSaveDialog(const QString& FileName, const QString& CreateAnswer = QStringLiteral("예"),
+                        QStringList* Shown = nullptr) {
+    WhenModalShown<QFileDialog>([FileName, CreateAnswer, Shown](QFileDialog* Dialog) {
       if (FileName.isEmpty()) {
         Dialog->reject();
-      } else {
-        Dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(FileName);
-        static_cast<QDialog*>(Dialog)->accept();
+        return;
       }
+      Dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(FileName);
+      if (!QFileInfo::exists(Dialog->directory().filePath(FileName))) {
+        AnswerMessageBox(CreateAnswer, Shown);
+      }
+      static_cast<QDialog*>(Dialog)->accept();
     });
   }
 
@@ -98,6 +105,46 @@ TEST_F(TSettingWindowTest, AmountBoxTakesDigitsOnly) {
   // Text that arrives another way is shown in capitals.
   Window.eLeft->setText(QStringLiteral("12ab"));
   EXPECT_EQ(Window.eLeft->text(), QStringLiteral("12AB"));
+}
+
+// A key as a keyboard delivers it: X11 gives Delete the text "\x7f" (QTest would give none).
+void KeyboardClick(QWidget* Widget, Qt::Key Key, const QString& Text,
+                   Qt::KeyboardModifiers Modifiers = Qt::NoModifier) {
+  QTest::sendKeyEvent(QTest::Press, Widget, Key, Text, Modifiers);
+  QTest::sendKeyEvent(QTest::Release, Widget, Key, Text, Modifiers);
+}
+
+// Navigation and editing keys are not typed characters: Tab and Shift+Tab leave the box, Delete,
+// the arrows and Home/End edit in it, as in any other box.
+TEST_F(TSettingWindowTest, AmountBoxLetsTabLeaveAndDeleteEdit) {
+  Window.show();
+  QApplication::setActiveWindow(&Window);
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&Window));
+  Window.eLeft->setFocus();
+  KeyboardClick(Window.eLeft, Qt::Key_Tab, QStringLiteral("\t"));
+  EXPECT_EQ(QApplication::focusWidget(), Window.cSelection);
+  KeyboardClick(Window.cSelection, Qt::Key_Backtab, {}, Qt::ShiftModifier);
+  EXPECT_EQ(QApplication::focusWidget(), Window.eLeft);
+  KeyboardClick(Window.eLeft, Qt::Key_Backtab, {}, Qt::ShiftModifier);
+  EXPECT_EQ(QApplication::focusWidget(), Window.bDriveFolder);
+
+  Window.eLeft->setFocus();
+  Window.eLeft->setText(QStringLiteral("12345"));
+  QTest::keyClick(Window.eLeft, Qt::Key_Home);
+  KeyboardClick(Window.eLeft, Qt::Key_Delete, QStringLiteral("\x7f"));
+  EXPECT_EQ(Window.eLeft->text(), QStringLiteral("2345"));
+  QTest::keyClick(Window.eLeft, Qt::Key_End);
+  QTest::keyClick(Window.eLeft, Qt::Key_Left);
+  QTest::keyClick(Window.eLeft, Qt::Key_Left);
+  KeyboardClick(Window.eLeft, Qt::Key_Delete, QStringLiteral("\x7f"));
+  QTest::keyClick(Window.eLeft, Qt::Key_Right);
+  QTest::keyClick(Window.eLeft, Qt::Key_7);
+  EXPECT_EQ(Window.eLeft->text(), QStringLiteral("2357"));
+  // Still no other character, control characters included.
+  QTest::keyClick(Window.eLeft, Qt::Key_Escape);
+  QTest::keyClick(Window.eLeft, Qt::Key_A, Qt::ControlModifier);
+  QTest::keyClick(Window.eLeft, Qt::Key_X);
+  EXPECT_EQ(Window.eLeft->text(), QStringLiteral("2357"));
 }
 
 TEST_F(TSettingWindowTest, StartAcceptsOnlyASigned32BitAmount) {
@@ -225,6 +272,57 @@ TEST_F(TSettingWindowTest, PickerStoresTheRealPathAndShowsCapitals) {
   EXPECT_TRUE(Window.RecordPath().isEmpty());
   EXPECT_TRUE(Window.eLogPath->text().isEmpty());
   EXPECT_FALSE(Window.cLogNeeded->isChecked());
+}
+
+// The save dialog asks before creating a file that does not exist yet; a "no" returns to the
+// dialog. An existing file gets only Qt's own question about replacing it.
+TEST_F(TSettingWindowTest, PickerAsksBeforeCreatingANewFile) {
+  const QString Dir = QDir(Folder.path()).canonicalPath();
+  QStringList Shown;
+  AnswerSaveDialog(QStringLiteral("new"), QStringLiteral("예"), &Shown);
+  Window.bLogPath->click();
+  EXPECT_EQ(
+      Shown,
+      (QStringList{QStringLiteral("로그 저장 위치"),
+                   Dir + QStringLiteral("/new.txt\n이 파일이 없습니다.\n새로 만드시겠습니까?")}));
+  EXPECT_EQ(Window.RecordPath(), Dir + QStringLiteral("/new.txt"));
+  EXPECT_FALSE(QFileInfo::exists(Window.RecordPath()));  // created when the test starts
+
+  // "No" opens the dialog again; cancelling it then switches the log off.
+  Shown.clear();
+  int Opened = 0;
+  WhenModalShown<QFileDialog>([&](QFileDialog* Dialog) {
+    ++Opened;
+    Dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(QStringLiteral("other"));
+    AnswerMessageBox(QStringLiteral("아니요"), &Shown);
+    WhenModalShown<QFileDialog>([&](QFileDialog* Again) {
+      ++Opened;
+      Again->reject();
+    });
+    static_cast<QDialog*>(Dialog)->accept();
+  });
+  Window.bDetailedLogPath->click();
+  EXPECT_EQ(Opened, 2);
+  EXPECT_EQ(Shown.value(0), QStringLiteral("상세 로그 저장 위치"));
+  EXPECT_TRUE(Window.DetailedRecordPath().isEmpty());
+  EXPECT_FALSE(Window.cDetailedRecord->isChecked());
+
+  // An existing file: no question about creating it.
+  QFile Existing(Dir + QStringLiteral("/old.txt"));
+  ASSERT_TRUE(Existing.open(QIODevice::WriteOnly));
+  Existing.close();
+  Shown.clear();
+  WhenModalShown<QFileDialog>([&](QFileDialog* Dialog) {
+    Dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))
+        ->setText(QStringLiteral("old.txt"));
+    AnswerMessageBox(QStringLiteral("&Yes"), &Shown);  // Qt's "replace it?"
+    static_cast<QDialog*>(Dialog)->accept();
+  });
+  Window.bLogPath->click();
+  EXPECT_EQ(Window.RecordPath(), Dir + QStringLiteral("/old.txt"));
+  EXPECT_TRUE(WaitUntil([] { return QApplication::activeModalWidget() == nullptr; }));
+  ASSERT_EQ(Shown.size(), 2);
+  EXPECT_FALSE(Shown[1].contains(QStringLiteral("새로 만드시겠습니까?")));
 }
 
 TEST_F(TSettingWindowTest, LogCheckBoxOpensThePickerOrClearsThePath) {

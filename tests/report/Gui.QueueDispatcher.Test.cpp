@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <memory>
@@ -9,6 +10,8 @@
 #include <string>
 #include <thread>
 #include <vector>
+
+#include "fakes/Full.Queue.Scenario.h"
 
 namespace {
 
@@ -136,6 +139,46 @@ TEST(QueueDispatcher, AUnitThatThrowsStillReleasesItsSyncCaller) {
   EXPECT_TRUE(SyncReturned);
   Dispatcher.RunPending();
   EXPECT_TRUE(LaterRan);
+}
+
+// A worker that queues faster than the owner runs units waits once Bound units wait, and goes on
+// when the owner has run half of them: memory stays flat and no unit is lost or reordered. The
+// owner serves until the worker has ended and only then joins it, as the terminal does.
+TEST(QueueDispatcher, AWorkerAheadOfItsOwnerWaitsAtTheBoundAndLosesNothing) {
+  TQueueDispatcher Dispatcher(8);
+  std::vector<int> Ran;  // owner only
+  std::atomic<int> Queued{0};
+  std::atomic<bool> Done{false};
+  std::thread Worker([&] {
+    for (int Index = 0; Index < 100; ++Index) {
+      Dispatcher.Queue([&Ran, Index] { Ran.push_back(Index); });
+      ++Queued;
+    }
+    Done = true;
+  });
+  ASSERT_TRUE(Eventually([&] { return Queued == 8; }));
+  std::this_thread::sleep_for(20ms);
+  EXPECT_EQ(Queued, 8);  // held at the bound while the owner runs nothing
+  EXPECT_EQ(Dispatcher.PendingCount(), 8u);
+
+  while (!Done) {
+    Dispatcher.WaitAndRunPending(10ms);
+  }
+  Worker.join();
+  Dispatcher.RunPending();
+  ASSERT_EQ(Ran.size(), 100u);
+  EXPECT_TRUE(std::is_sorted(Ran.begin(), Ran.end()));
+  EXPECT_LE(Dispatcher.PeakPendingCount(), 8u);
+}
+
+TEST(QueueDispatcher, AFullQueueNeverDeadlocks) {
+  ExpectAFullQueueNeverDeadlocks<TQueueDispatcher>(
+      std::make_unique<TQueueDispatcher>(4),
+      [](TQueueDispatcher& Owned, const std::function<bool()>& Condition) {
+        while (!Condition()) {
+          Owned.WaitAndRunPending(10ms);
+        }
+      });
 }
 
 TEST(QueueDispatcher, TheOwnerCanBeAnotherThreadAndOnlyItRunsUnits) {

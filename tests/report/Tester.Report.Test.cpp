@@ -64,6 +64,20 @@ TEST(TestReport, HeaderShowsTheModesAndTheDrive) {
   EXPECT_EQ(Lines[18], "무한 반복 : 적용");
 }
 
+// A folder or disk name with a control character must not break its line in two (or reach a
+// terminal as a command): the report lines show it escaped.
+TEST(TestReport, ControlCharactersOfTheDriveAndModelAreShownEscaped) {
+  TSetting Setting;
+  Setting.DrivePath = "/media/new\nline\x1b[2J/";
+  TPresenterRig Rig(Setting);
+  Rig.Disk.Model = "MODEL\tX";
+  Rig->PrintInitialSetting(1, 875 * MiB, 960 * MiB, 32);
+  const auto Lines = Rig.View.LogLines();
+  ASSERT_EQ(Lines.size(), 20u);
+  EXPECT_EQ(Lines[8], "모델명 : MODEL\\tX");
+  EXPECT_EQ(Lines[9], "드라이브 : /media/new\\nline\\x1b[2J/");
+}
+
 TEST(TestReport, AnUnknownDiskLeavesTheModelEmptyAndTheVolumeStandsIn) {
   TPresenterRig Rig;
   Rig.Disk = {};  // no disk found under the volume
@@ -277,6 +291,21 @@ TEST(TestReport, AnErrorBecomesALineInBothListsAndTheLogFileAndIsShown) {
                                                        "테스트 파일을 지우지 못했습니다.\n"
                                                        "Device or resource busy (코드 16)"}));
   EXPECT_EQ(Rig.View.Calls.back(), "HideButtons");
+
+  // A file name with a control character stays on its line, in the list, the file and the
+  // message alike.
+  Rig.OnWorkerServed([&] {
+    Rig->PrintError(
+        {"CreateFile", "/mnt/a\rb/Randomfile0", 13, "Permission denied", "CreateFileError: 13"});
+  });
+  EXPECT_EQ(Rig.View.LogLines().back(),
+            "- 24/05/01 13:45:07에 오류 : CreateFile 실패, 코드 13 (Permission denied), "
+            "파일 : /mnt/a\\rb/Randomfile0 -");
+  EXPECT_TRUE(ReadBytes(Setting.RecordPath).ends_with("파일 : /mnt/a\\rb/Randomfile0 -\r\n"));
+  EXPECT_EQ(Rig.View.Errors.back(),
+            "파일을 만들지 못해 테스트를 끝냈습니다.\n"
+            "파일 : /mnt/a\\rb/Randomfile0\n"
+            "Permission denied (코드 13)");
 }
 
 TEST(TestReport, LeftoverAndReplacedFilesAreNamedInTheListsAndTheLogFile) {

@@ -1,0 +1,42 @@
+#include "report/Escape.Control.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+using namespace std::string_literals;
+
+TEST(EscapeControlCharacters, OrdinaryTextStaysByteForByte) {
+  for (const std::string& Text :
+       {""s, "/mnt/usb stick/"s, "/home/사용자/시험 폴더/"s, "C:\\"s, "D:\\로그\\a.txt"s,
+        "emoji \xF0\x9F\x98\x80 and ~!@#$%^&*()"s, "Samsung SSD 870 EVO 1TB"s}) {
+    EXPECT_EQ(EscapeControlCharacters(Text), Text);
+  }
+}
+
+TEST(EscapeControlCharacters, ControlCharactersAndBrokenUtf8BecomeCStyleEscapes) {
+  const struct {
+    std::string Text;
+    const char* Shown;
+  } Cases[] = {
+      {"/mnt/a\nb/", "/mnt/a\\nb/"},
+      {"\t\r\a\b\v\f", "\\t\\r\\a\\b\\v\\f"},
+      {"x\x1b[31my", "x\\x1b[31my"},
+      {"nul\0end"s, "nul\\x00end"},
+      {"del\x7f", "del\\x7f"},
+      {"c1 \xC2\x85 \xC2\x9B", "c1 \\u0085 \\u009b"},                  // NEL and CSI
+      {"line\xE2\x80\xA8para\xE2\x80\xA9", "line\\u2028para\\u2029"},  // separators
+      {"euc-kr \xC7\xD1", "euc-kr \\xc7\\xd1"},  // not UTF-8: each byte, so the line stays UTF-8
+      {"cut \xED\x95", "cut \\xed\\x95"},        // a sequence cut short
+      {"overlong \xC0\xAF", "overlong \\xc0\\xaf"},
+      {"surrogate \xED\xA0\x80", "surrogate \\xed\\xa0\\x80"},
+      {"한\n글", "한\\n글"},
+  };
+  for (const auto& Case : Cases) {
+    EXPECT_EQ(EscapeControlCharacters(Case.Text), Case.Shown) << Case.Shown;
+  }
+}
+
+}  // namespace
