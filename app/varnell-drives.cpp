@@ -20,7 +20,8 @@ int main(int argc, char** argv) {
   App.formatter(std::make_shared<TCliHelpFormatter>(""));
   bool Json = false;
   App.add_flag("--json", Json, "print JSON instead of a table");
-  App.set_version_flag("--version", std::string("varnell-drives ") + VarnellIdentity::ProductVersion,
+  App.set_version_flag("--version",
+                       std::string("varnell-drives ") + VarnellIdentity::ProductVersion,
                        "print the program's name and version and exit");
   App.set_help_flag("-h,--help", "print this help and exit");
   try {
