@@ -12,6 +12,8 @@
 #include <QSignalBlocker>
 #include <cstdio>
 
+#include "engine/FillTarget.h"
+#include "engine/Tester.Thread.h"
 #include "forms/Setting.Getter.h"
 #include "platform/Platform.Locale.h"
 
@@ -260,10 +262,46 @@ void TfSetting::bStartClick() {
   bool Valid = ParseLeftAmount(eLeft->text(), Amount);
   // Without a drive there is nothing to test.
   Valid = Valid && eDrive->currentIndex() >= 0;
+  // A "no" leaves the window open, as if start had not been pressed.
+  if (Valid && !ConfirmSystemDrive(Amount)) {
+    return;
+  }
   FIsSet = Valid;
   if (Valid) {
     accept();
   }
+}
+
+bool TfSetting::ConfirmSystemDrive(std::int32_t Amount) {
+  const std::string Drive = eDrive->currentText().toStdString();
+  if (!FSources.HoldsSystem || !FSources.HoldsSystem(Drive)) {
+    return true;
+  }
+  const std::int64_t Free = FSources.FreeBytes ? FSources.FreeBytes(Drive) : -1;
+  const std::int64_t Total = FSources.TotalBytes ? FSources.TotalBytes(Drive) : -1;
+  QString Written = QStringLiteral("알 수 없음");
+  if (Free >= 0 && Total >= 0) {
+    const TFillTarget Target = CalculateFillTarget(Free, Total, Amount, GetLeftUnit(*this),
+                                                   TTesterThread::BufferKiB / 1024);
+    if (IsNoRoomTarget(Target.ReportedInMiB)) {
+      return true;  // nothing will be written: the pass says why
+    }
+    Written = FreeSpaceText(Target.ReportedInMiB * 1048576, Platform::LocaleDecimalSeparator());
+  }
+  QMessageBox Question(
+      QMessageBox::Warning, windowTitle(),
+      QStringLiteral("드라이브 : ") + QDir::toNativeSeparators(eDrive->currentText()) +
+          QStringLiteral("\n쓸 용량 : ") + Written +
+          QStringLiteral("\n\n실행 중인 시스템이 있는 드라이브입니다.\n"
+                         "가득 채우면 다른 프로그램이 멈추거나 실패할 수 있습니다.\n"
+                         "시작하시겠습니까?"),
+      QMessageBox::NoButton, this);
+  QPushButton* Yes = Question.addButton(QStringLiteral("예"), QMessageBox::YesRole);
+  QPushButton* No = Question.addButton(QStringLiteral("아니요"), QMessageBox::NoRole);
+  Question.setDefaultButton(No);  // Enter must not fill the system's drive
+  Question.setEscapeButton(No);
+  Question.exec();
+  return Question.clickedButton() == Yes;
 }
 
 QString TfSetting::PickTextFile() {

@@ -21,6 +21,12 @@ struct TSettingSources {
   std::function<std::vector<std::string>()> Drives;
   // Free bytes available to the user on the filesystem holding Path; -1 when unknown.
   std::function<std::int64_t(const std::string& Path)> FreeBytes;
+  // Size of the filesystem holding Path in bytes; -1 when unknown. A percentage to leave is of
+  // the whole volume.
+  std::function<std::int64_t(const std::string& Path)> TotalBytes = nullptr;
+  // True when Path lies on the filesystem the running system needs room on: the start asks
+  // before filling it. Without it nothing is asked.
+  std::function<bool(const std::string& Path)> HoldsSystem = nullptr;
 };
 
 // The modal settings window shown before a test.
@@ -82,6 +88,9 @@ class TfSetting : public QDialog {
   void ClearLogPath(QLineEdit* PathBox, QString& StoredPath, QCheckBox* CheckBox);
   // Asks whether to create the log file Path, which does not exist yet.
   bool ConfirmCreate(const QString& Path);
+  // Before a start on the running system's drive: asks whether to fill it, naming the drive
+  // and what will be written. True when the start may go on.
+  bool ConfirmSystemDrive(std::int32_t Amount);
   bool eLeftKeyPress(QKeyEvent* Event) const;
 
   TSettingSources FSources;

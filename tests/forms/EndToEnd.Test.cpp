@@ -106,6 +106,7 @@ struct TEndToEndTest : testing::Test {
     const std::int64_t Free = Sources.FreeBytes(Folder.toStdString()) / MiB;
     const QString LeaveText = Amount.isEmpty() ? QString::number(Free - FillMiB) : Amount;
     const QString LogDir = QDir(Logs.path()).canonicalPath();
+    const bool OnSystemDrive = Sources.HoldsSystem(Folder.toStdString());
     Window = std::make_unique<TfMain>(Sources, std::move(Factory));
     WhenModalShown<TfSetting>([=](TfSetting* Setting) {
       WhenModalShown<QFileDialog>([Folder](QFileDialog* Dialog) {
@@ -128,6 +129,9 @@ struct TEndToEndTest : testing::Test {
       Setting->cSelection->setCurrentIndex(1);  // MiB
       Setting->cCacheEffect->setChecked(true);
       Setting->cRepeat->setChecked(Repeat);
+      if (OnSystemDrive) {
+        AnswerMessageBox(QStringLiteral("예"));  // a temporary folder on the system's drive
+      }
       Setting->bStart->click();
     });
     Window->show();

@@ -397,3 +397,72 @@ TEST(SettingWindowFocus, TabGoesThroughTheControlsInTheirOrder) {
 }
 
 }  // namespace
+
+namespace {
+
+// A start on the running system's drive asks first, naming the drive and what will be written;
+// a "no" keeps the window open. Any other drive, or a pass with no room, is not asked about.
+TEST(SettingWindowSystemDrive, StartAsksBeforeFillingTheSystemsDrive) {
+  constexpr std::int64_t GiB = 1073741824;
+  const struct {
+    const char* Drive;
+    const char* Leave;  // GiB
+    const char* Answer;
+    bool Asked;
+    bool Started;
+  } Cases[] = {
+      {"/", "1", "아니요", true, false},
+      {"/", "1", "예", true, true},
+      {"/mnt/usb", "1", "", false, true},
+      {"/", "6", "", false, true},  // leaves more than is free: nothing is written
+  };
+  for (const auto& Case : Cases) {
+    SCOPED_TRACE(std::string(Case.Drive) + " leave " + Case.Leave);
+    TSettingSources Sources{[] {
+                              return std::vector<std::string>{"/", "/mnt/usb"};
+                            },
+                            [](const std::string&) { return FreeOfDrive; }};
+    Sources.TotalBytes = [](const std::string&) { return 10 * GiB; };
+    Sources.HoldsSystem = [](const std::string& Path) { return Path == "/"; };
+    TfSetting Window(nullptr, Sources);
+    Window.eDrive->setCurrentText(QString::fromLatin1(Case.Drive));
+    Window.eLeft->setText(QString::fromLatin1(Case.Leave));
+    Window.show();
+
+    // Answers any question while this case runs, so that an unexpected one cannot hang it.
+    QStringList Shown;
+    QTimer Answerer;
+    Answerer.setInterval(10);
+    QObject::connect(&Answerer, &QTimer::timeout, [&] {
+      auto* Box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+      if (Box == nullptr || !Box->isVisible()) {
+        return;
+      }
+      Shown << Box->text();
+      for (QAbstractButton* Button : Box->buttons()) {
+        if (Button->text() == QString::fromUtf8(Case.Answer) || *Case.Answer == '\0') {
+          Button->click();
+          return;
+        }
+      }
+    });
+    Answerer.start();
+    Window.bStart->click();
+    Answerer.stop();
+
+    EXPECT_EQ(Window.IsSet(), Case.Started);
+    EXPECT_EQ(Window.isVisible(), !Case.Started);
+    ASSERT_EQ(Shown.size(), Case.Asked ? 1 : 0);
+    if (Case.Asked) {
+      // 5.5 GiB free, 1 GiB and the spare MiB left, rounded down to whole 8 MiB writes.
+      const QString Separator = QString::fromStdString(Platform::LocaleDecimalSeparator());
+      EXPECT_EQ(Shown[0], QStringLiteral("드라이브 : /\n쓸 용량 : 4600") + Separator +
+                              QStringLiteral("0 MiB(4") + Separator +
+                              QStringLiteral("5GiB)\n\n실행 중인 시스템이 있는 드라이브입니다.\n"
+                                             "가득 채우면 다른 프로그램이 멈추거나 실패할 수 "
+                                             "있습니다.\n시작하시겠습니까?"));
+    }
+  }
+}
+
+}  // namespace
