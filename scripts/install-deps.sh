@@ -11,6 +11,8 @@ Packages=(
   fuse3 libfuse3-dev
   # the install tests' checkers
   desktop-file-utils appstream man-db bash-completion librsvg2-bin
+  # the documentation's example script
+  python3
 )
 Missing=()
 for Package in "${Packages[@]}"; do
