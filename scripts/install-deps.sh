@@ -4,7 +4,7 @@ set -euo pipefail
 Packages=(
   build-essential cmake ninja-build pkg-config git
   libgtest-dev libgmock-dev libbenchmark-dev
-  qt6-base-dev qt6-charts-dev libqt6opengl6-dev libgl-dev qt6-qpa-plugins
+  qt6-base-dev qt6-charts-dev qt6-svg-dev libqt6opengl6-dev libgl-dev qt6-qpa-plugins
   fonts-nanum xvfb xauth
   clang clang-format libclang-rt-14-dev util-linux e2fsprogs fdisk
   libcli11-dev nlohmann-json3-dev
