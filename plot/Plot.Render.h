@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "plot/Plot.Figure.h"
+#include "results/Plot.Figure.h"
 
 // Draws Figure into an image file fit for a review or a bug report: SVG when Path ends in
 // ".svg", PNG when it ends in ".png" (1600 x 900 pixels). Needs a QApplication; a program

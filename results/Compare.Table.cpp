@@ -89,3 +89,33 @@ std::string CompareTable(const std::vector<TNamedRun>& Runs) {
   }
   return AlignedColumns(Rows);
 }
+
+TPlotFigure CompareFigure(const std::vector<TNamedRun>& Runs) {
+  TPlotFigure Figure;
+  Figure.Title = "Varnell: write speed of " + std::to_string(Runs.size()) + " runs";
+  Figure.XTitle = "MiB written";
+  Figure.YTitle = "MiB/s";
+  for (const TNamedRun& Named : Runs) {
+    const TRunResult& Run = Named.Run;
+    std::string Caption = Named.Name + ": " + DriveText(Run);
+    if (!Run.Passes.empty() && !Run.Passes.front().StartTime.empty()) {
+      Caption += ", " + Run.Passes.front().StartTime;
+    }
+    Figure.Caption.push_back(Caption);
+    for (const TPassResult& Pass : Run.Passes) {
+      if (Pass.WriteSeconds.empty()) {
+        continue;
+      }
+      TPlotCurve Curve;
+      Curve.Label = Named.Name + " pass " + std::to_string(Pass.Number);
+      Curve.Points.reserve(Pass.WriteSeconds.size());
+      double Written = 0.0;
+      for (const double Seconds : Pass.WriteSeconds) {
+        Written += 8.0;
+        Curve.Points.push_back({Written, Seconds > 0.0 ? 8.0 / Seconds : 0.0});
+      }
+      Figure.Curves.push_back(std::move(Curve));
+    }
+  }
+  return Figure;
+}

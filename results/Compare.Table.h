@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "results/Plot.Figure.h"
 #include "results/Run.Result.h"
 
 // A run read from a result file, named for the table (usually the file's name).
@@ -21,3 +22,8 @@ std::optional<double> DriftPercent(double Before, double Now);
 // drifts of the mean speed: since the run's first pass (endurance) and against the same pass
 // of the first run (before and after). "-" where a figure is missing.
 std::string CompareTable(const std::vector<TNamedRun>& Runs);
+
+// The curves of every pass of every run against MiB written, one colour each, for
+// "varnell-cli compare --plot": a pass without its write times has no curve. Its phases'
+// means are not drawn: curves of several runs are compared by their shapes.
+TPlotFigure CompareFigure(const std::vector<TNamedRun>& Runs);

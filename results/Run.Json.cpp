@@ -175,7 +175,8 @@ json PassToJson(const TPassResult& Pass) {
           {"analysis", AnalysisToJson(Pass.Analysis)},
           {"verify", Pass.Verify ? VerifyToJson(*Pass.Verify) : json()},
           {"end", EndKey(Pass.End)},
-          {"error", Pass.Error ? ErrorToJson(*Pass.Error) : json()}};
+          {"error", Pass.Error ? ErrorToJson(*Pass.Error) : json()},
+          {"write_times_seconds", Pass.WriteSeconds}};
 }
 
 TPassResult PassFromJson(const json& Object) {
@@ -196,6 +197,7 @@ TPassResult PassFromJson(const json& Object) {
   if (const json& Error = Object.at("error"); !Error.is_null()) {
     Pass.Error = ErrorFromJson(Error);
   }
+  Pass.WriteSeconds = Object.at("write_times_seconds").get<std::vector<double>>();
   return Pass;
 }
 

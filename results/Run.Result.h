@@ -54,6 +54,8 @@ struct TPassResult {
   std::optional<TPassVerifyResult> Verify;  // none when verification did not run
   TPassEnd End = TPassEnd::Completed;
   std::optional<TPassError> Error;  // the error of a failed pass
+  // The seconds of every 8 MiB write in order: the curve, for plots and comparisons.
+  std::vector<double> WriteSeconds;
 
   bool operator==(const TPassResult&) const = default;
 };

@@ -84,3 +84,28 @@ TEST(CompareTable, DriftNeedsABaseAboveZero) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(CompareFigure, OneCurveAPassAgainstMiBWritten) {
+  TNamedRun Before{"before.json", {}};
+  Before.Run.Drive.Model = "Flash Disk";
+  Before.Run.Passes = {Pass(1, 400, 4096)};
+  Before.Run.Passes[0].StartTime = "2026-12-10T12:13:05+09:00";
+  Before.Run.Passes[0].WriteSeconds = {0.01, 0.02, 0.08};
+  TNamedRun After{"after.json", {}};
+  After.Run.Passes = {Pass(1, 500, 512), Pass(2, 500, 512)};
+  After.Run.Passes[1].WriteSeconds = {0.04};  // pass 1 kept no write times: no curve
+
+  const TPlotFigure Figure = CompareFigure({Before, After});
+  ASSERT_EQ(Figure.Curves.size(), 2u);
+  EXPECT_EQ(Figure.Curves[0].Label, "before.json pass 1");
+  EXPECT_EQ(Figure.Curves[0].Points,
+            (std::vector<TPlotPoint>{{8.0, 800.0}, {16.0, 400.0}, {24.0, 100.0}}));
+  EXPECT_EQ(Figure.Curves[1].Label, "after.json pass 2");
+  EXPECT_EQ(Figure.Caption,
+            (std::vector<std::string>{"before.json: Flash Disk, 2026-12-10T12:13:05+09:00",
+                                      "after.json: -"}));
+}
+
+}  // namespace

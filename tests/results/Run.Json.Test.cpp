@@ -53,6 +53,7 @@ TRunResult ExampleRun() {
   First.MinSpeed = 40;
   First.MeanSpeed = 290;
   First.SlowSharePct = 74.5;
+  First.WriteSeconds = {0.005, 0.0125, 2.5};
   First.Verify = TPassVerifyResult{3200,  3100, 0.25, 99.75,         0,         2048,
                                    410.5, 600,  12,   "Randomfile0", 2147483648};
   TPassResult Second;
@@ -98,6 +99,7 @@ TEST(RunJson, KeysCarryTheirUnitsAndEveryPassItsEnd) {
             json::parse(R"({"file": "Randomfile0", "offset_bytes": 2147483648})"));
   EXPECT_EQ(First.at("end"), "completed");
   EXPECT_EQ(First.at("error"), nullptr);
+  EXPECT_EQ(First.at("write_times_seconds"), json::parse("[0.005, 0.0125, 2.5]"));
   const json& Second = Passes[1];
   EXPECT_EQ(Second.at("analysis").at("too_short"), true);
   EXPECT_EQ(Second.at("verify"), nullptr);

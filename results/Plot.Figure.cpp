@@ -1,4 +1,4 @@
-#include "plot/Plot.Figure.h"
+#include "results/Plot.Figure.h"
 
 #include <algorithm>
 
