@@ -85,6 +85,30 @@ std::string ParseStep(const std::string& Text, TUnitSpeed& Step) {
   return {};
 }
 
+// "varnell-cli compare FILE... [--plot IMAGE]": saved results side by side.
+void DescribeCompare(CLI::App& App, TCliParseResult& Result) {
+  CLI::App* Compare =
+      App.add_subcommand("compare", "saved results of runs side by side, pass by pass");
+  Compare->formatter(std::make_shared<TCliHelpFormatter>("FILE..."));
+  Compare->set_help_flag("-h,--help", "this text");
+  Compare->footer(
+      "Exit codes: 0 done; 2 a FILE cannot be read or is not a result, or the image\n"
+      "cannot be drawn.");
+  Compare->add_option("FILE", Result.Files, "result file of a run, as --json wrote it");
+  Compare
+      ->add_option("--plot", Result.PlotPath,
+                   "also draw every pass's speed against MiB written\ninto IMAGE (.svg or .png)")
+      ->type_name("IMAGE");
+  Compare->callback([&Result] {
+    Result.Command = TCliCommand::Compare;
+    if (Result.Files.empty()) {
+      Result.Error = "compare needs at least one result FILE";
+    } else if (std::any_of(Result.Files.begin(), Result.Files.end(), IsBlank)) {
+      Result.Error = "compare: a result FILE is empty";
+    }
+  });
+}
+
 // The checks and conversions of the main form, once CLI11 has sorted the arguments.
 std::string FinishFill(const CLI::App& App, const TFillArguments& Typed, TSetting& Setting) {
   if (std::string Error = ParseLeaveAmount(Typed.Leave, Setting.ToLeft, Setting.ToLeftUnit);
@@ -212,6 +236,7 @@ TCliParseResult ParseCliArguments(const std::vector<std::string>& Arguments) {
   const std::unique_ptr<CLI::App> App = MakeProgram();
   TFillArguments Typed;
   DescribeFill(*App, Typed, Result.Options);
+  DescribeCompare(*App, Result);
   App->set_help_flag("-h,--help", "this text");
   bool ShowVersion = false;
   App->add_flag("--version", ShowVersion, "the program's version");

@@ -10,6 +10,7 @@ enum class TCliCommand {
   Fill,  // varnell-cli [options] FOLDER
   ShowHelp,
   ShowVersion,
+  Compare,  // varnell-cli compare FILE... [--plot IMAGE]
 };
 
 // The options of the main form: a setting made exactly as the settings window would make it,
@@ -24,8 +25,10 @@ struct TCliOptions {
 struct TCliParseResult {
   TCliCommand Command = TCliCommand::Fill;
   TCliOptions Options;
-  std::string HelpText;  // for ShowHelp: the help of the command asked about
-  std::string Error;     // empty when the arguments are good
+  std::string HelpText;            // for ShowHelp: the help of the command asked about
+  std::vector<std::string> Files;  // for Compare: the result files, in the order given
+  std::string PlotPath;            // for Compare: the image to draw, when asked for
+  std::string Error;               // empty when the arguments are good
 
   bool Ok() const { return Error.empty(); }
 };

@@ -4,6 +4,7 @@
 #include <exception>
 #include <memory>
 
+#include "cli/Cli.Compare.h"
 #include "cli/Cli.Options.h"
 #include "cli/Cli.Presenter.h"
 #include "cli/Cli.TerminalView.h"
@@ -60,7 +61,8 @@ void ServeUntilFinished(TTesterThread& Worker, TQueueDispatcher& Queue, TTermina
 
 }  // namespace
 
-int RunCli(const std::vector<std::string>& Arguments, std::FILE* Output, std::FILE* Errors) {
+int RunCli(const std::vector<std::string>& Arguments, std::FILE* Output, std::FILE* Errors,
+           const TPlotSaver& SavePlot) {
   // From the start: a hangup or a closed output must never end the program half-way.
   Platform::InstallInterruptCounter();
   const TCliParseResult Parsed = ParseCliArguments(Arguments);
@@ -74,6 +76,8 @@ int RunCli(const std::vector<std::string>& Arguments, std::FILE* Output, std::FI
     case TCliCommand::ShowVersion:
       std::fprintf(Output, "varnell-cli %s\n", VarnellIdentity::ProductVersion);
       return CliExitDone;
+    case TCliCommand::Compare:
+      return RunCompare(Parsed, Output, Errors, SavePlot);
     case TCliCommand::Fill:
       break;
   }

@@ -6,6 +6,22 @@ _varnell_cli()
     local cur prev words cword split
     _init_completion -s || return
 
+    # varnell-cli compare FILE... [--plot IMAGE]
+    if [[ ${words[1]} == compare && $cword -gt 1 ]]; then
+        case $prev in
+            --plot)
+                _filedir '@(svg|png)'
+                return
+                ;;
+        esac
+        if [[ $cur == -* ]]; then
+            COMPREPLY=($(compgen -W '--plot --help' -- "$cur"))
+        else
+            _filedir json
+        fi
+        return
+    fi
+
     # Values of the options that take one; an option without a case here takes none.
     case $prev in
         -l | --leave)
@@ -39,7 +55,10 @@ _varnell_cli()
         return
     fi
 
-    # FOLDER: the folder to fill.
+    # FOLDER: the folder to fill; or, first, a subcommand.
     _filedir -d
+    if [[ $cword -eq 1 ]]; then
+        COMPREPLY+=($(compgen -W 'compare' -- "$cur"))
+    fi
 } &&
     complete -F _varnell_cli varnell-cli

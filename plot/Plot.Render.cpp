@@ -13,6 +13,7 @@
 #include <QValueAxis>
 #include <algorithm>
 #include <cctype>
+#include <cstdio>
 #include <memory>
 
 namespace {
@@ -64,9 +65,9 @@ TRange RangeOf(const TPlotFigure& Figure) {
     Range.MaxY = std::max(Range.MaxY, Step.Y);
   }
   if (Figure.XFalls) {
-    Range.MinX = 0.0;
     Range.MaxX = std::max(Range.MaxX, 100.0);
   }
+  Range.MinX = std::min(Range.MinX, 0.0);  // MiB written and the free share both start at 0
   if (Range.MaxX <= Range.MinX) {
     Range.MaxX = Range.MinX + 1.0;
   }
@@ -122,6 +123,9 @@ std::unique_ptr<QGraphicsScene> BuildScene(const TPlotFigure& Figure) {
   X->setReverse(Figure.XFalls);
   Y->setRange(0.0, Range.MaxY);
   Y->applyNiceNumbers();
+  if (!Figure.XFalls) {
+    X->applyNiceNumbers();
+  }
   X->setTickCount(11);
   X->setLabelFormat(QStringLiteral("%.0f"));
   Y->setLabelFormat(QStringLiteral("%.0f"));
@@ -194,6 +198,19 @@ void EnsurePlotApplication() {
   }
   // Never a display: a server has none, and a desktop's must not flash a window.
   qputenv("QT_QPA_PLATFORM", "offscreen");
+  // Qt's note that a terminal session has no runtime folder is no concern of a chart's.
+  static const QtMessageHandler Previous = qInstallMessageHandler(nullptr);
+  qInstallMessageHandler(
+      [](QtMsgType Type, const QMessageLogContext& Context, const QString& Message) {
+        if (Message.startsWith(QStringLiteral("QStandardPaths: XDG_RUNTIME_DIR"))) {
+          return;
+        }
+        if (Previous != nullptr) {
+          Previous(Type, Context, Message);
+        } else {
+          std::fprintf(stderr, "%s\n", qPrintable(qFormatLogMessage(Type, Context, Message)));
+        }
+      });
   static int Argc = 1;
   static char Name[] = "varnell-cli";
   static char* Argv[] = {Name, nullptr};

@@ -44,6 +44,8 @@ Scratch=$(mktemp -d)
 trap 'rm -rf "$Scratch"' EXIT
 mkdir "$Scratch/logs" "$Scratch/mnt"
 touch "$Scratch/run.log"
+mkdir "$Scratch/mnt/saved"
+touch "$Scratch/mnt/saved/run.json" "$Scratch/mnt/saved/chart.svg" "$Scratch/mnt/saved/chart.txt"
 
 # Case: what is typed | the candidates, sorted
 Cases=(
@@ -63,6 +65,10 @@ Cases=(
   "varnell-cli -c -s 10 $Scratch/|$Scratch/logs $Scratch/mnt"
   "varnell-cli --quiet $Scratch/m|$Scratch/mnt"
   "varnell-cli --version |"
+  "varnell-cli comp|compare"
+  "varnell-cli compare --|--help --plot"
+  "varnell-cli compare $Scratch/mnt/saved/|$Scratch/mnt/saved/run.json"
+  "varnell-cli compare a.json --plot $Scratch/mnt/saved/c|$Scratch/mnt/saved/chart.svg"
 )
 for Case in "${Cases[@]}"; do
   Line=${Case%%|*}
