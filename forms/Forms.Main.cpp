@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QLineSeries>
 #include <QListWidget>
+#include <QMenu>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
@@ -15,11 +16,14 @@
 #include <algorithm>
 #include <cmath>
 
+#include "forms/Chart.Save.h"
 #include "forms/Forms.Identity.h"
 #include "forms/Qt.TesterView.h"
 #include "forms/Setting.Getter.h"
 #include "forms/Speed.Chart.h"
 #include "forms/Tab.Control.h"
+#include "platform/Platform.Clock.h"
+#include "report/DateTime.Text.h"
 
 namespace {
 
@@ -114,6 +118,19 @@ void TfMain::CreateControls() {
   connect(bIdle, &QPushButton::clicked, this, [this] { bIdleClick(); });
   connect(bCancel, &QPushButton::clicked, this, [this] { bCancelClick(); });
   connect(tSelectLogRange, &TTabControl::Changed, this, [this] { tSelectLogRangeChange(); });
+  // Saving the chart is offered on the chart itself: the window's layout has no room left.
+  cLog->setContextMenuPolicy(Qt::CustomContextMenu);
+  connect(cLog, &QWidget::customContextMenuRequested, this,
+          [this](const QPoint& At) { ShowChartMenu(cLog->mapToGlobal(At)); });
+}
+
+void TfMain::ShowChartMenu(const QPoint& At) {
+  QMenu Menu(this);
+  QAction* SaveChart = Menu.addAction(QStringLiteral("그래프 저장..."));
+  SaveChart->setEnabled(!cLog->Points().empty());
+  if (Menu.exec(At) == SaveChart) {
+    SaveChartAs(this, ChartFigure(*cLog, FTestSetting, FormatDateTimeToMinute(FStartedAt)));
+  }
 }
 
 void TfMain::FormCreate() {
@@ -151,6 +168,7 @@ void TfMain::OpenSetting() {
 
 void TfMain::StartTester() {
   FWorkerEnded = false;
+  FStartedAt = Platform::Now();
   FTesterThread = FTesterFactory(FTestSetting, *FView, [this] {
     // The worker's last act, on its thread: wake the GUI thread's wait, if any.
     QMetaObject::invokeMethod(this, "WorkerEnded", Qt::QueuedConnection);
