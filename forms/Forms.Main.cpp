@@ -16,6 +16,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "forms/Chart.Overlay.h"
 #include "forms/Chart.Save.h"
 #include "forms/Forms.Identity.h"
 #include "forms/Qt.TesterView.h"
@@ -128,8 +129,17 @@ void TfMain::ShowChartMenu(const QPoint& At) {
   QMenu Menu(this);
   QAction* SaveChart = Menu.addAction(QStringLiteral("그래프 저장..."));
   SaveChart->setEnabled(!cLog->Points().empty());
-  if (Menu.exec(At) == SaveChart) {
+  Menu.addSeparator();
+  QAction* Load = Menu.addAction(QStringLiteral("결과 불러와 겹쳐 보기..."));
+  QAction* Clear = Menu.addAction(QStringLiteral("겹친 결과 지우기"));
+  Clear->setEnabled(HasOverlays(*cLog));
+  QAction* Chosen = Menu.exec(At);
+  if (Chosen == SaveChart) {
     SaveChartAs(this, ChartFigure(*cLog, FTestSetting, FormatDateTimeToMinute(FStartedAt)));
+  } else if (Chosen == Load) {
+    LoadOverlay(this, *cLog);
+  } else if (Chosen == Clear) {
+    ClearOverlays(*cLog);
   }
 }
 

@@ -56,7 +56,8 @@ class TfMain : public QWidget {
   void bCancelClick();
   void tSelectLogRangeChange();
   void FormResize();
-  // The chart's context menu at At (global position): saving the chart as a picture.
+  // The chart's context menu at At (global position): saving the chart as a picture, and
+  // drawing saved results over it for comparison.
   void ShowChartMenu(const QPoint& At);
 
  protected:

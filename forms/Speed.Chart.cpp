@@ -229,7 +229,7 @@ void TSpeedChart::Refresh() {
   FSpeedSeries->replace(Thinned);
   FSpeedSeries->setPointsVisible(Thinned.size() == 1);  // one write draws no line: show a dot
   int Ticks = 5;
-  AxisY->setRange(0, NiceAxisMax(MaxY, Ticks));
+  AxisY->setRange(0, NiceAxisMax(std::max(MaxY, FOverlayMaxY), Ticks));
   AxisY->setTickCount(Ticks);
 }
 

@@ -176,7 +176,9 @@ json PassToJson(const TPassResult& Pass) {
           {"verify", Pass.Verify ? VerifyToJson(*Pass.Verify) : json()},
           {"end", EndKey(Pass.End)},
           {"error", Pass.Error ? ErrorToJson(*Pass.Error) : json()},
-          {"write_times_seconds", Pass.WriteSeconds}};
+          {"write_times_seconds", Pass.WriteSeconds},
+          {"remain_pct_first", Pass.RemainPctFirst},
+          {"remain_pct_last", Pass.RemainPctLast}};
 }
 
 TPassResult PassFromJson(const json& Object) {
@@ -198,6 +200,8 @@ TPassResult PassFromJson(const json& Object) {
     Pass.Error = ErrorFromJson(Error);
   }
   Pass.WriteSeconds = Object.at("write_times_seconds").get<std::vector<double>>();
+  Pass.RemainPctFirst = Object.at("remain_pct_first").get<double>();
+  Pass.RemainPctLast = Object.at("remain_pct_last").get<double>();
   return Pass;
 }
 

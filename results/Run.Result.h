@@ -56,6 +56,10 @@ struct TPassResult {
   std::optional<TPassError> Error;  // the error of a failed pass
   // The seconds of every 8 MiB write in order: the curve, for plots and comparisons.
   std::vector<double> WriteSeconds;
+  // The share of the disk still free after the first and after the last write: the writes lie
+  // evenly between, so the curve can be drawn against it as the window draws it.
+  double RemainPctFirst = 0.0;
+  double RemainPctLast = 0.0;
 
   bool operator==(const TPassResult&) const = default;
 };

@@ -54,6 +54,8 @@ TRunResult ExampleRun() {
   First.MeanSpeed = 290;
   First.SlowSharePct = 74.5;
   First.WriteSeconds = {0.005, 0.0125, 2.5};
+  First.RemainPctFirst = 90.25;
+  First.RemainPctLast = 10.5;
   First.Verify = TPassVerifyResult{3200,  3100, 0.25, 99.75,         0,         2048,
                                    410.5, 600,  12,   "Randomfile0", 2147483648};
   TPassResult Second;
@@ -100,6 +102,8 @@ TEST(RunJson, KeysCarryTheirUnitsAndEveryPassItsEnd) {
   EXPECT_EQ(First.at("end"), "completed");
   EXPECT_EQ(First.at("error"), nullptr);
   EXPECT_EQ(First.at("write_times_seconds"), json::parse("[0.005, 0.0125, 2.5]"));
+  EXPECT_EQ(First.at("remain_pct_first"), 90.25);
+  EXPECT_EQ(First.at("remain_pct_last"), 10.5);
   const json& Second = Passes[1];
   EXPECT_EQ(Second.at("analysis").at("too_short"), true);
   EXPECT_EQ(Second.at("verify"), nullptr);
