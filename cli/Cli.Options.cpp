@@ -15,6 +15,7 @@
 #include <CLI/CLI.hpp>
 
 #include <algorithm>
+#include <cctype>
 #include <memory>
 
 #include "cli/Cli.HelpFormatter.h"
@@ -63,6 +64,10 @@ void DescribeFill(CLI::App& App, TFillArguments& Typed, TCliOptions& Options) {
                  "detailed log file (one line per write)")
       ->type_name("FILE");
   App.add_flag("--allow-system-drive", Options.AllowSystemDrive, SystemDriveText);
+  App.add_option(
+         "--plot", Options.PlotPath,
+         "draw the chart of the run into IMAGE at its end\n(.svg or .png), without a display")
+      ->type_name("IMAGE");
   App.add_flag("-q,--quiet", Options.Quiet, "no progress line");
 }
 
@@ -99,8 +104,14 @@ void DescribeCompare(CLI::App& App, TCliParseResult& Result) {
       ->add_option("--plot", Result.PlotPath,
                    "also draw every pass's speed against MiB written\ninto IMAGE (.svg or .png)")
       ->type_name("IMAGE");
-  Compare->callback([&Result] {
+  Compare->callback([&Result, Compare] {
     Result.Command = TCliCommand::Compare;
+    if (Compare->count("--plot") > 0) {
+      Result.Error = ImagePathError("--plot", Result.PlotPath);
+    }
+    if (!Result.Error.empty()) {
+      return;
+    }
     if (Result.Files.empty()) {
       Result.Error = "compare needs at least one result FILE";
     } else if (std::any_of(Result.Files.begin(), Result.Files.end(), IsBlank)) {
@@ -260,8 +271,28 @@ TCliParseResult ParseCliArguments(const std::vector<std::string>& Arguments) {
   }
   if (Result.Command == TCliCommand::Fill) {
     Result.Error = FinishFill(*App, Typed, Setting);
+    if (Result.Error.empty() && App->count("--plot") > 0) {
+      Result.Error = ImagePathError("--plot", Result.Options.PlotPath);
+    }
   }
   return Result;
+}
+
+std::string ImagePathError(const std::string& Option, const std::string& Path) {
+  if (Path.empty()) {
+    return Option + " needs a file name";
+  }
+  std::string Lower = Path;
+  std::transform(Lower.begin(), Lower.end(), Lower.begin(),
+                 [](unsigned char C) { return static_cast<char>(std::tolower(C)); });
+  const auto EndsWith = [&Lower](const std::string& End) {
+    return Lower.size() > End.size() &&
+           Lower.compare(Lower.size() - End.size(), End.size(), End) == 0;
+  };
+  if (!EndsWith(".svg") && !EndsWith(".png")) {
+    return Option + ": the image file must end in .svg or .png: \"" + Path + "\"";
+  }
+  return {};
 }
 
 std::string CliUsage() {

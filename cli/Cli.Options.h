@@ -19,6 +19,7 @@ struct TCliOptions {
   TSetting Setting;
   bool Quiet = false;
   bool AllowSystemDrive = false;
+  std::string PlotPath;  // the chart drawn at the end, when asked for
 };
 
 // The outcome of parsing: the command and its options, or the message that says what is wrong.
@@ -36,6 +37,9 @@ struct TCliParseResult {
 // Turns the arguments (without the program name) into a command. Checks only the arguments
 // themselves, not the file system.
 TCliParseResult ParseCliArguments(const std::vector<std::string>& Arguments);
+
+// Why Path cannot name a chart's image (it must end in .svg or .png); empty when it can.
+std::string ImagePathError(const std::string& Option, const std::string& Path);
 
 // The help of the main form, as --help prints it.
 std::string CliUsage();

@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <exception>
+#include <filesystem>
 #include <memory>
 
 #include "cli/Cli.Compare.h"
@@ -10,11 +11,14 @@
 #include "cli/Cli.TerminalView.h"
 #include "device/System.Drive.h"
 #include "engine/Tester.Thread.h"
+#include "platform/Platform.Clock.h"
 #include "platform/Platform.Locale.h"
 #include "platform/Platform.Terminal.h"
+#include "report/DateTime.Text.h"
 #include "report/Gui.QueueDispatcher.h"
 #include "report/Tester.ToView.h"
 #include "report/Varnell.Identity.h"
+#include "results/Speed.Figure.h"
 
 namespace {
 
@@ -59,6 +63,27 @@ void ServeUntilFinished(TTesterThread& Worker, TQueueDispatcher& Queue, TTermina
   Queue.RunPending();
 }
 
+// Why the chart asked for cannot be drawn, before anything is written: this build cannot draw,
+// or the image's folder cannot take it.
+std::string PlotRefusal(const std::string& PlotPath, const TPlotSaver& SavePlot) {
+  if (PlotPath.empty()) {
+    return {};
+  }
+  if (!SavePlot) {
+    return "--plot: this build of varnell-cli cannot draw charts";
+  }
+  std::string Folder = std::filesystem::path(PlotPath).parent_path().string();
+  if (Folder.empty()) {
+    Folder = ".";
+  }
+  int FolderError = 0;
+  if (!Platform::IsWritableDirectory(Folder.c_str(), FolderError)) {
+    return "--plot: folder \"" + Folder +
+           "\" cannot be used: " + Platform::SystemErrorText(FolderError);
+  }
+  return {};
+}
+
 }  // namespace
 
 int RunCli(const std::vector<std::string>& Arguments, std::FILE* Output, std::FILE* Errors,
@@ -90,9 +115,16 @@ int RunCli(const std::vector<std::string>& Arguments, std::FILE* Output, std::FI
   if (!Options.AllowSystemDrive && HoldsRunningSystem(Options.Setting.DrivePath)) {
     return Refuse(Errors, SystemDriveRefusal(Options.Setting.DrivePath));
   }
+  if (const std::string Error = PlotRefusal(Options.PlotPath, SavePlot); !Error.empty()) {
+    return Refuse(Errors, Error);
+  }
+  const std::string StartedAt = FormatDateTimeToMinute(Platform::Now());
 
   TQueueDispatcher Queue;
   TTerminalView View(Output, Errors, Platform::StdoutIsTerminal() && !Options.Quiet);
+  if (!Options.PlotPath.empty()) {
+    View.RecordChart();
+  }
   bool Refused = false;
   std::unique_ptr<TTesterThread> Worker;
   try {
@@ -117,7 +149,16 @@ int RunCli(const std::vector<std::string>& Arguments, std::FILE* Output, std::FI
                  Options.Setting.DrivePath.c_str());
     return CliExitBadArguments;
   }
-  if (Error || Undeleted || View.WriteFailed()) {
+  bool PlotFailed = false;
+  if (!Options.PlotPath.empty() && !View.ChartPasses().empty()) {
+    const TPlotFigure Figure =
+        SpeedChartFigure(View.ChartPasses(), Options.Setting, StartedAt, View.HalfAverage());
+    if (const std::string Failure = SavePlot(Figure, Options.PlotPath); !Failure.empty()) {
+      std::fprintf(Errors, "varnell-cli: --plot: %s\n", Failure.c_str());
+      PlotFailed = true;
+    }
+  }
+  if (Error || Undeleted || View.WriteFailed() || PlotFailed) {
     return CliExitWriteFailed;
   }
   return Refused ? CliExitBadArguments : CliExitDone;

@@ -43,6 +43,10 @@ _varnell_cli()
             _filedir
             return
             ;;
+        --plot)
+            _filedir '@(svg|png)'
+            return
+            ;;
         -h | --help | --version)
             return
             ;;
@@ -51,7 +55,7 @@ _varnell_cli()
 
     if [[ $cur == -* ]]; then
         COMPREPLY=($(compgen -W '--leave --step --cache --repeat --keep --log
-            --detailed-log --allow-system-drive --quiet --help --version' -- "$cur"))
+            --detailed-log --allow-system-drive --plot --quiet --help --version' -- "$cur"))
         return
     fi
 

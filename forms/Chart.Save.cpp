@@ -8,53 +8,31 @@
 
 #include "forms/Speed.Chart.h"
 #include "plot/Plot.Render.h"
-#include "report/Varnell.Identity.h"
+#include "results/Speed.Figure.h"
 
 namespace {
 
 const QString PngFilter = QStringLiteral("PNG 그림 (*.png)");
 const QString SvgFilter = QStringLiteral("SVG 그림 (*.svg)");
 
-std::string LeaveText(const TSetting& Setting) {
-  switch (Setting.ToLeftUnit) {
-    case TLeftUnit::LeaveByMiB:
-      return std::to_string(Setting.ToLeft) + "MiB";
-    case TLeftUnit::LeaveByPercent:
-      return std::to_string(Setting.ToLeft) + "%";
-    case TLeftUnit::LeaveByGiB:
-    default:
-      return std::to_string(Setting.ToLeft) + "GiB";
-  }
-}
-
-const char* Applied(bool On) {
-  return On ? "적용" : "미적용";
-}
-
 }  // namespace
 
 TPlotFigure ChartFigure(const TSpeedChart& Chart, const TSetting& Setting,
                         const std::string& DateText) {
-  TPlotFigure Figure;
-  Figure.Title = std::string(VarnellIdentity::ProductName) + " " + VarnellIdentity::ProductVersion +
-                 " - 쓰기 속도";
-  Figure.Caption = {"드라이브 : " + Setting.DrivePath + "    테스트 일시 : " + DateText,
-                    "남길 용량 : " + LeaveText(Setting) +
-                        "    윈도 캐시 효과 : " + Applied(Setting.NeedCache) +
-                        "    무한 반복 : " + Applied(Setting.InfiniteRepetition)};
-  Figure.XTitle = Chart.AxisX->titleText().toStdString();
-  Figure.YTitle = Chart.AxisY->titleText().toStdString();
-  Figure.XFalls = true;
   TPlotCurve Curve;
   Curve.Label = Chart.FSpeedSeries->name().toStdString();
   Curve.Points.reserve(Chart.Points().size());
   for (const QPointF& Point : Chart.Points()) {
     Curve.Points.push_back({Point.x(), Point.y()});
   }
-  Figure.Curves.push_back(std::move(Curve));
+  std::optional<double> HalfAverage;
   if (Chart.FHorizontalLine->isVisible() && Chart.FHorizontalLine->count() > 0) {
-    Figure.HalfAverage = Chart.FHorizontalLine->at(0).y();
+    HalfAverage = Chart.FHorizontalLine->at(0).y();
   }
+  TPlotFigure Figure = SpeedChartFigure({std::move(Curve)}, Setting, DateText, HalfAverage);
+  // The window's own axis titles.
+  Figure.XTitle = Chart.AxisX->titleText().toStdString();
+  Figure.YTitle = Chart.AxisY->titleText().toStdString();
   return Figure;
 }
 

@@ -109,8 +109,10 @@ std::unique_ptr<QGraphicsScene> BuildScene(const TPlotFigure& Figure) {
   Chart->setTitleFont(TitleFont);
   QString Title = Text(Figure.Title).toHtmlEscaped();
   for (const std::string& Line : Figure.Caption) {
-    Title += QStringLiteral("<br><span style=\"font-size:15px; font-weight:normal\">") +
-             Text(Line).toHtmlEscaped() + QStringLiteral("</span>");
+    Title +=
+        QStringLiteral("<br><span style=\"font-size:15px; font-weight:normal\">") +
+        Text(Line).toHtmlEscaped().replace(QStringLiteral("  "), QStringLiteral("&nbsp;&nbsp;")) +
+        QStringLiteral("</span>");
   }
   Chart->setTitle(Title);
 

@@ -130,6 +130,33 @@ TEST_F(CliBinary, SmallFillWritesBothLogsAndRemovesItsFiles) {
   }
 }
 
+TEST_F(CliBinary, PlotDrawsThePassesChartAtTheEnd) {
+#ifndef VARNELL_CLI_DRAWS_CHARTS
+  GTEST_SKIP() << "this build of varnell-cli draws no charts";
+#endif
+  const FillTarget Fill;
+  SKIP_UNLESS_USABLE(Fill);
+  const std::string Image = Capture.Path() / "chart.svg";
+  const TProcessResult Run =
+      RunCliProcess({"--leave", Fill.LeaveForFourWrites(), "--plot", Image, Fill.Path().string()},
+                    Capture.Path().string());
+  ASSERT_EQ(Run.ExitCode, 0) << Run.Errors;
+  const std::string Svg = ReadWholeFile(Image);
+  EXPECT_NE(Svg.find("<svg"), std::string::npos);
+  // The caption (an SVG splits its text into runs where the font changes).
+  EXPECT_NE(Svg.find("드라이브 : "), std::string::npos);
+  EXPECT_NE(Svg.find("테스트 일시 : "), std::string::npos);
+  EXPECT_EQ(Run.Errors, "");  // no word of Qt's on a terminal
+
+  // A folder for the image that does not exist is refused before anything is written.
+  const TProcessResult Refused = RunCliProcess(
+      {"--plot", (Capture.Path() / "missing" / "chart.png").string(), Fill.Path().string()},
+      Capture.Path().string());
+  EXPECT_EQ(Refused.ExitCode, 2);
+  EXPECT_NE(Refused.Errors.find("--plot: folder"), std::string::npos) << Refused.Errors;
+  EXPECT_FALSE(HasRandomFiles(Fill.Path()));
+}
+
 TEST_F(CliBinary, BadArgumentsExitWithTwoAndWriteNothing) {
   struct TCase {
     std::vector<std::string> Arguments;
@@ -145,6 +172,8 @@ TEST_F(CliBinary, BadArgumentsExitWithTwoAndWriteNothing) {
       {{"--log", Folder + "/missing/log.txt", "--allow-system-drive", Folder},
        "Cannot create file"},
       {{"--bogus", Folder}, "unknown option"},
+      {{"--plot", "chart.jpg", Folder}, "must end in .svg or .png"},
+      {{"--plot=", Folder}, "--plot needs a file name"},
       // An unset variable ("$TARGET") must not become "/" or the current folder (the
       // program runs in the capture folder).
       {{""}, "empty or blank"},

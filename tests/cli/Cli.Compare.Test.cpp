@@ -104,6 +104,7 @@ TEST_F(CliCompare, FilesItCannotUseAreRefusedByName) {
       {{"compare", Write("notes.txt", "# not JSON")}, "is not a result file"},
       {{"compare", Write("newer.json", NewerJson.dump())}, "schema_version 99 is newer"},
       {{"compare", Good, "--plot", "chart.svg"}, "cannot draw charts"},  // no saver here
+      {{"compare", Good, "--plot", "chart.jpg"}, "must end in .svg or .png"},
   };
   for (const auto& Case : Cases) {
     const TCompareRun Result = RunCompareCommand(Case.Arguments);
@@ -112,7 +113,7 @@ TEST_F(CliCompare, FilesItCannotUseAreRefusedByName) {
     EXPECT_EQ(Result.Output, "") << Case.Says;
   }
   const TCompareRun Failed = RunCompareCommand(
-      {"compare", Good, "--plot", "x.jpg"},
+      {"compare", Good, "--plot", "x.png"},
       [](const TPlotFigure&, const std::string&) { return std::string("cannot write"); });
   EXPECT_EQ(Failed.ExitCode, 2);
   EXPECT_NE(Failed.Errors.find("--plot: cannot write"), std::string::npos) << Failed.Errors;
