@@ -18,6 +18,8 @@ struct TCliOptions {
   TSetting Setting;
   bool Quiet = false;
   bool AllowSystemDrive = false;
+  // The language of the report and log lines: "ko" or a catalogue's language.
+  std::string Language;
 };
 
 // The outcome of parsing: the command and its options, or the message that says what is wrong.
@@ -26,6 +28,7 @@ struct TCliParseResult {
   TCliOptions Options;
   std::string HelpText;  // for ShowHelp: the help of the command asked about
   std::string Error;     // empty when the arguments are good
+  std::string Warning;   // e.g. an unknown VARNELL_LANG, which falls back to Korean
 
   bool Ok() const { return Error.empty(); }
 };

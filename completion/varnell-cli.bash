@@ -23,6 +23,10 @@ _varnell_cli()
             COMPREPLY=($(compgen -W '0.1 1 10' -- "$cur"))
             return
             ;;
+        --lang)
+            COMPREPLY=($(compgen -W 'ko en' -- "$cur"))
+            return
+            ;;
         --log | --detailed-log)
             _filedir
             return
@@ -35,7 +39,7 @@ _varnell_cli()
 
     if [[ $cur == -* ]]; then
         COMPREPLY=($(compgen -W '--leave --step --cache --repeat --keep --log
-            --detailed-log --allow-system-drive --quiet --help --version' -- "$cur"))
+            --detailed-log --allow-system-drive --quiet --lang --help --version' -- "$cur"))
         return
     fi
 
