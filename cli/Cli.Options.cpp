@@ -16,10 +16,12 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdlib>
 #include <memory>
 
 #include "cli/Cli.HelpFormatter.h"
 #include "cli/Cli.LeaveAmount.h"
+#include "report/Text.Catalogue.h"
 
 namespace {
 
@@ -69,6 +71,30 @@ void DescribeFill(CLI::App& App, TFillArguments& Typed, TCliOptions& Options) {
          "draw the chart of the run into IMAGE at its end\n(.svg or .png), without a display")
       ->type_name("IMAGE");
   App.add_flag("-q,--quiet", Options.Quiet, "no progress line");
+  App.add_option("--lang", Options.Language,
+                 "language of the report and the log files: ko (the\n"
+                 "default) or en; without it, VARNELL_LANG says")
+      ->type_name("LANG");
+}
+
+// --lang wins over VARNELL_LANG; an unknown language is an error for the option and a warning
+// for the variable, which may be set for other programs too.
+std::string ChooseCliLanguage(const CLI::App& App, TCliParseResult& Result) {
+  if (App.get_option("--lang")->count() > 0 && Result.Options.Language.empty()) {
+    return "--lang needs a language: ko or en";
+  }
+  const TLanguageChoice Choice =
+      ChooseLanguage(Result.Options.Language, std::getenv("VARNELL_LANG"));
+  if (Choice.Known) {
+    Result.Options.Language = Choice.Language;
+    return {};
+  }
+  if (Choice.Source == "--lang") {
+    return UnknownLanguageMessage(Choice);
+  }
+  Result.Options.Language = "ko";
+  Result.Warning = UnknownLanguageMessage(Choice) + "; the report is in ko";
+  return {};
 }
 
 bool IsBlank(const std::string& Text) {
@@ -269,7 +295,8 @@ TCliParseResult ParseCliArguments(const std::vector<std::string>& Arguments) {
     Result.Command = TCliCommand::ShowVersion;
     return Result;
   }
-  if (Result.Command == TCliCommand::Fill) {
+  Result.Error = ChooseCliLanguage(*App, Result);
+  if (Result.Ok() && Result.Command == TCliCommand::Fill) {
     Result.Error = FinishFill(*App, Typed, Setting);
     if (Result.Error.empty() && App->count("--plot") > 0) {
       Result.Error = ImagePathError("--plot", Result.Options.PlotPath);

@@ -20,6 +20,8 @@ struct TCliOptions {
   bool Quiet = false;
   bool AllowSystemDrive = false;
   std::string PlotPath;  // the chart drawn at the end, when asked for
+  // The language of the report and log lines: "ko" or a catalogue's language.
+  std::string Language;
 };
 
 // The outcome of parsing: the command and its options, or the message that says what is wrong.
@@ -30,6 +32,7 @@ struct TCliParseResult {
   std::vector<std::string> Files;  // for Compare: the result files, in the order given
   std::string PlotPath;            // for Compare: the image to draw, when asked for
   std::string Error;               // empty when the arguments are good
+  std::string Warning;             // e.g. an unknown VARNELL_LANG, which falls back to Korean
 
   bool Ok() const { return Error.empty(); }
 };

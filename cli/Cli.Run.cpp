@@ -17,6 +17,7 @@
 #include "report/DateTime.Text.h"
 #include "report/Gui.QueueDispatcher.h"
 #include "report/Tester.ToView.h"
+#include "report/Text.Catalogue.h"
 #include "report/Varnell.Identity.h"
 #include "results/Speed.Figure.h"
 
@@ -94,6 +95,10 @@ int RunCli(const std::vector<std::string>& Arguments, std::FILE* Output, std::FI
   if (!Parsed.Ok()) {
     return Refuse(Errors, Parsed.Error);
   }
+  if (!Parsed.Warning.empty()) {
+    std::fprintf(Errors, "varnell-cli: %s\n", Parsed.Warning.c_str());
+  }
+  SetTextLanguage(Parsed.Options.Language);
   switch (Parsed.Command) {
     case TCliCommand::ShowHelp:
       std::fputs(Parsed.HelpText.c_str(), Output);

@@ -39,6 +39,10 @@ _varnell_cli()
             COMPREPLY=($(compgen -W '0.1 1 10' -- "$cur"))
             return
             ;;
+        --lang)
+            COMPREPLY=($(compgen -W 'ko en' -- "$cur"))
+            return
+            ;;
         --log | --detailed-log)
             _filedir
             return
@@ -55,7 +59,7 @@ _varnell_cli()
 
     if [[ $cur == -* ]]; then
         COMPREPLY=($(compgen -W '--leave --step --cache --repeat --keep --log
-            --detailed-log --allow-system-drive --plot --quiet --help --version' -- "$cur"))
+            --detailed-log --allow-system-drive --plot --quiet --lang --help --version' -- "$cur"))
         return
     fi
 

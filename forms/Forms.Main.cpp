@@ -86,24 +86,23 @@ TfMain::~TfMain() {
 }
 
 void TfMain::CreateControls() {
-  lCurrSpd = MakeLabel(this, QStringLiteral("속도 : "), {9, 62, 0, 15});
-  lCurrFile = MakeLabel(this, QStringLiteral("현재 파일 : "), {9, 40, 0, 15});
+  lCurrSpd = MakeLabel(this, tr("속도 : "), {9, 62, 0, 15});
+  lCurrFile = MakeLabel(this, tr("현재 파일 : "), {9, 40, 0, 15});
   pProgress = new QProgressBar(this);
   pProgress->setRange(0, 100);
   pProgress->setValue(0);
   pProgress->setTextVisible(false);
   pProgress->setGeometry(8, 8, 732, 24);
-  bIdle = new QPushButton(QStringLiteral("일시정지"), this);
+  bIdle = new QPushButton(tr("일시정지"), this);
   bIdle->setGeometry(758, 8, 279, 27);
-  bCancel = new QPushButton(QStringLiteral("취소하기"), this);
+  bCancel = new QPushButton(tr("취소하기"), this);
   bCancel->setGeometry(758, 41, 279, 27);
   cLog = new TSpeedChart(this);
   cLog->setGeometry(7, 87, 1029, 268);
   FSpeedSeries = cLog->FSpeedSeries;
   FHorizontalLine = cLog->FHorizontalLine;
   lCafe = cLog->lCafe;
-  tSelectLogRange =
-      new TTabControl({QStringLiteral("이전 + 현재 회차"), QStringLiteral("현재 회차")}, this);
+  tSelectLogRange = new TTabControl({tr("이전 + 현재 회차"), tr("현재 회차")}, this);
   tSelectLogRange->setGeometry(8, 359, 1030, 365);
   // Created first, so the list of tab 0 lies above it.
   lCurrentLog = MakeLogList(tSelectLogRange, {16, 27, 1012, 325});
@@ -145,8 +144,8 @@ void TfMain::ShowChartMenu(const QPoint& At) {
 
 void TfMain::FormCreate() {
   QCoreApplication::postEvent(this, new QEvent(WM_OPEN_SETTING));
-  FSpeedSeries->setName(QStringLiteral("구간 속도"));
-  FHorizontalLine->setName(QStringLiteral("평균 속도 50%"));
+  FSpeedSeries->setName(tr("구간 속도"));
+  FHorizontalLine->setName(tr("평균 속도 50%"));
 }
 
 bool TfMain::event(QEvent* Event) {
@@ -228,8 +227,7 @@ void TfMain::bIdleClick() {
   if (FTesterThread) {
     FTesterThread->ToggleIdle();
   }
-  bIdle->setText(bIdle->text() == QStringLiteral("일시정지") ? QStringLiteral("재개")
-                                                             : QStringLiteral("일시정지"));
+  bIdle->setText(bIdle->text() == tr("일시정지") ? tr("재개") : tr("일시정지"));
 }
 
 void TfMain::bCancelClick() {

@@ -7,6 +7,7 @@
 
 #include "report/DateTime.Text.h"
 #include "report/Number.Text.h"
+#include "report/Text.Catalogue.h"
 
 TTesterToView::TTesterToView(const TSetting& TestSetting, TTesterView& View,
                              std::unique_ptr<TGuiDispatcher> Dispatcher, TDiskQuery DiskQuery,
@@ -156,9 +157,9 @@ void TTesterToView::RefreshProgressAndLabelNow(std::int32_t FilledInMiB,
                                                std::int32_t NeedToFillInMiB,
                                                std::int32_t FilledPercentInTest) {
   FView.SetProgress(FilledPercentInTest);
-  FView.SetCurrFileText(
-      "현재 채워진 용량 : " + FormatFixed(FilledInMiB / 1024.0, 2, FDecimalSeparator) + "GiB / " +
-      FormatFixed(NeedToFillInMiB / 1024.0, 2, FDecimalSeparator) + "GiB");
+  FView.SetCurrFileText(Localized("현재 채워진 용량 : {0}GiB / {1}GiB",
+                                  FormatFixed(FilledInMiB / 1024.0, 2, FDecimalSeparator),
+                                  FormatFixed(NeedToFillInMiB / 1024.0, 2, FDecimalSeparator)));
 }
 
 void TTesterToView::RefreshHorizontalLineNow(bool IsEnd) {
@@ -169,12 +170,10 @@ void TTesterToView::RefreshHorizontalLineNow(bool IsEnd) {
 void TTesterToView::RefreshSpeed(std::int32_t SpeedInMiB, double RemainPercent) {
   FLastPercent = RemainPercent;
   const std::string Speed = std::to_string(SpeedInMiB) + "MiB/s";
-  std::string Line;
-  AppendFixed(Line, RemainPercent, 1, FDecimalSeparator);
-  Line += "% 에서의 속도 : ";
-  Line += Speed;
-  AddStringAtList(std::move(Line));
-  Post([this, Speed] { FView.SetCurrSpdText("속도 : " + Speed); });
+  std::string Percent;
+  AppendFixed(Percent, RemainPercent, 1, FDecimalSeparator);
+  AddStringAtList(Localized("{0}% 에서의 속도 : {1}", Percent, Speed));
+  Post([this, Speed] { FView.SetCurrSpdText(Localized("속도 : {0}", Speed)); });
 }
 
 void TTesterToView::ClearSpeedSeries() {
@@ -204,11 +203,11 @@ std::int32_t TTesterToView::GetHalfOfAverage() const {
 }
 
 void TTesterToView::StartIdle() {
-  AddStringAtList("- " + FormatShortDateTime(FNow()) + "에 일시정지 시작 -");
+  AddStringAtList(Localized("- {0}에 일시정지 시작 -", FormatShortDateTime(FNow())));
 }
 
 void TTesterToView::EndIdle() {
-  AddStringAtList("- " + FormatShortDateTime(FNow()) + "에 일시정지 종료 -");
+  AddStringAtList(Localized("- {0}에 일시정지 종료 -", FormatShortDateTime(FNow())));
 }
 
 void TTesterToView::HideButtons() {

@@ -5,6 +5,8 @@ Packages=(
   build-essential cmake ninja-build pkg-config git
   libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev qt6-charts-dev qt6-svg-dev libqt6opengl6-dev libgl-dev qt6-qpa-plugins
+  # the windows' translations (lrelease) and Qt's own (qtbase_ko.qm for its dialogs)
+  qt6-tools-dev qt6-l10n-tools qt6-translations-l10n
   fonts-nanum xvfb xauth
   clang clang-format libclang-rt-14-dev util-linux e2fsprogs fdisk
   libcli11-dev nlohmann-json3-dev

@@ -157,6 +157,54 @@ TEST_F(CliBinary, PlotDrawsThePassesChartAtTheEnd) {
   EXPECT_FALSE(HasRandomFiles(Fill.Path()));
 }
 
+// --lang wins over VARNELL_LANG; either gives the whole report in English, and the log the
+// same lines. An unknown language is refused by the option and only warned about in the
+// variable.
+TEST_F(CliBinary, TheLanguageComesFromTheOptionOrTheVariable) {
+  const FillTarget Fill;
+  SKIP_UNLESS_USABLE(Fill);
+  const std::string Log = Capture.Path() / "log.txt";
+  const struct {
+    std::vector<std::string> Options;
+    std::vector<std::string> Environment;
+    bool English;
+    const char* Warning;
+  } Cases[] = {
+      {{"--lang", "en"}, {}, true, nullptr},
+      {{}, {"VARNELL_LANG=en"}, true, nullptr},
+      {{"--lang", "ko"}, {"VARNELL_LANG=en"}, false, nullptr},
+      {{"--lang=en"}, {"VARNELL_LANG=ko"}, true, nullptr},
+      {{}, {"VARNELL_LANG=fr"}, false, "VARNELL_LANG: unknown language \"fr\""},
+  };
+  for (const auto& Case : Cases) {
+    SCOPED_TRACE(Case.Options.empty() ? Case.Environment.front() : Case.Options.front());
+    std::vector<std::string> Arguments = Case.Options;
+    for (const std::string& Argument : {std::string("--leave"), Fill.LeaveForFourWrites(),
+                                        std::string("--log"), Log, Fill.Path().string()}) {
+      Arguments.push_back(Argument);
+    }
+    const TProcessResult Run =
+        RunCliProcess(Arguments, Capture.Path().string(), {}, Case.Environment);
+    ASSERT_EQ(Run.ExitCode, 0) << Run.Errors;
+    const std::vector<std::string> LogLines = SplitCrLfLines(ReadWholeFile(Log));
+    ASSERT_GE(LogLines.size(), 30u);
+    if (Case.English) {
+      EXPECT_EQ(LogLines[9], "Drive : " + Fill.DrivePath());
+      EXPECT_EQ(LogLines[17], "Page cache (buffered writes) : not applied");
+      EXPECT_EQ(LogLines[LogLines.size() - 2].rfind("Share below 50% of the average speed : ", 0),
+                0u);
+      // Not one Korean syllable (UTF-8 lead bytes 0xEA..0xED) in the report or the log.
+      const std::regex Hangul("[\xEA-\xED]");
+      EXPECT_FALSE(std::regex_search(Run.Output, Hangul)) << Run.Output;
+    } else {
+      EXPECT_EQ(LogLines[17], "윈도 캐시 효과 : 미적용");
+    }
+    if (Case.Warning != nullptr) {
+      EXPECT_NE(Run.Errors.find(Case.Warning), std::string::npos) << Run.Errors;
+    }
+  }
+}
+
 TEST_F(CliBinary, BadArgumentsExitWithTwoAndWriteNothing) {
   struct TCase {
     std::vector<std::string> Arguments;
@@ -174,6 +222,8 @@ TEST_F(CliBinary, BadArgumentsExitWithTwoAndWriteNothing) {
       {{"--bogus", Folder}, "unknown option"},
       {{"--plot", "chart.jpg", Folder}, "must end in .svg or .png"},
       {{"--plot=", Folder}, "--plot needs a file name"},
+      {{"--lang", "de", Folder}, "--lang: unknown language \"de\" (known: ko, en)"},
+      {{"--lang", "", Folder}, "--lang"},
       // An unset variable ("$TARGET") must not become "/" or the current folder (the
       // program runs in the capture folder).
       {{""}, "empty or blank"},

@@ -50,7 +50,8 @@ touch "$Scratch/mnt/saved/run.json" "$Scratch/mnt/saved/chart.svg" "$Scratch/mnt
 # Case: what is typed | the candidates, sorted
 Cases=(
   "varnell-cli --st|--step"
-  "varnell-cli --l|--leave --log"
+  "varnell-cli --l|--lang --leave --log"
+  "varnell-cli --lang |en ko"
   "varnell-cli --detailed|--detailed-log"
   "varnell-cli -s |0.1 1 10"
   "varnell-cli --step 1|1 10"
