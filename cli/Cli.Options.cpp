@@ -295,7 +295,9 @@ TCliParseResult ParseCliArguments(const std::vector<std::string>& Arguments) {
     Result.Command = TCliCommand::ShowVersion;
     return Result;
   }
-  Result.Error = ChooseCliLanguage(*App, Result);
+  if (Result.Ok()) {
+    Result.Error = ChooseCliLanguage(*App, Result);
+  }
   if (Result.Ok() && Result.Command == TCliCommand::Fill) {
     Result.Error = FinishFill(*App, Typed, Setting);
     if (Result.Error.empty() && App->count("--plot") > 0) {

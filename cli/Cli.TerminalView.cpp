@@ -1,5 +1,7 @@
 #include "cli/Cli.TerminalView.h"
 
+#include "report/Text.Catalogue.h"
+
 #include "platform/Platform.Locale.h"
 #include "platform/Platform.Terminal.h"
 
@@ -132,7 +134,7 @@ void TTerminalView::ClearChart() {
     }
   }
   FCurrentPass = {};
-  FCurrentPass.Label = std::to_string(++FChartPass) + "회차";
+  FCurrentPass.Label = Localized("{0}회차", std::to_string(++FChartPass));
 }
 
 std::vector<TPlotCurve> TTerminalView::ChartPasses() const {

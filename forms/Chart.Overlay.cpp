@@ -1,6 +1,7 @@
 #include "forms/Chart.Overlay.h"
 
 #include <QCategoryAxis>
+#include <QCoreApplication>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QLineSeries>
@@ -21,6 +22,10 @@ constexpr int OverlayColumns = 2000;
 
 const QColor OverlayColours[] = {QColor(0x2c, 0xa0, 0x2c, 140), QColor(0x94, 0x67, 0xbd, 140),
                                  QColor(0xff, 0x7f, 0x0e, 140), QColor(0x8c, 0x56, 0x4b, 140)};
+
+QString Translated(const char* Korean) {
+  return QCoreApplication::translate("TChartOverlay", Korean);
+}
 
 std::vector<QLineSeries*> Overlays(const TSpeedChart& Chart) {
   std::vector<QLineSeries*> Found;
@@ -63,8 +68,7 @@ void OverlayRun(TSpeedChart& Chart, const TNamedRun& Run) {
       MaxY = std::max(MaxY, Point.Y);
     }
     Series->replace(Drawn);
-    Series->setName(File + QStringLiteral(" ") + QString::number(Pass.Number) +
-                    QStringLiteral("회차"));
+    Series->setName(Translated("%1 %2회차").arg(File).arg(Pass.Number));
     Series->setPen(QPen(OverlayColours[Colour++ % std::size(OverlayColours)], 1));
     Series->setProperty(OverlayProperty, true);
     Chart.chart()->addSeries(Series);
@@ -87,8 +91,8 @@ bool HasOverlays(const TSpeedChart& Chart) {
 }
 
 std::string LoadOverlay(QWidget* Owner, TSpeedChart& Chart) {
-  const QString Path = QFileDialog::getOpenFileName(Owner, QStringLiteral("결과 불러오기"), {},
-                                                    QStringLiteral("결과 파일 (*.json)"), nullptr,
+  const QString Path = QFileDialog::getOpenFileName(Owner, Translated("결과 불러오기"), {},
+                                                    Translated("결과 파일 (*.json)"), nullptr,
                                                     QFileDialog::DontUseNativeDialog);
   if (Path.isEmpty()) {
     return {};
@@ -97,7 +101,7 @@ std::string LoadOverlay(QWidget* Owner, TSpeedChart& Chart) {
   std::string Error;
   std::ifstream Stream(File, std::ios::binary);
   if (!Stream) {
-    Error = "파일을 읽지 못했습니다.";
+    Error = Translated("파일을 읽지 못했습니다.").toStdString();
   } else {
     std::ostringstream Text;
     Text << Stream.rdbuf();
@@ -105,10 +109,10 @@ std::string LoadOverlay(QWidget* Owner, TSpeedChart& Chart) {
       OverlayRun(Chart, {File, ParseRunResult(Text.str())});
       return File;
     } catch (const TResultFileError& Failure) {
-      Error = std::string("결과 파일이 아닙니다.\n") + Failure.what();
+      Error = Translated("결과 파일이 아닙니다.\n").toStdString() + Failure.what();
     }
   }
-  QMessageBox::warning(Owner, QStringLiteral("결과 불러오기"),
+  QMessageBox::warning(Owner, Translated("결과 불러오기"),
                        Path + QStringLiteral("\n") + QString::fromStdString(Error));
   return {};
 }

@@ -1,6 +1,7 @@
 #include "forms/Chart.Save.h"
 
 #include <QCategoryAxis>
+#include <QCoreApplication>
 #include <QFileDialog>
 #include <QLineSeries>
 #include <QMessageBox>
@@ -12,8 +13,9 @@
 
 namespace {
 
-const QString PngFilter = QStringLiteral("PNG 그림 (*.png)");
-const QString SvgFilter = QStringLiteral("SVG 그림 (*.svg)");
+QString Translated(const char* Korean) {
+  return QCoreApplication::translate("TChartSave", Korean);
+}
 
 }  // namespace
 
@@ -37,14 +39,16 @@ TPlotFigure ChartFigure(const TSpeedChart& Chart, const TSetting& Setting,
 }
 
 std::string SaveChartAs(QWidget* Owner, const TPlotFigure& Figure) {
-  QFileDialog Dialog(Owner, QStringLiteral("그래프 저장"));
+  const QString PngFilter = Translated("PNG 그림 (*.png)");
+  const QString SvgFilter = Translated("SVG 그림 (*.svg)");
+  QFileDialog Dialog(Owner, Translated("그래프 저장"));
   Dialog.setAcceptMode(QFileDialog::AcceptSave);
   Dialog.setNameFilters({PngFilter, SvgFilter});
   Dialog.setOption(QFileDialog::DontUseNativeDialog);
   // The dialog adds the extension itself, before it asks about overwriting an existing file.
   Dialog.setDefaultSuffix(QStringLiteral("png"));
   QObject::connect(&Dialog, &QFileDialog::filterSelected, &Dialog,
-                   [&Dialog](const QString& Filter) {
+                   [&Dialog, SvgFilter](const QString& Filter) {
                      Dialog.setDefaultSuffix(Filter == SvgFilter ? QStringLiteral("svg")
                                                                  : QStringLiteral("png"));
                    });

@@ -126,11 +126,11 @@ void TfMain::CreateControls() {
 
 void TfMain::ShowChartMenu(const QPoint& At) {
   QMenu Menu(this);
-  QAction* SaveChart = Menu.addAction(QStringLiteral("그래프 저장..."));
+  QAction* SaveChart = Menu.addAction(tr("그래프 저장..."));
   SaveChart->setEnabled(!cLog->Points().empty());
   Menu.addSeparator();
-  QAction* Load = Menu.addAction(QStringLiteral("결과 불러와 겹쳐 보기..."));
-  QAction* Clear = Menu.addAction(QStringLiteral("겹친 결과 지우기"));
+  QAction* Load = Menu.addAction(tr("결과 불러와 겹쳐 보기..."));
+  QAction* Clear = Menu.addAction(tr("겹친 결과 지우기"));
   Clear->setEnabled(HasOverlays(*cLog));
   QAction* Chosen = Menu.exec(At);
   if (Chosen == SaveChart) {

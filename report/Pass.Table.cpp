@@ -4,6 +4,7 @@
 
 #include "report/Number.Text.h"
 #include "report/Report.Rule.h"
+#include "report/Text.Catalogue.h"
 #include "results/Compare.Table.h"
 
 namespace {
@@ -54,23 +55,24 @@ std::vector<std::string> PassTableLines(const std::vector<TPassResult>& Passes,
   if (Passes.empty()) {
     return {};
   }
-  std::vector<std::string> Lines{"- 회차별 요약 -"};
+  std::vector<std::string> Lines{Localized("- 회차별 요약 -")};
   const TPassResult& First = Passes.front();
   for (const TPassResult& Pass : Passes) {
     const double Mean = static_cast<double>(Pass.MeanSpeed);
-    std::string Line = std::to_string(Pass.Number) + "회차 : 평균 " + Whole(Mean) + "MiB/s" +
-                       Drift(Pass, First, static_cast<double>(First.MeanSpeed), Mean, Separator);
+    std::string Line =
+        Localized("{0}회차 : 평균 {1}MiB/s{2}", std::to_string(Pass.Number), Whole(Mean),
+                  Drift(Pass, First, static_cast<double>(First.MeanSpeed), Mean, Separator));
     if (!Pass.Analysis.Figures) {
-      Line += ", 캐시 판단 불가";
+      Line += Localized(", 캐시 판단 불가");
     } else if (const std::optional<double> Cache = CacheMiB(Pass)) {
-      Line += ", 캐시 " + SizeText(*Cache, Separator) +
-              Drift(Pass, First, CacheMiB(First), Cache, Separator) + ", 캐시 이후 " +
-              Whole(*PostCacheSpeed(Pass)) + "MiB/s" +
-              Drift(Pass, First, PostCacheSpeed(First), PostCacheSpeed(Pass), Separator);
+      Line += Localized(", 캐시 {0}{1}, 캐시 이후 {2}MiB/s{3}", SizeText(*Cache, Separator),
+                        Drift(Pass, First, CacheMiB(First), Cache, Separator),
+                        Whole(*PostCacheSpeed(Pass)),
+                        Drift(Pass, First, PostCacheSpeed(First), PostCacheSpeed(Pass), Separator));
     } else {
-      Line += ", 캐시 없음";
+      Line += Localized(", 캐시 없음");
     }
-    Line += ", 평균 속도 50% 미만 " + FormatFixed(Pass.SlowSharePct, 1, Separator) + "%";
+    Line += Localized(", 평균 속도 50% 미만 {0}%", FormatFixed(Pass.SlowSharePct, 1, Separator));
     Lines.push_back(Line);
   }
   Lines.push_back(ReportRuleLine);

@@ -1,5 +1,6 @@
 #include "results/Speed.Figure.h"
 
+#include "report/Text.Catalogue.h"
 #include "report/Varnell.Identity.h"
 
 namespace {
@@ -16,8 +17,8 @@ std::string LeaveText(const TSetting& Setting) {
   }
 }
 
-const char* Applied(bool On) {
-  return On ? "적용" : "미적용";
+std::string Applied(bool On) {
+  return On ? Localized("적용") : Localized("미적용");
 }
 
 }  // namespace
@@ -25,14 +26,14 @@ const char* Applied(bool On) {
 TPlotFigure SpeedChartFigure(std::vector<TPlotCurve> Passes, const TSetting& Setting,
                              const std::string& DateText, std::optional<double> HalfAverage) {
   TPlotFigure Figure;
-  Figure.Title = std::string(VarnellIdentity::ProductName) + " " + VarnellIdentity::ProductVersion +
-                 " - 쓰기 속도";
-  Figure.Caption = {"드라이브 : " + Setting.DrivePath + "    테스트 일시 : " + DateText,
-                    "남길 용량 : " + LeaveText(Setting) +
-                        "    윈도 캐시 효과 : " + Applied(Setting.NeedCache) +
-                        "    무한 반복 : " + Applied(Setting.InfiniteRepetition)};
-  Figure.XTitle = "남은 용량 (%)";
-  Figure.YTitle = "속도 (MiB/s)";
+  Figure.Title = Localized("{0} {1} - 쓰기 속도", VarnellIdentity::ProductName,
+                           VarnellIdentity::ProductVersion);
+  Figure.Caption = {
+      Localized("드라이브 : {0}    테스트 일시 : {1}", Setting.DrivePath, DateText),
+      Localized("남길 용량 : {0}    윈도 캐시 효과 : {1}    무한 반복 : {2}", LeaveText(Setting),
+                Applied(Setting.NeedCache), Applied(Setting.InfiniteRepetition))};
+  Figure.XTitle = Localized("남은 용량 (%)");
+  Figure.YTitle = Localized("속도 (MiB/s)");
   Figure.XFalls = true;
   for (std::size_t Index = 0; Index < Passes.size(); ++Index) {
     Passes[Index].Faint = Index + 1 < Passes.size();

@@ -2,6 +2,52 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="en" sourcelanguage="ko_KR">
 <context>
+    <name>TChartSave</name>
+    <message>
+        <source>PNG 그림 (*.png)</source>
+        <translation>PNG image (*.png)</translation>
+    </message>
+    <message>
+        <source>SVG 그림 (*.svg)</source>
+        <translation>SVG image (*.svg)</translation>
+    </message>
+    <message>
+        <source>그래프 저장</source>
+        <translation>Save chart</translation>
+    </message>
+    <message>
+        <source>그래프를 저장하지 못했습니다.
+</source>
+        <translation>The chart could not be saved.
+</translation>
+    </message>
+</context>
+<context>
+    <name>TChartOverlay</name>
+    <message>
+        <source>%1 %2회차</source>
+        <translation>%1 pass %2</translation>
+    </message>
+    <message>
+        <source>결과 불러오기</source>
+        <translation>Load a result</translation>
+    </message>
+    <message>
+        <source>결과 파일 (*.json)</source>
+        <translation>Result files (*.json)</translation>
+    </message>
+    <message>
+        <source>파일을 읽지 못했습니다.</source>
+        <translation>The file could not be read.</translation>
+    </message>
+    <message>
+        <source>결과 파일이 아닙니다.
+</source>
+        <translation>This is not a result file.
+</translation>
+    </message>
+</context>
+<context>
     <name>TSpeedChart</name>
     <message>
         <source>남은 용량 (%)</source>
@@ -14,6 +60,18 @@
 </context>
 <context>
     <name>TfMain</name>
+    <message>
+        <source>그래프 저장...</source>
+        <translation>Save chart...</translation>
+    </message>
+    <message>
+        <source>결과 불러와 겹쳐 보기...</source>
+        <translation>Overlay a saved result...</translation>
+    </message>
+    <message>
+        <source>겹친 결과 지우기</source>
+        <translation>Remove overlaid results</translation>
+    </message>
     <message>
         <source>속도 : </source>
         <translation>Speed : </translation>
