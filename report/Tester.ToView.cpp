@@ -28,7 +28,7 @@ TTesterToView::~TTesterToView() {
   // Queued units refer to this presenter and its loggers: they must go before either.
   FDispatcher.reset();
   FLogger.reset();
-  FSpeedList.clear();
+  FWrites.clear();
   FDetailedLogger.reset();
 }
 
@@ -64,8 +64,12 @@ void TTesterToView::ApplyProgress(std::int32_t HostWriteInMiB, std::int32_t Need
                                                     static_cast<double>(NeedToFillInMiB) * 100.0))
           : 100;
   const double RemainPercent = GetRemainPercentByUnit(HostWriteInMiB);
-  FSpeedList.push_back(SpeedInMiB);
   const double RemainShare = GetRemainShare(HostWriteInMiB);
+  FNextWrite.WrittenInMiB = HostWriteInMiB;
+  FNextWrite.SpeedInMiB = SpeedInMiB;
+  FNextWrite.RemainPercent = RemainShare * 100.0;
+  FWrites.push_back(FNextWrite);
+  FNextWrite = {};
   if (FDetailedLogger) {
     AddDetailedLine(RemainShare, SpeedInMiB);
   }
@@ -101,6 +105,11 @@ void TTesterToView::ApplyProgress(std::int32_t HostWriteInMiB, std::int32_t Need
     }
   });
   FBatch.clear();
+}
+
+void TTesterToView::ApplyWriteTime(double Seconds, std::optional<float> TemperatureInC) {
+  FNextWrite.Seconds = Seconds;
+  FNextWrite.TemperatureInC = TemperatureInC;
 }
 
 void TTesterToView::AddDetailedLine(double RemainShare, std::int32_t SpeedInMiB) {
@@ -178,7 +187,7 @@ void TTesterToView::RefreshSpeed(std::int32_t SpeedInMiB, double RemainPercent) 
 }
 
 void TTesterToView::ClearSpeedSeries() {
-  FSpeedList.clear();
+  FWrites.clear();
   Post([this] { FView.ClearChart(); });
 }
 
