@@ -62,8 +62,34 @@ void DescribeFill(CLI::App& App, TFillArguments& Typed, TCliOptions& Options) {
   App.add_option("--detailed-log", Setting.DetailedRecordPath,
                  "detailed log file (one line per write)")
       ->type_name("FILE");
+  App.add_option("--csv", Setting.WritesCsvPath,
+                 "per-write CSV file (one line per write, for\n\"varnell-cli analyze\")")
+      ->type_name("FILE");
   App.add_flag("--allow-system-drive", Options.AllowSystemDrive, SystemDriveText);
   App.add_flag("-q,--quiet", Options.Quiet, "no progress line");
+}
+
+CLI::App* DescribeAnalyze(CLI::App& App, TCliParseResult& Result) {
+  CLI::App* Analyze = App.add_subcommand(
+      "analyze",
+      "analyse saved per-write files (--csv): cache size,\nthe speeds in and after it, the "
+      "slowest 1 s and\n10 s, the longest stall; per pass");
+  Analyze->formatter(std::make_shared<TCliHelpFormatter>("FILE..."));
+  Analyze->set_help_flag("-h,--help", "this text");
+  Analyze->footer(
+      "Exit codes: 0 done; 2 bad arguments, or a FILE that cannot be read or is no\n"
+      "per-write file (the message names the line).");
+  Analyze->add_option("FILE", Result.AnalyzeFiles, "per-write file written by --csv")
+      ->type_name("FILE");
+  Analyze->add_flag("--json", Result.AnalyzeJson,
+                    "print JSON: per pass an \"analysis\" object, as in\nthe run's result");
+  Analyze->callback([&Result] {
+    Result.Command = TCliCommand::Analyze;
+    if (Result.AnalyzeFiles.empty()) {
+      Result.Error = "analyze: no FILE given";
+    }
+  });
+  return Analyze;
 }
 
 bool IsBlank(const std::string& Text) {
@@ -100,6 +126,9 @@ std::string FinishFill(const CLI::App& App, const TFillArguments& Typed, TSettin
   }
   if (App.count("--detailed-log") > 0 && Setting.DetailedRecordPath.empty()) {
     return "--detailed-log needs a file name";
+  }
+  if (App.count("--csv") > 0 && Setting.WritesCsvPath.empty()) {
+    return "--csv needs a file name";
   }
   if (Typed.Folders.size() != 1) {
     return Typed.Folders.empty() ? "no FOLDER given" : "only one FOLDER may be given";
@@ -176,7 +205,7 @@ std::vector<std::string> SplitEmptyValues(const CLI::App& App,
 std::string DescribeParseError(const CLI::App& App, const CLI::ParseError& Error) {
   const std::string Text = Error.what();
   if (dynamic_cast<const CLI::ExtrasError*>(&Error) != nullptr) {
-    const std::vector<std::string> Extras = App.remaining();
+    const std::vector<std::string> Extras = App.remaining(true);  // a subcommand's too
     if (!Extras.empty() && !Extras.front().empty() && Extras.front()[0] == '-') {
       return "unknown option " + Extras.front();
     }
@@ -212,6 +241,7 @@ TCliParseResult ParseCliArguments(const std::vector<std::string>& Arguments) {
   const std::unique_ptr<CLI::App> App = MakeProgram();
   TFillArguments Typed;
   DescribeFill(*App, Typed, Result.Options);
+  const CLI::App* Analyze = DescribeAnalyze(*App, Result);
   App->set_help_flag("-h,--help", "this text");
   bool ShowVersion = false;
   App->add_flag("--version", ShowVersion, "the program's version");
@@ -223,7 +253,7 @@ TCliParseResult ParseCliArguments(const std::vector<std::string>& Arguments) {
     App->parse(Reversed);
   } catch (const CLI::CallForHelp&) {
     Result.Command = TCliCommand::ShowHelp;
-    Result.HelpText = App->help();
+    Result.HelpText = Analyze->parsed() ? Analyze->help() : App->help();
     return Result;
   } catch (const CLI::ParseError& Error) {
     Result.Error = DescribeParseError(*App, Error);

@@ -10,6 +10,7 @@ enum class TCliCommand {
   Fill,  // varnell-cli [options] FOLDER
   ShowHelp,
   ShowVersion,
+  Analyze,  // varnell-cli analyze [--json] FILE...
 };
 
 // The options of the main form: a setting made exactly as the settings window would make it,
@@ -26,6 +27,9 @@ struct TCliParseResult {
   TCliOptions Options;
   std::string HelpText;  // for ShowHelp: the help of the command asked about
   std::string Error;     // empty when the arguments are good
+  // For Analyze: the per-write files, and whether to print JSON.
+  std::vector<std::string> AnalyzeFiles;
+  bool AnalyzeJson = false;
 
   bool Ok() const { return Error.empty(); }
 };

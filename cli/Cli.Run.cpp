@@ -4,6 +4,7 @@
 #include <exception>
 #include <memory>
 
+#include "cli/Cli.Analyze.h"
 #include "cli/Cli.Options.h"
 #include "cli/Cli.Presenter.h"
 #include "cli/Cli.TerminalView.h"
@@ -74,6 +75,8 @@ int RunCli(const std::vector<std::string>& Arguments, std::FILE* Output, std::FI
     case TCliCommand::ShowVersion:
       std::fprintf(Output, "varnell-cli %s\n", VarnellIdentity::ProductVersion);
       return CliExitDone;
+    case TCliCommand::Analyze:
+      return RunAnalyze(Parsed.AnalyzeFiles, Parsed.AnalyzeJson, Output, Errors);
     case TCliCommand::Fill:
       break;
   }

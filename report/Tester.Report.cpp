@@ -68,6 +68,7 @@ void TTesterToView::PrintInitialSetting(std::int32_t TestCount, std::int64_t Fre
   FOriginalFilledSpaceInMiB = FDiskSizeInMiB - (FreeSizeInByte >> 20);
 
   ClearSpeedSeries();
+  FPassNumber = TestCount;
   if (ToFillInByte > 0) {
     // One record per 8 MiB write; reserved now so that the timed loop does not regrow it.
     FWrites.reserve(static_cast<std::size_t>(ToFillInByte / 8 + 1));
@@ -167,6 +168,9 @@ void TTesterToView::EndTest(double TestStartTime, std::uint64_t TestHostWriteInM
   const double SlowPercent = GetSlowPercent();
   if (FSpeedSum.Read().Count == 0) {
     return;
+  }
+  if (FWritesCsv && !FWritesCsv->Flush()) {
+    ShowWritesCsvError();
   }
   // Here on the worker, not in the GUI thread's turn: a long pass takes a while to analyse.
   const std::vector<std::string> AnalysisLines =

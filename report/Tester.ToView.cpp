@@ -18,15 +18,20 @@ TTesterToView::TTesterToView(const TSetting& TestSetting, TTesterView& View,
       FNow(std::move(Now)),
       FDecimalSeparator(std::move(DecimalSeparator)) {
   // Both at once: a refused detailed log must not have emptied the log already.
-  auto Loggers =
-      TTesterLogger::CreateAll({FTestSetting.RecordPath, FTestSetting.DetailedRecordPath});
-  FLogger = std::move(Loggers[0]);
-  FDetailedLogger = std::move(Loggers[1]);
+  // The per-write CSV with them: no file is emptied until all three are open and distinct.
+  auto Files = TTesterLogger::OpenAll(
+      {FTestSetting.RecordPath, FTestSetting.DetailedRecordPath, FTestSetting.WritesCsvPath});
+  FLogger = TTesterLogger::OnFile(std::move(Files[0]), FTestSetting.RecordPath);
+  FDetailedLogger = TTesterLogger::OnFile(std::move(Files[1]), FTestSetting.DetailedRecordPath);
+  if (Files[2]) {
+    FWritesCsv = std::make_unique<TWritesCsvFile>(std::move(Files[2]));
+  }
 }
 
 TTesterToView::~TTesterToView() {
   // Queued units refer to this presenter and its loggers: they must go before either.
   FDispatcher.reset();
+  FWritesCsv.reset();
   FLogger.reset();
   FWrites.clear();
   FDetailedLogger.reset();
@@ -69,6 +74,9 @@ void TTesterToView::ApplyProgress(std::int32_t HostWriteInMiB, std::int32_t Need
   FNextWrite.SpeedInMiB = SpeedInMiB;
   FNextWrite.RemainPercent = RemainShare * 100.0;
   FWrites.push_back(FNextWrite);
+  if (FWritesCsv && !FWritesCsv->Append(FPassNumber, FNextWrite)) {
+    ShowWritesCsvError();
+  }
   FNextWrite = {};
   if (FDetailedLogger) {
     AddDetailedLine(RemainShare, SpeedInMiB);
@@ -105,6 +113,17 @@ void TTesterToView::ApplyProgress(std::int32_t HostWriteInMiB, std::int32_t Need
     }
   });
   FBatch.clear();
+}
+
+void TTesterToView::ShowWritesCsvError() {
+  if (FWritesCsvErrorShown) {
+    return;
+  }
+  FWritesCsvErrorShown = true;
+  FDispatcher->Queue([this, Path = Platform::FullPath(FTestSetting.WritesCsvPath),
+                      Code = FWritesCsv->WriteError()] {
+    FView.ShowLogError(Path, Code, Platform::SystemErrorText(Code));
+  });
 }
 
 void TTesterToView::ApplyWriteTime(double Seconds, std::optional<float> TemperatureInC) {

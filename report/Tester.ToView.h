@@ -16,6 +16,7 @@
 #include "report/Tester.DiskQuery.h"
 #include "report/Tester.Logger.h"
 #include "report/Tester.View.h"
+#include "results/Writes.CsvFile.h"
 
 // Turns the worker's calls into what the user sees (progress, labels, chart, half-average
 // line, log lists) and into the two log files, and keeps the speed statistics of a pass for
@@ -78,6 +79,7 @@ class TTesterToView final : public TTesterPresenter {
   double GetRemainPercentByUnit(std::int32_t HostWriteInMiB) const;
   bool NeedToRecordSpeed(double RemainPercent) const;
   void AddDetailedLine(double RemainShare, std::int32_t SpeedInMiB);
+  void ShowWritesCsvError();
 
   // Report, per pass.
   void DeleteLastLog();
@@ -102,6 +104,9 @@ class TTesterToView final : public TTesterPresenter {
   double FLastPercent = 0;
   std::unique_ptr<TTesterLogger> FLogger;
   std::unique_ptr<TTesterLogger> FDetailedLogger;
+  std::unique_ptr<TWritesCsvFile> FWritesCsv;
+  std::int32_t FPassNumber = 0;
+  bool FWritesCsvErrorShown = false;
   // A log line that cannot be written is said once per file: on the GUI thread for the log,
   // on the worker thread for the detailed log.
   bool FLogErrorShown = false;
