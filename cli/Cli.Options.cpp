@@ -65,6 +65,9 @@ void DescribeFill(CLI::App& App, TFillArguments& Typed, TCliOptions& Options) {
   App.add_option("--detailed-log", Setting.DetailedRecordPath,
                  "detailed log file (one line per write)")
       ->type_name("FILE");
+  App.add_option("--csv", Setting.WritesCsvPath,
+                 "per-write CSV file (one line per write, for\n\"varnell-cli analyze\")")
+      ->type_name("FILE");
   App.add_flag("--allow-system-drive", Options.AllowSystemDrive, SystemDriveText);
   App.add_option(
          "--plot", Options.PlotPath,
@@ -97,6 +100,29 @@ std::string ChooseCliLanguage(const CLI::App& App, TCliParseResult& Result) {
   return {};
 }
 
+CLI::App* DescribeAnalyze(CLI::App& App, TCliParseResult& Result) {
+  CLI::App* Analyze = App.add_subcommand(
+      "analyze",
+      "analyse saved per-write files (--csv): cache size,\nthe speeds in and after it, the "
+      "slowest 1 s and\n10 s, the longest stall; per pass");
+  Analyze->formatter(std::make_shared<TCliHelpFormatter>("FILE..."));
+  Analyze->set_help_flag("-h,--help", "this text");
+  Analyze->footer(
+      "Exit codes: 0 done; 2 bad arguments, or a FILE that cannot be read or is no\n"
+      "per-write file (the message names the line).");
+  Analyze->add_option("FILE", Result.AnalyzeFiles, "per-write file written by --csv")
+      ->type_name("FILE");
+  Analyze->add_flag("--json", Result.AnalyzeJson,
+                    "print JSON: per pass an \"analysis\" object, as in\nthe run's result");
+  Analyze->callback([&Result] {
+    Result.Command = TCliCommand::Analyze;
+    if (Result.AnalyzeFiles.empty()) {
+      Result.Error = "analyze: no FILE given";
+    }
+  });
+  return Analyze;
+}
+
 bool IsBlank(const std::string& Text) {
   return std::all_of(Text.begin(), Text.end(), [](char C) {
     return C == ' ' || C == '\t' || C == '\n' || C == '\r' || C == '\v' || C == '\f';
@@ -117,7 +143,7 @@ std::string ParseStep(const std::string& Text, TUnitSpeed& Step) {
 }
 
 // "varnell-cli compare FILE... [--plot IMAGE]": saved results side by side.
-void DescribeCompare(CLI::App& App, TCliParseResult& Result) {
+CLI::App* DescribeCompare(CLI::App& App, TCliParseResult& Result) {
   CLI::App* Compare =
       App.add_subcommand("compare", "saved results of runs side by side, pass by pass");
   Compare->formatter(std::make_shared<TCliHelpFormatter>("FILE..."));
@@ -144,6 +170,7 @@ void DescribeCompare(CLI::App& App, TCliParseResult& Result) {
       Result.Error = "compare: a result FILE is empty";
     }
   });
+  return Compare;
 }
 
 // The checks and conversions of the main form, once CLI11 has sorted the arguments.
@@ -161,6 +188,9 @@ std::string FinishFill(const CLI::App& App, const TFillArguments& Typed, TSettin
   }
   if (App.count("--detailed-log") > 0 && Setting.DetailedRecordPath.empty()) {
     return "--detailed-log needs a file name";
+  }
+  if (App.count("--csv") > 0 && Setting.WritesCsvPath.empty()) {
+    return "--csv needs a file name";
   }
   if (Typed.Folders.size() != 1) {
     return Typed.Folders.empty() ? "no FOLDER given" : "only one FOLDER may be given";
@@ -237,7 +267,7 @@ std::vector<std::string> SplitEmptyValues(const CLI::App& App,
 std::string DescribeParseError(const CLI::App& App, const CLI::ParseError& Error) {
   const std::string Text = Error.what();
   if (dynamic_cast<const CLI::ExtrasError*>(&Error) != nullptr) {
-    const std::vector<std::string> Extras = App.remaining();
+    const std::vector<std::string> Extras = App.remaining(true);  // a subcommand's too
     if (!Extras.empty() && !Extras.front().empty() && Extras.front()[0] == '-') {
       return "unknown option " + Extras.front();
     }
@@ -273,7 +303,8 @@ TCliParseResult ParseCliArguments(const std::vector<std::string>& Arguments) {
   const std::unique_ptr<CLI::App> App = MakeProgram();
   TFillArguments Typed;
   DescribeFill(*App, Typed, Result.Options);
-  DescribeCompare(*App, Result);
+  const CLI::App* Compare = DescribeCompare(*App, Result);
+  const CLI::App* Analyze = DescribeAnalyze(*App, Result);
   App->set_help_flag("-h,--help", "this text");
   bool ShowVersion = false;
   App->add_flag("--version", ShowVersion, "the program's version");
@@ -285,7 +316,9 @@ TCliParseResult ParseCliArguments(const std::vector<std::string>& Arguments) {
     App->parse(Reversed);
   } catch (const CLI::CallForHelp&) {
     Result.Command = TCliCommand::ShowHelp;
-    Result.HelpText = App->help();
+    Result.HelpText = Analyze->parsed()   ? Analyze->help()
+                      : Compare->parsed() ? Compare->help()
+                                          : App->help();
     return Result;
   } catch (const CLI::ParseError& Error) {
     Result.Error = DescribeParseError(*App, Error);

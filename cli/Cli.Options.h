@@ -11,6 +11,7 @@ enum class TCliCommand {
   ShowHelp,
   ShowVersion,
   Compare,  // varnell-cli compare FILE... [--plot IMAGE]
+  Analyze,  // varnell-cli analyze [--json] FILE...
 };
 
 // The options of the main form: a setting made exactly as the settings window would make it,
@@ -33,6 +34,9 @@ struct TCliParseResult {
   std::string PlotPath;            // for Compare: the image to draw, when asked for
   std::string Error;               // empty when the arguments are good
   std::string Warning;             // e.g. an unknown VARNELL_LANG, which falls back to Korean
+  // For Analyze: the per-write files, and whether to print JSON.
+  std::vector<std::string> AnalyzeFiles;
+  bool AnalyzeJson = false;
 
   bool Ok() const { return Error.empty(); }
 };

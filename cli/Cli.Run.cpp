@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <memory>
 
+#include "cli/Cli.Analyze.h"
 #include "cli/Cli.Compare.h"
 #include "cli/Cli.Options.h"
 #include "cli/Cli.Presenter.h"
@@ -108,6 +109,8 @@ int RunCli(const std::vector<std::string>& Arguments, std::FILE* Output, std::FI
       return CliExitDone;
     case TCliCommand::Compare:
       return RunCompare(Parsed, Output, Errors, SavePlot);
+    case TCliCommand::Analyze:
+      return RunAnalyze(Parsed.AnalyzeFiles, Parsed.AnalyzeJson, Output, Errors);
     case TCliCommand::Fill:
       break;
   }

@@ -43,7 +43,7 @@ _varnell_cli()
             COMPREPLY=($(compgen -W 'ko en' -- "$cur"))
             return
             ;;
-        --log | --detailed-log)
+        --log | --detailed-log | --csv)
             _filedir
             return
             ;;
@@ -57,9 +57,22 @@ _varnell_cli()
     esac
     $split && return
 
+    # The analyze subcommand: its flag and the per-write files.
+    local i
+    for ((i = 1; i < cword; i++)); do
+        if [[ ${words[i]} == analyze ]]; then
+            if [[ $cur == -* ]]; then
+                COMPREPLY=($(compgen -W '--json --help' -- "$cur"))
+            else
+                _filedir csv
+            fi
+            return
+        fi
+    done
+
     if [[ $cur == -* ]]; then
         COMPREPLY=($(compgen -W '--leave --step --cache --repeat --keep --log
-            --detailed-log --allow-system-drive --plot --quiet --lang --help --version' -- "$cur"))
+            --detailed-log --csv --allow-system-drive --plot --quiet --lang --help --version' -- "$cur"))
         return
     fi
 

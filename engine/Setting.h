@@ -30,6 +30,8 @@ struct TSetting {
   bool NeedDelete = false;
   std::string RecordPath;
   std::string DetailedRecordPath;
+  // The per-write CSV (one line per write, for the analysis); empty: none.
+  std::string WritesCsvPath;
 
   bool operator==(const TSetting&) const = default;
 };

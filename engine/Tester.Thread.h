@@ -13,6 +13,7 @@
 #include <thread>
 #include <vector>
 
+#include "device/Disk.Temperature.h"
 #include "engine/RandomBuffer.h"
 #include "engine/Setting.h"
 #include "engine/Tester.Presenter.h"
@@ -81,6 +82,7 @@ class TTesterThread {
   void FillDrive();
   void OpenFileIfNeeded(std::int32_t HostWriteInMiB);
   double WriteAndMeasure();
+  std::optional<float> ReadTemperatureBetweenWrites();
   void WaitWhileIdle();
   void CloseTest();
   void WaitAfterNoRoom();
@@ -115,6 +117,12 @@ class TTesterThread {
   bool FQuietPass = false;
   std::unique_ptr<TTesterPresenter> FToView;
   std::int64_t FFrequency = 1;
+  // The drive's sensor, found at the start of each pass and read between writes, at most every
+  // TemperatureIntervalMs: a drivetemp sensor asks the drive itself, behind its queued writes.
+  TDiskTemperature FTemperature;
+  std::optional<float> FLastTemperature;
+  std::int64_t FLastTemperatureRead = 0;
+  bool FTemperatureRead = false;
   std::atomic<bool> FIdle{false};
   std::int32_t FCurrentTestCount = 1;
   double FTestStartTime = 0.0;

@@ -3,11 +3,10 @@
 #include <cstdint>
 
 #include "report/Number.Text.h"
+#include "report/Report.Rule.h"
 #include "report/Text.Catalogue.h"
 
 namespace {
-
-const std::string RuleLine(39, '*');
 
 std::string Whole(double Value) {
   return std::to_string(static_cast<long long>(RoundHalfEven(Value)));

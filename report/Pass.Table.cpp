@@ -75,6 +75,6 @@ std::vector<std::string> PassTableLines(const std::vector<TPassResult>& Passes,
     Line += Localized(", 평균 속도 50% 미만 {0}%", FormatFixed(Pass.SlowSharePct, 1, Separator));
     Lines.push_back(Line);
   }
-  Lines.push_back(ReportRuleLine);
+  Lines.push_back(RuleLine);
   return Lines;
 }

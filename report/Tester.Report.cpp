@@ -1,18 +1,19 @@
 // The pass header, the rotation of the log lists, the summary and the error lines.
 #include <string>
 
+#include "analysis/Analysis.Pass.h"
 #include "engine/FillTarget.h"
+#include "report/Analysis.Report.h"
 #include "report/DateTime.Text.h"
 #include "report/Escape.Control.h"
 #include "report/Number.Text.h"
+#include "report/Report.Rule.h"
 #include "report/Tester.ToView.h"
 #include "report/Text.Catalogue.h"
 #include "report/Varnell.Identity.h"
 #include "report/uDatasizeUnit.h"
 
 namespace {
-
-const std::string RuleLine(39, '*');
 
 std::string Whole(double Value) {
   return std::to_string(static_cast<long long>(RoundHalfEven(Value)));
@@ -68,6 +69,11 @@ void TTesterToView::PrintInitialSetting(std::int32_t TestCount, std::int64_t Fre
   FOriginalFilledSpaceInMiB = FDiskSizeInMiB - (FreeSizeInByte >> 20);
 
   ClearSpeedSeries();
+  FPassNumber = TestCount;
+  if (ToFillInByte > 0) {
+    // One record per 8 MiB write; reserved now so that the timed loop does not regrow it.
+    FWrites.reserve(static_cast<std::size_t>(ToFillInByte / 8 + 1));
+  }
   FStartTime = FNow();
   PrintHeader(TestCount, FreeSizeInByte, TotalSizeInByte, ToFillInByte, Disk.Model);
   if (ToFillInByte == InvalidFillTarget) {
@@ -147,8 +153,8 @@ double TTesterToView::GetSlowPercent() const {
   // A sequential count: the list is a few hundred thousand entries at most, well under a
   // millisecond, and the pass has ended.
   std::int64_t ResultInCount = 0;
-  for (const std::int32_t Speed : FSpeedList) {
-    if (Speed < HalfOfAverage) {
+  for (const TWriteRecord& Write : FWrites) {
+    if (Write.SpeedInMiB < HalfOfAverage) {
       ++ResultInCount;
     }
   }
@@ -164,14 +170,21 @@ void TTesterToView::EndTest(double TestStartTime, std::uint64_t TestHostWriteInM
   if (FSpeedSum.Read().Count == 0) {
     return;
   }
+  if (FWritesCsv && !FWritesCsv->Flush()) {
+    ShowWritesCsvError();
+  }
+  // Here on the worker, not in the GUI thread's turn: a long pass takes a while to analyse.
+  const std::vector<std::string> AnalysisLines =
+      AnalysisReportLines(AnalysePass(FWrites), FDecimalSeparator);
   FDispatcher->Sync([&] {
     RefreshHorizontalLineNow(true);
-    PrintSummary(TestStartTime, TestHostWriteInMiB, SlowPercent);
+    PrintSummary(TestStartTime, TestHostWriteInMiB, SlowPercent, AnalysisLines);
   });
 }
 
 void TTesterToView::PrintSummary(double TestStartTime, std::uint64_t TestHostWriteInMiB,
-                                 double SlowPercent) {
+                                 double SlowPercent,
+                                 const std::vector<std::string>& AnalysisLines) {
   // On the GUI thread while the worker waits: the lines go out at once, in order.
   const auto Add = [this](const std::string& Line) {
     AddLineNow(Line);
@@ -198,6 +211,9 @@ void TTesterToView::PrintSummary(double TestStartTime, std::uint64_t TestHostWri
                 std::to_string(Sum.Sum / static_cast<std::uint64_t>(Sum.Count))));
   Add(Localized("평균 속도 50% 미만 구간 : {0}%", FormatFixed(SlowPercent, 1, FDecimalSeparator)));
   Add(RuleLine);
+  for (const std::string& Line : AnalysisLines) {
+    Add(Line);
+  }
 }
 
 void TTesterToView::PrintError(const TTesterError& Error) {

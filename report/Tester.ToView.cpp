@@ -19,17 +19,22 @@ TTesterToView::TTesterToView(const TSetting& TestSetting, TTesterView& View,
       FNow(std::move(Now)),
       FDecimalSeparator(std::move(DecimalSeparator)) {
   // Both at once: a refused detailed log must not have emptied the log already.
-  auto Loggers =
-      TTesterLogger::CreateAll({FTestSetting.RecordPath, FTestSetting.DetailedRecordPath});
-  FLogger = std::move(Loggers[0]);
-  FDetailedLogger = std::move(Loggers[1]);
+  // The per-write CSV with them: no file is emptied until all three are open and distinct.
+  auto Files = TTesterLogger::OpenAll(
+      {FTestSetting.RecordPath, FTestSetting.DetailedRecordPath, FTestSetting.WritesCsvPath});
+  FLogger = TTesterLogger::OnFile(std::move(Files[0]), FTestSetting.RecordPath);
+  FDetailedLogger = TTesterLogger::OnFile(std::move(Files[1]), FTestSetting.DetailedRecordPath);
+  if (Files[2]) {
+    FWritesCsv = std::make_unique<TWritesCsvFile>(std::move(Files[2]));
+  }
 }
 
 TTesterToView::~TTesterToView() {
   // Queued units refer to this presenter and its loggers: they must go before either.
   FDispatcher.reset();
+  FWritesCsv.reset();
   FLogger.reset();
-  FSpeedList.clear();
+  FWrites.clear();
   FDetailedLogger.reset();
 }
 
@@ -65,8 +70,15 @@ void TTesterToView::ApplyProgress(std::int32_t HostWriteInMiB, std::int32_t Need
                                                     static_cast<double>(NeedToFillInMiB) * 100.0))
           : 100;
   const double RemainPercent = GetRemainPercentByUnit(HostWriteInMiB);
-  FSpeedList.push_back(SpeedInMiB);
   const double RemainShare = GetRemainShare(HostWriteInMiB);
+  FNextWrite.WrittenInMiB = HostWriteInMiB;
+  FNextWrite.SpeedInMiB = SpeedInMiB;
+  FNextWrite.RemainPercent = RemainShare * 100.0;
+  FWrites.push_back(FNextWrite);
+  if (FWritesCsv && !FWritesCsv->Append(FPassNumber, FNextWrite)) {
+    ShowWritesCsvError();
+  }
+  FNextWrite = {};
   if (FDetailedLogger) {
     AddDetailedLine(RemainShare, SpeedInMiB);
   }
@@ -102,6 +114,22 @@ void TTesterToView::ApplyProgress(std::int32_t HostWriteInMiB, std::int32_t Need
     }
   });
   FBatch.clear();
+}
+
+void TTesterToView::ShowWritesCsvError() {
+  if (FWritesCsvErrorShown) {
+    return;
+  }
+  FWritesCsvErrorShown = true;
+  FDispatcher->Queue([this, Path = Platform::FullPath(FTestSetting.WritesCsvPath),
+                      Code = FWritesCsv->WriteError()] {
+    FView.ShowLogError(Path, Code, Platform::SystemErrorText(Code));
+  });
+}
+
+void TTesterToView::ApplyWriteTime(double Seconds, std::optional<float> TemperatureInC) {
+  FNextWrite.Seconds = Seconds;
+  FNextWrite.TemperatureInC = TemperatureInC;
 }
 
 void TTesterToView::AddDetailedLine(double RemainShare, std::int32_t SpeedInMiB) {
@@ -177,7 +205,7 @@ void TTesterToView::RefreshSpeed(std::int32_t SpeedInMiB, double RemainPercent) 
 }
 
 void TTesterToView::ClearSpeedSeries() {
-  FSpeedList.clear();
+  FWrites.clear();
   Post([this] { FView.ClearChart(); });
 }
 

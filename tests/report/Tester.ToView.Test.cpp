@@ -153,7 +153,7 @@ TEST(TesterToView, EndTestAndHideButtonsReturnOnlyAfterTheGuiHasRunThem) {
   }
   Worker.join();
   EXPECT_EQ(Rig.View.ButtonsHidden, 1);
-  EXPECT_EQ(Rig.View.LogLines().back(), "***************************************");
+  EXPECT_EQ(Rig.View.LogLines().back(), "- 판단하기에 너무 짧은 회차입니다 (쓰기 1회) -");
 }
 
 TEST(TesterToView, ProgressLabelAndBarRoundHalvesToEven) {
