@@ -11,6 +11,7 @@
 #include "cli/Cli.Run.h"
 #include "platform/Platform.Locale.h"
 #include "report/Analysis.Report.h"
+#include "report/Text.Catalogue.h"
 #include "results/Analysis.Json.h"
 #include "results/Writes.Csv.h"
 
@@ -85,9 +86,9 @@ int RunAnalyze(const std::vector<std::string>& Files, bool Json, std::FILE* Outp
   } else {
     const std::string Separator = Platform::LocaleDecimalSeparator();
     for (const TAnalysedFile& File : Read) {
-      Text += "파일 : " + File.Path + "\n";
+      Text += Localized("파일 : {0}", File.Path) + "\n";
       for (const TPassWrites& Pass : File.Passes) {
-        Text += "테스트 회차 : " + std::to_string(Pass.Pass) + "\n";
+        Text += Localized("테스트 회차 : {0}", std::to_string(Pass.Pass)) + "\n";
         for (const std::string& Line : AnalysisReportLines(AnalysePass(Pass.Writes), Separator)) {
           Text += Line + "\n";
         }
