@@ -23,18 +23,6 @@ std::string DriftText(const std::optional<double>& Percent) {
   return (*Percent >= 0.0 && Text != "-0.0" ? "+" + Text : Text) + "%";
 }
 
-const char* EndText(TPassEnd End) {
-  switch (End) {
-    case TPassEnd::Cancelled:
-      return "cancelled";
-    case TPassEnd::Failed:
-      return "failed";
-    case TPassEnd::Completed:
-    default:
-      return "completed";
-  }
-}
-
 std::string DriveText(const TRunResult& Run) {
   if (!Run.Drive.Model.empty()) {
     return Run.Drive.Model;
@@ -82,7 +70,7 @@ std::string CompareTable(const std::vector<TNamedRun>& Runs) {
            Cache ? Whole(Cache->PostCacheSpeed) : Missing,
            Figures ? Whole(Figures->LastSpeed) : Missing, FormatFixed(Pass.SlowSharePct, 1, "."),
            Figures && Figures->Slowest1s ? Whole(Figures->Slowest1s->Speed) : Missing,
-           EndText(Pass.End),
+           PassEndKey(Pass.End),
            FirstOfRun == &Pass ? Missing : DriftText(DriftPercent(Mean(FirstOfRun), Mean(&Pass))),
            SameOfFirstRun ? DriftText(DriftPercent(Mean(SameOfFirstRun), Mean(&Pass))) : Missing});
     }

@@ -126,18 +126,6 @@ TPassVerifyResult VerifyFromJson(const json& Object) {
   return Verify;
 }
 
-const char* EndKey(TPassEnd End) {
-  switch (End) {
-    case TPassEnd::Cancelled:
-      return "cancelled";
-    case TPassEnd::Failed:
-      return "failed";
-    case TPassEnd::Completed:
-    default:
-      return "completed";
-  }
-}
-
 TPassEnd EndFromKey(const std::string& Key) {
   if (Key == "completed") {
     return TPassEnd::Completed;
@@ -174,7 +162,7 @@ json PassToJson(const TPassResult& Pass) {
           {"slow_share_pct", Pass.SlowSharePct},
           {"analysis", AnalysisToJson(Pass.Analysis)},
           {"verify", Pass.Verify ? VerifyToJson(*Pass.Verify) : json()},
-          {"end", EndKey(Pass.End)},
+          {"end", PassEndKey(Pass.End)},
           {"error", Pass.Error ? ErrorToJson(*Pass.Error) : json()},
           {"write_times_seconds", Pass.WriteSeconds},
           {"remain_pct_first", Pass.RemainPctFirst},

@@ -12,6 +12,19 @@
 // How a pass ended: it filled its target, the user cancelled it, or an error ended it.
 enum class TPassEnd : std::uint8_t { Completed, Cancelled, Failed };
 
+// "completed", "cancelled" or "failed": the result file's key and the comparison's column.
+inline const char* PassEndKey(TPassEnd End) {
+  switch (End) {
+    case TPassEnd::Cancelled:
+      return "cancelled";
+    case TPassEnd::Failed:
+      return "failed";
+    case TPassEnd::Completed:
+    default:
+      return "completed";
+  }
+}
+
 // The error that ended a failed pass, as the report line names it.
 struct TPassError {
   std::string Operation;  // "WriteFile", "FlushFileBuffers", ...
