@@ -68,6 +68,10 @@ void DescribeFill(CLI::App& App, TFillArguments& Typed, TCliOptions& Options) {
   App.add_option("--csv", Setting.WritesCsvPath,
                  "per-write CSV file (one line per write, for\n\"varnell-cli analyze\")")
       ->type_name("FILE");
+  App.add_option("--json", Setting.ResultJsonPath,
+                 "result file: the run as JSON (settings, drive,\nevery pass), saved after each "
+                 "pass")
+      ->type_name("FILE");
   App.add_flag("--allow-system-drive", Options.AllowSystemDrive, SystemDriveText);
   App.add_option(
          "--plot", Options.PlotPath,
@@ -191,6 +195,9 @@ std::string FinishFill(const CLI::App& App, const TFillArguments& Typed, TSettin
   }
   if (App.count("--csv") > 0 && Setting.WritesCsvPath.empty()) {
     return "--csv needs a file name";
+  }
+  if (App.count("--json") > 0 && Setting.ResultJsonPath.empty()) {
+    return "--json needs a file name";
   }
   if (Typed.Folders.size() != 1) {
     return Typed.Folders.empty() ? "no FOLDER given" : "only one FOLDER may be given";

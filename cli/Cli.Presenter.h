@@ -24,6 +24,7 @@ class TCliPresenter final : public TTesterPresenter {
   }
   void StartIdle() override { FInner->StartIdle(); }
   void EndIdle() override { FInner->EndIdle(); }
+  void PassCancelled() override { FInner->PassCancelled(); }
   void EndTest(double TestStartTime, std::uint64_t TestHostWriteInMiB) override;
   void HideButtons() override { FInner->HideButtons(); }
   void PrintError(const TTesterError& Error) override { FInner->PrintError(Error); }

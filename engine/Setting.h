@@ -32,6 +32,8 @@ struct TSetting {
   std::string DetailedRecordPath;
   // The per-write CSV (one line per write, for the analysis); empty: none.
   std::string WritesCsvPath;
+  // The run's result as JSON, saved anew after every pass; empty: none.
+  std::string ResultJsonPath;
 
   bool operator==(const TSetting&) const = default;
 };

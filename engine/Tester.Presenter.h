@@ -39,6 +39,9 @@ class TTesterPresenter {
   virtual void ApplyWriteTime(double Seconds, std::optional<float> TemperatureInC) = 0;
   virtual void StartIdle() = 0;
   virtual void EndIdle() = 0;
+  // The pass about to end (EndTest follows) stopped short of its target because the user
+  // cancelled it.
+  virtual void PassCancelled() {}
   // TestStartTime: days since 1899-12-30 (local time); 0.0 and 0 without repetition.
   virtual void EndTest(double TestStartTime, std::uint64_t TestHostWriteInMiB) = 0;
   virtual void HideButtons() = 0;

@@ -220,6 +220,9 @@ void TTesterThread::FillDrive() {
       WaitWhileIdle();
     }
     if (Terminated()) {
+      if (BufferMiB <= Remaining) {
+        FToView->PassCancelled();
+      }
       break;
     }
   }

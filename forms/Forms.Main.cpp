@@ -20,6 +20,7 @@
 #include "forms/Chart.Save.h"
 #include "forms/Forms.Identity.h"
 #include "forms/Qt.TesterView.h"
+#include "forms/Result.Save.h"
 #include "forms/Setting.Getter.h"
 #include "forms/Speed.Chart.h"
 #include "forms/Tab.Control.h"
@@ -128,6 +129,8 @@ void TfMain::ShowChartMenu(const QPoint& At) {
   QMenu Menu(this);
   QAction* SaveChart = Menu.addAction(tr("그래프 저장..."));
   SaveChart->setEnabled(!cLog->Points().empty());
+  QAction* SaveResult = Menu.addAction(tr("결과 저장..."));
+  SaveResult->setEnabled(FRunResult != nullptr);
   Menu.addSeparator();
   QAction* Load = Menu.addAction(tr("결과 불러와 겹쳐 보기..."));
   QAction* Clear = Menu.addAction(tr("겹친 결과 지우기"));
@@ -135,6 +138,8 @@ void TfMain::ShowChartMenu(const QPoint& At) {
   QAction* Chosen = Menu.exec(At);
   if (Chosen == SaveChart) {
     SaveChartAs(this, ChartFigure(*cLog, FTestSetting, FormatDateTimeToMinute(FStartedAt)));
+  } else if (Chosen == SaveResult) {
+    SaveResultAs(this, *FRunResult);
   } else if (Chosen == Load) {
     LoadOverlay(this, *cLog);
   } else if (Chosen == Clear) {
@@ -178,6 +183,7 @@ void TfMain::OpenSetting() {
 void TfMain::StartTester() {
   FWorkerEnded = false;
   FStartedAt = Platform::Now();
+  FRunResult.reset();
   FTesterThread = FTesterFactory(FTestSetting, *FView, [this] {
     // The worker's last act, on its thread: wake the GUI thread's wait, if any.
     QMetaObject::invokeMethod(this, "WorkerEnded", Qt::QueuedConnection);

@@ -7,6 +7,7 @@
 #include "engine/Setting.h"
 #include "forms/Forms.Setting.h"
 #include "forms/Tester.Worker.h"
+#include "results/Run.Result.h"
 
 class QEventLoop;
 class QLabel;
@@ -56,8 +57,11 @@ class TfMain : public QWidget {
   void bCancelClick();
   void tSelectLogRangeChange();
   void FormResize();
-  // The chart's context menu at At (global position): saving the chart as a picture, and
-  // drawing saved results over it for comparison.
+  // The run's result so far, after each pass: what "결과 저장" saves; null before a pass ended.
+  void SetRunResult(std::shared_ptr<const TRunResult> Run) { FRunResult = std::move(Run); }
+  const std::shared_ptr<const TRunResult>& RunResult() const { return FRunResult; }
+  // The chart's context menu at At (global position): saving the chart as a picture and the
+  // run's result as a file, and drawing saved results over it for comparison.
   void ShowChartMenu(const QPoint& At);
 
  protected:
@@ -78,6 +82,7 @@ class TfMain : public QWidget {
   double FStartedAt = 0.0;             // when the test started: the saved chart's caption names it
   std::unique_ptr<TTesterView> FView;  // declared before the worker: it outlives it
   std::unique_ptr<TTesterWorker> FTesterThread;
+  std::shared_ptr<const TRunResult> FRunResult;
   // Set on the GUI thread by the worker's last act; wakes StopTester's wait.
   bool FWorkerEnded = false;
   bool FStopping = false;

@@ -103,3 +103,7 @@ void TQtTesterView::ShowError(const std::string& Text) {
   Box->setAttribute(Qt::WA_DeleteOnClose);
   Box->open();
 }
+
+void TQtTesterView::SetRunResult(std::shared_ptr<const TRunResult> Run) {
+  FMain.SetRunResult(std::move(Run));
+}

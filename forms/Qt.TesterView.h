@@ -21,6 +21,7 @@ class TQtTesterView : public TTesterView {
   void RotateLogs(int LinesToRemove) override;
   void HideButtons() override;
   void ShowError(const std::string& Text) override;
+  void SetRunResult(std::shared_ptr<const TRunResult> Run) override;
 
  private:
   void AppendLine(QListWidget* List, bool& NeedsScroll, const QString& Line);

@@ -39,6 +39,9 @@ class TLogFile {
   // Writes all bytes, retrying short writes. False when the system refused (e.g. disk full);
   // a line cut short is taken back, so the file keeps whole lines only.
   bool Write(const char* Data, std::size_t Length);
+  // Replaces what this log wrote with Data: a document saved anew (a device or a pipe gets it
+  // appended). False as for Write; the file is then empty.
+  bool Rewrite(const char* Data, std::size_t Length);
   // The error code of the last write that failed, 0 before any.
   int WriteError() const { return FWriteError; }
   const std::string& Path() const { return FPath; }

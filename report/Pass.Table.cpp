@@ -51,13 +51,22 @@ std::optional<double> PostCacheSpeed(const TPassResult& Pass) {
 }  // namespace
 
 std::vector<std::string> PassTableLines(const std::vector<TPassResult>& Passes,
-                                        const std::string& Separator) {
+                                        const std::string& Separator, std::size_t MaxRows) {
   if (Passes.empty()) {
     return {};
   }
   std::vector<std::string> Lines{Localized("- 회차별 요약 -")};
   const TPassResult& First = Passes.front();
-  for (const TPassResult& Pass : Passes) {
+  // Pass 1, then the latest MaxRows - 1.
+  const std::size_t Skipped = MaxRows >= 2 && Passes.size() > MaxRows ? Passes.size() - MaxRows : 0;
+  for (std::size_t Index = 0; Index < Passes.size(); ++Index) {
+    if (Index == 1 && Skipped > 0) {
+      Lines.push_back(Localized("({0}회차 ~ {1}회차 생략)", std::to_string(Passes[1].Number),
+                                std::to_string(Passes[Skipped].Number)));
+      Index += Skipped - 1;
+      continue;
+    }
+    const TPassResult& Pass = Passes[Index];
     const double Mean = static_cast<double>(Pass.MeanSpeed);
     std::string Line =
         Localized("{0}회차 : 평균 {1}MiB/s{2}", std::to_string(Pass.Number), Whole(Mean),

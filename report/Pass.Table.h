@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -8,6 +9,9 @@
 // The key figures of every pass so far, one line a pass, for an endurance run: the mean speed,
 // the cache size, the speed after the cache and the slow share, each change since pass 1 in
 // brackets (the drift). Korean "이름 : 값" lines under a title, closed by the rule line, with
-// DecimalSeparator in decimals. Empty without passes.
+// DecimalSeparator in decimals. Empty without passes. Beyond MaxRows passes (0: no limit) the
+// table keeps pass 1 and the latest ones and says which it left out, so that an endless run's
+// report does not grow with every pass.
 std::vector<std::string> PassTableLines(const std::vector<TPassResult>& Passes,
-                                        const std::string& DecimalSeparator);
+                                        const std::string& DecimalSeparator,
+                                        std::size_t MaxRows = 0);

@@ -7,6 +7,7 @@
 #include "report/DateTime.Text.h"
 #include "report/Escape.Control.h"
 #include "report/Number.Text.h"
+#include "report/Pass.Table.h"
 #include "report/Report.Rule.h"
 #include "report/Tester.ToView.h"
 #include "report/Text.Catalogue.h"
@@ -14,6 +15,9 @@
 #include "report/uDatasizeUnit.h"
 
 namespace {
+
+// Pass 1 and the latest nine: the table of an endless run stays one screen.
+constexpr std::size_t PassTableRows = 10;
 
 std::string Whole(double Value) {
   return std::to_string(static_cast<long long>(RoundHalfEven(Value)));
@@ -75,6 +79,10 @@ void TTesterToView::PrintInitialSetting(std::int32_t TestCount, std::int64_t Fre
     FWrites.reserve(static_cast<std::size_t>(ToFillInByte / 8 + 1));
   }
   FStartTime = FNow();
+  FPassStartIso = Platform::NowIso8601();
+  FPassEnd = TPassEnd::Completed;
+  // A pass that writes nothing (refused, no room) has no result to keep.
+  FPassRecorded = ToFillInByte <= 0 || IsNoRoomTarget(ToFillInByte);
   PrintHeader(TestCount, FreeSizeInByte, TotalSizeInByte, ToFillInByte, Disk.Model);
   if (ToFillInByte == InvalidFillTarget) {
     AddStringAtList(RefusalReason());
@@ -174,17 +182,24 @@ void TTesterToView::EndTest(double TestStartTime, std::uint64_t TestHostWriteInM
     ShowWritesCsvError();
   }
   // Here on the worker, not in the GUI thread's turn: a long pass takes a while to analyse.
-  const std::vector<std::string> AnalysisLines =
-      AnalysisReportLines(AnalysePass(FWrites), FDecimalSeparator);
+  TPassAnalysis Analysis = AnalysePass(FWrites);
+  const std::vector<std::string> AnalysisLines = AnalysisReportLines(Analysis, FDecimalSeparator);
+  RecordPass(MakePassResult(SlowPercent, std::move(Analysis)));
+  // An endurance run shows how every pass so far compares with the first.
+  std::vector<std::string> PassTable;
+  if (FTestSetting.InfiniteRepetition && FRun.Run().Passes.size() >= 2) {
+    PassTable = PassTableLines(FRun.Run().Passes, FDecimalSeparator, PassTableRows);
+  }
   FDispatcher->Sync([&] {
     RefreshHorizontalLineNow(true);
-    PrintSummary(TestStartTime, TestHostWriteInMiB, SlowPercent, AnalysisLines);
+    PrintSummary(TestStartTime, TestHostWriteInMiB, SlowPercent, AnalysisLines, PassTable);
   });
+  SaveResultFile();
 }
 
 void TTesterToView::PrintSummary(double TestStartTime, std::uint64_t TestHostWriteInMiB,
-                                 double SlowPercent,
-                                 const std::vector<std::string>& AnalysisLines) {
+                                 double SlowPercent, const std::vector<std::string>& AnalysisLines,
+                                 const std::vector<std::string>& PassTable) {
   // On the GUI thread while the worker waits: the lines go out at once, in order.
   const auto Add = [this](const std::string& Line) {
     AddLineNow(Line);
@@ -214,6 +229,9 @@ void TTesterToView::PrintSummary(double TestStartTime, std::uint64_t TestHostWri
   for (const std::string& Line : AnalysisLines) {
     Add(Line);
   }
+  for (const std::string& Line : PassTable) {
+    Add(Line);
+  }
 }
 
 void TTesterToView::PrintError(const TTesterError& Error) {
@@ -234,6 +252,14 @@ void TTesterToView::PrintError(const TTesterError& Error) {
   Text += Localized("{0} (코드 {1})", SystemText, Code);
   AddStringAtList(Line);
   FDispatcher->Queue([this, Text] { FView.ShowError(Text); });
+  // Every error but a file left undeleted ends the pass: it goes into the result as failed.
+  if (!FPassRecorded && Error.Operation != "DeleteFile") {
+    FPassEnd = TPassEnd::Failed;
+    TPassResult Pass = MakePassResult(GetSlowPercent(), AnalysePass(FWrites));
+    Pass.Error = TPassError{Error.Operation, Error.Path, Error.Code, Error.SystemText};
+    RecordPass(std::move(Pass));
+    SaveResultFile();
+  }
 }
 
 void TTesterToView::PrintLeftoverFiles(std::int32_t Count, std::int64_t SizeInByte) {

@@ -11,28 +11,32 @@
 
 TTesterToView::TTesterToView(const TSetting& TestSetting, TTesterView& View,
                              std::unique_ptr<TGuiDispatcher> Dispatcher, TDiskQuery DiskQuery,
-                             TClock Now, std::string DecimalSeparator)
+                             TClock Now, std::string DecimalSeparator, TDriveIdentify Identify)
     : FTestSetting(TestSetting),
       FView(View),
       FDispatcher(std::move(Dispatcher)),
       FDiskQuery(std::move(DiskQuery)),
       FNow(std::move(Now)),
-      FDecimalSeparator(std::move(DecimalSeparator)) {
+      FDecimalSeparator(std::move(DecimalSeparator)),
+      FIdentify(std::move(Identify)) {
   // Both at once: a refused detailed log must not have emptied the log already.
-  // The per-write CSV with them: no file is emptied until all three are open and distinct.
-  auto Files = TTesterLogger::OpenAll(
-      {FTestSetting.RecordPath, FTestSetting.DetailedRecordPath, FTestSetting.WritesCsvPath});
+  // The per-write CSV and the result file with them: no file is emptied until all are open and
+  // distinct.
+  auto Files = TTesterLogger::OpenAll({FTestSetting.RecordPath, FTestSetting.DetailedRecordPath,
+                                       FTestSetting.WritesCsvPath, FTestSetting.ResultJsonPath});
   FLogger = TTesterLogger::OnFile(std::move(Files[0]), FTestSetting.RecordPath);
   FDetailedLogger = TTesterLogger::OnFile(std::move(Files[1]), FTestSetting.DetailedRecordPath);
   if (Files[2]) {
     FWritesCsv = std::make_unique<TWritesCsvFile>(std::move(Files[2]));
   }
+  FResultFile = std::move(Files[3]);
 }
 
 TTesterToView::~TTesterToView() {
   // Queued units refer to this presenter and its loggers: they must go before either.
   FDispatcher.reset();
   FWritesCsv.reset();
+  FResultFile.reset();
   FLogger.reset();
   FWrites.clear();
   FDetailedLogger.reset();

@@ -16,6 +16,7 @@
 #include "report/Tester.DiskQuery.h"
 #include "report/Tester.Logger.h"
 #include "report/Tester.View.h"
+#include "results/Run.Recorder.h"
 #include "results/Writes.CsvFile.h"
 
 // Turns the worker's calls into what the user sees (progress, labels, chart, half-average
@@ -28,15 +29,18 @@
 class TTesterToView final : public TTesterPresenter {
  public:
   using TClock = std::function<double()>;  // local date-time, days since 1899-12-30
+  // Who the drive under a folder is, for the run's result.
+  using TDriveIdentify = std::function<TDriveIdentity(const std::string& Folder)>;
 
-  // Opens the log file and the detailed log file, for the paths that are set, and empties them
-  // only once both are open and are two files. Throws TCreateFileError when either cannot be
-  // created; nothing is left open then, no existing file was emptied, and a file made here is
-  // removed again.
+  // Opens the log file, the detailed log file, the per-write CSV and the result file, for the
+  // paths that are set, and empties them only once all are open and are distinct files. Throws
+  // TCreateFileError when either cannot be created; nothing is left open then, no existing file was
+  // emptied, and a file made here is removed again.
   TTesterToView(const TSetting& TestSetting, TTesterView& View,
                 std::unique_ptr<TGuiDispatcher> Dispatcher,
                 TDiskQuery DiskQuery = QueryDiskOfVolume, TClock Now = Platform::Now,
-                std::string DecimalSeparator = Platform::LocaleDecimalSeparator());
+                std::string DecimalSeparator = Platform::LocaleDecimalSeparator(),
+                TDriveIdentify Identify = DefaultIdentify);
   // Discards the GUI work still queued, then closes the log files.
   ~TTesterToView() override;
 
@@ -50,6 +54,7 @@ class TTesterToView final : public TTesterPresenter {
   void ApplyWriteTime(double Seconds, std::optional<float> TemperatureInC) override;
   void StartIdle() override;
   void EndIdle() override;
+  void PassCancelled() override { FPassEnd = TPassEnd::Cancelled; }
   void EndTest(double TestStartTime, std::uint64_t TestHostWriteInMiB) override;
   void HideButtons() override;
   void PrintError(const TTesterError& Error) override;
@@ -90,7 +95,15 @@ class TTesterToView final : public TTesterPresenter {
   std::string NoRoomReason(std::int64_t FreeSizeInByte) const;
   double GetSlowPercent() const;
   void PrintSummary(double TestStartTime, std::uint64_t TestHostWriteInMiB, double SlowPercent,
-                    const std::vector<std::string>& AnalysisLines);
+                    const std::vector<std::string>& AnalysisLines,
+                    const std::vector<std::string>& PassTable);
+  // The pass's result, added to the run's: the summary's figures, its analysis and how it
+  // ended. Then the result file is saved anew and the window gets a copy of the run.
+  TPassResult MakePassResult(double SlowPercent, TPassAnalysis Analysis) const;
+  void RecordPass(TPassResult Pass);
+  void SaveResultFile();
+  static TDriveIdentity DefaultIdentify(const std::string& Folder);
+
   // On the GUI thread: the line goes to both lists and the log file at once.
   void AddLineNow(const std::string& Value);
 
@@ -100,11 +113,20 @@ class TTesterToView final : public TTesterPresenter {
   const TDiskQuery FDiskQuery;
   const TClock FNow;
   const std::string FDecimalSeparator;
+  const TDriveIdentify FIdentify;
 
   double FLastPercent = 0;
   std::unique_ptr<TTesterLogger> FLogger;
   std::unique_ptr<TTesterLogger> FDetailedLogger;
   std::unique_ptr<TWritesCsvFile> FWritesCsv;
+  std::unique_ptr<Platform::TLogFile> FResultFile;
+  bool FResultErrorShown = false;
+  // The run so far, on the worker side; the drive is asked who it is at the first pass end.
+  TRunRecorder FRun;
+  bool FDriveIdentified = false;
+  std::string FPassStartIso;
+  TPassEnd FPassEnd = TPassEnd::Completed;
+  bool FPassRecorded = true;  // until a pass starts, nothing to record
   std::int32_t FPassNumber = 0;
   bool FWritesCsvErrorShown = false;
   // A log line that cannot be written is said once per file: on the GUI thread for the log,

@@ -1,6 +1,9 @@
 #pragma once
 
+#include <memory>
 #include <string>
+
+#include "results/Run.Result.h"
 
 // What the presenter changes in a window (or a terminal). Every call runs on the GUI thread,
 // inside a unit of GUI work. No toolkit types here, so a terminal can implement it too.
@@ -36,4 +39,6 @@ class TTesterView {
   // A line could not be written to the log file at Path (said once per file); Code and
   // SystemText are the system's. A window shows it as it shows a failed write.
   virtual void ShowLogError(const std::string& Path, int Code, const std::string& SystemText);
+  // The run so far, after each pass has ended: what a window saves as the run's result.
+  virtual void SetRunResult(std::shared_ptr<const TRunResult> Run) { (void)Run; }
 };

@@ -23,6 +23,21 @@
     </message>
 </context>
 <context>
+    <name>TResultSave</name>
+    <message>
+        <source>결과 저장</source>
+        <translation>Save result</translation>
+    </message>
+    <message>
+        <source>결과 파일 (*.json)</source>
+        <translation>Result files (*.json)</translation>
+    </message>
+    <message>
+        <source>결과를 저장하지 못했습니다.</source>
+        <translation>The result could not be saved.</translation>
+    </message>
+</context>
+<context>
     <name>TChartOverlay</name>
     <message>
         <source>%1 %2회차</source>
@@ -63,6 +78,10 @@
     <message>
         <source>그래프 저장...</source>
         <translation>Save chart...</translation>
+    </message>
+    <message>
+        <source>결과 저장...</source>
+        <translation>Save result...</translation>
     </message>
     <message>
         <source>결과 불러와 겹쳐 보기...</source>

@@ -113,6 +113,21 @@ bool TLogFile::Write(const char* Data, std::size_t Length) {
   return true;
 }
 
+bool TLogFile::Rewrite(const char* Data, std::size_t Length) {
+  if (FDescriptor < 0) {
+    return false;
+  }
+  struct stat Status {};
+  if (fstat(FDescriptor, &Status) == 0 && S_ISREG(Status.st_mode)) {
+    if (ftruncate(FDescriptor, 0) != 0 || lseek(FDescriptor, 0, SEEK_SET) != 0) {
+      FWriteError = errno;
+      return false;
+    }
+    FOffset = 0;
+  }
+  return Write(Data, Length);
+}
+
 void TLogFile::Close() {
   if (FDescriptor >= 0) {
     close(FDescriptor);  // releases the lock

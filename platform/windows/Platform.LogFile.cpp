@@ -170,6 +170,22 @@ bool TLogFile::Write(const char* Data, std::size_t Length) {
   return true;
 }
 
+bool TLogFile::Rewrite(const char* Data, std::size_t Length) {
+  if (FDescriptor < 0) {
+    return false;
+  }
+  const HANDLE File = HandleOf(FDescriptor);
+  if (GetFileType(File) == FILE_TYPE_DISK) {
+    LARGE_INTEGER Start{};
+    if (!SetFilePointerEx(File, Start, nullptr, FILE_BEGIN) || !SetEndOfFile(File)) {
+      FWriteError = static_cast<int>(GetLastError());
+      return false;
+    }
+    FOffset = 0;
+  }
+  return Write(Data, Length);
+}
+
 void TLogFile::Close() {
   if (FDescriptor >= 0) {
     _close(FDescriptor);  // releases the sharing lock

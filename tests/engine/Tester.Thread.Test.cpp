@@ -281,7 +281,9 @@ TEST_F(TesterThreadTest, CancelWhilePausedEndsThePass) {
     Chosen.NeedDelete = NeedDelete;
     Run(Chosen);
 
-    Calls Want{Header(1, 17 * MiB, 17 * MiB, 16), Progress(8, 16, 400), "StartIdle", "EndIdle"};
+    // Cut short of its 16 MiB: a cancelled pass.
+    Calls Want{Header(1, 17 * MiB, 17 * MiB, 16), Progress(8, 16, 400), "StartIdle", "EndIdle",
+               "PassCancelled"};
     if (NeedDelete) {
       Want.insert(Want.end(), {"StartDeleting", "EndDeleting"});
     }
@@ -300,7 +302,7 @@ TEST_F(TesterThreadTest, CancelDuringPreparationStillMakesOneWrite) {
   Run(Chosen);
 
   EXPECT_EQ(Record->Calls(), (Calls{Header(1, 17 * MiB, 17 * MiB, 16), Progress(8, 16, 400),
-                                    EndTest(45000.5, 8), "HideButtons"}));
+                                    "PassCancelled", EndTest(45000.5, 8), "HideButtons"}));
 }
 
 TEST_F(TesterThreadTest, UndeletableFileIsReportedAfterBoundedRetries) {

@@ -99,6 +99,7 @@ class TRecordingPresenter : public TTesterPresenter {
   }
   void StartIdle() override { FRecord->Add("StartIdle"); }
   void EndIdle() override { FRecord->Add("EndIdle"); }
+  void PassCancelled() override { FRecord->Add("PassCancelled"); }
   void EndTest(double TestStartTime, std::uint64_t TestHostWriteInMiB) override {
     FRecord->Add(::EndTest(TestStartTime, TestHostWriteInMiB));
   }

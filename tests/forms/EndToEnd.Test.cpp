@@ -12,6 +12,7 @@
 #include <QLineEdit>
 #include <QLineSeries>
 #include <QListWidget>
+#include <QMenu>
 #include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
@@ -38,6 +39,7 @@
 #include "forms/Tester.Starter.h"
 #include "forms/Tester.Thread.Worker.h"
 #include "report/Tester.ToView.h"
+#include "results/Run.Json.h"
 #include "tests/forms/Forms.Fixtures.h"
 
 namespace {
@@ -195,6 +197,34 @@ TEST_F(TEndToEndTest, APassFillsTheFolderLogsEverythingAndDeletesItsFiles) {
 
   EXPECT_EQ(TestFiles(Folder.Path()), QStringList{});
   EXPECT_TRUE(Window->HasTester());  // finished on its own: kept until the window closes
+
+  // The chart's menu saves the run's result: the pass as the summary states it.
+  WhenModalShown<QMenu>([](QMenu* Menu) {
+    for (QAction* Action : Menu->actions()) {
+      if (Action->text() == QStringLiteral("결과 저장...")) {
+        EXPECT_TRUE(Action->isEnabled());
+        Menu->setActiveAction(Action);
+        QTest::keyClick(Menu, Qt::Key_Return);
+        return;
+      }
+    }
+    ADD_FAILURE() << "no 결과 저장... in the chart's menu";
+    Menu->close();
+  });
+  WhenModalShown<QFileDialog>([this](QFileDialog* Dialog) {
+    Dialog->setDirectory(Logs.path());
+    Dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(QStringLiteral("run"));
+    static_cast<QDialog*>(Dialog)->accept();
+  });
+  Window->ShowChartMenu(QPoint(10, 10));
+  QFile Saved(Logs.filePath(QStringLiteral("run.json")));
+  ASSERT_TRUE(Saved.open(QIODevice::ReadOnly));
+  const TRunResult Run = ParseRunResult(Saved.readAll().toStdString());
+  ASSERT_EQ(Run.Passes.size(), 1u);
+  EXPECT_EQ(Run.Passes[0].Writes, static_cast<std::int32_t>(Writes));
+  EXPECT_EQ(Run.Passes[0].End, TPassEnd::Completed);
+  EXPECT_EQ(Lines.filter(QStringLiteral("평균 속도 : %1MiB/s").arg(Run.Passes[0].MeanSpeed)).size(),
+            1);
   SaveScreenshot("pass-ended.png");
   Window->close();
   EXPECT_FALSE(Window->HasTester());

@@ -47,4 +47,20 @@ TEST(PassTable, APassOneWithoutCacheGivesLaterCachesNoDrift) {
             "1.0%");
 }
 
+TEST(PassTable, BeyondItsRowsKeepsPassOneAndTheLatest) {
+  std::vector<TPassResult> Passes;
+  for (std::int32_t Number = 1; Number <= 6; ++Number) {
+    Passes.push_back(Pass(Number, 100 * Number, std::nullopt, 0.0, 0.0));
+  }
+  std::vector<std::string> Lines = PassTableLines(Passes, ".", 3);
+  ASSERT_EQ(Lines.size(), 6u);
+  EXPECT_EQ(Lines[1], "1회차 : 평균 100MiB/s, 캐시 없음, 평균 속도 50% 미만 0.0%");
+  EXPECT_EQ(Lines[2], "(2회차 ~ 4회차 생략)");
+  EXPECT_EQ(Lines[3], "5회차 : 평균 500MiB/s (+400.0%), 캐시 없음, 평균 속도 50% 미만 0.0%");
+  EXPECT_EQ(Lines[4].rfind("6회차 : 평균 600MiB/s", 0), 0u);
+  // Exactly as many passes as rows: nothing left out.
+  Passes.resize(3);
+  EXPECT_EQ(PassTableLines(Passes, ".", 3).size(), 5u);
+}
+
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <deque>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -52,6 +53,9 @@ class TFakeView : public TTesterView {
     Errors.push_back(Text);
     Calls.push_back("Error");
   }
+  // The latest copy of the run's result.
+  std::shared_ptr<const TRunResult> Run;
+  void SetRunResult(std::shared_ptr<const TRunResult> Copy) override { Run = std::move(Copy); }
 
   // Only the log lines, in order.
   std::vector<std::string> LogLines() const {

@@ -28,7 +28,14 @@ struct TPresenterRig {
     Dispatcher = Owned.get();
     Presenter = std::make_unique<TTesterToView>(
         Setting, View, std::move(Owned), [this](const std::string&) { return Disk; },
-        [this] { return Clock(); }, DecimalSeparator);
+        [this] { return Clock(); }, DecimalSeparator,
+        [](const std::string& Folder) {
+          TDriveIdentity Identity;
+          Identity.Folder = Folder;
+          Identity.Model = "FAKE-SSD";
+          Identity.SizeInByte = 1000 * MiB;
+          return Identity;
+        });
   }
 
   TTesterToView& operator*() { return *Presenter; }

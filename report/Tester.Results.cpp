@@ -1,0 +1,67 @@
+// The run's result: each pass's figures as the summary states them, kept for the per-pass
+// table, the result file and the window.
+#include <memory>
+#include <utility>
+
+#include "report/Tester.ToView.h"
+#include "report/Varnell.Identity.h"
+#include "results/Run.Json.h"
+
+TDriveIdentity TTesterToView::DefaultIdentify(const std::string& Folder) {
+  return IdentifyDriveOf(Folder);
+}
+
+TPassResult TTesterToView::MakePassResult(double SlowPercent, TPassAnalysis Analysis) const {
+  const TSpeedSum::TSnapshot Sum = FSpeedSum.Read();
+  TPassResult Pass;
+  Pass.Number = FPassNumber;
+  Pass.StartTime = FPassStartIso;
+  Pass.Writes = static_cast<std::int32_t>(FWrites.size());
+  Pass.WrittenMiB = FWrites.empty() ? 0 : FWrites.back().WrittenInMiB;
+  Pass.MaxSpeed = FMaxSpeed;
+  Pass.MinSpeed = FMinSpeed;
+  Pass.MeanSpeed = Sum.Count == 0
+                       ? 0
+                       : static_cast<std::int64_t>(Sum.Sum / static_cast<std::uint64_t>(Sum.Count));
+  Pass.SlowSharePct = SlowPercent;
+  Pass.Analysis = std::move(Analysis);
+  Pass.End = FPassEnd;
+  Pass.WriteSeconds.reserve(FWrites.size());
+  for (const TWriteRecord& Write : FWrites) {
+    Pass.WriteSeconds.push_back(Write.Seconds);
+  }
+  if (!FWrites.empty()) {
+    Pass.RemainPctFirst = FWrites.front().RemainPercent;
+    Pass.RemainPctLast = FWrites.back().RemainPercent;
+  }
+  return Pass;
+}
+
+void TTesterToView::RecordPass(TPassResult Pass) {
+  FPassRecorded = true;
+  if (!FDriveIdentified) {
+    // Once, after the first pass's writes: never before a timed write.
+    FDriveIdentified = true;
+    TRunResult& Header = FRun.Header();
+    Header.Version = VarnellIdentity::ProductVersion;
+    Header.Setting = FTestSetting;
+    Header.Drive = FIdentify(FTestSetting.DrivePath);
+  }
+  FRun.Add(std::move(Pass));
+  // The window's copy: it may save the run at any time, while the worker goes on.
+  Post([this, Run = std::make_shared<const TRunResult>(FRun.Run())] { FView.SetRunResult(Run); });
+}
+
+void TTesterToView::SaveResultFile() {
+  if (!FResultFile) {
+    return;
+  }
+  const std::string Text = RunResultToJson(FRun.Run()).dump(2) + "\n";
+  if (!FResultFile->Rewrite(Text.data(), Text.size()) && !FResultErrorShown) {
+    FResultErrorShown = true;
+    FDispatcher->Queue([this, Path = Platform::FullPath(FTestSetting.ResultJsonPath),
+                        Code = FResultFile->WriteError()] {
+      FView.ShowLogError(Path, Code, Platform::SystemErrorText(Code));
+    });
+  }
+}
