@@ -1,9 +1,9 @@
 #include "cli/Cli.TerminalView.h"
 
-#include "report/Text.Catalogue.h"
-
 #include "platform/Platform.Locale.h"
 #include "platform/Platform.Terminal.h"
+#include "report/Text.Catalogue.h"
+#include "results/Speed.Figure.h"
 
 namespace {
 
@@ -109,13 +109,6 @@ void TTerminalView::ClearStatus() {
     FStatusShown = false;
   }
 }
-
-namespace {
-
-// Earlier passes drawn faint behind the current one: enough to see a drift, few enough to read.
-constexpr std::size_t EarlierPassesShown = 3;
-
-}  // namespace
 
 void TTerminalView::AddChartPoint(double X, double Y) {
   if (FRecordChart) {

@@ -10,6 +10,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "forms/Chart.EarlierPasses.h"
 #include "forms/Speed.Chart.h"
 #include "results/Run.Json.h"
 
@@ -71,11 +72,12 @@ void OverlayRun(TSpeedChart& Chart, const TNamedRun& Run) {
     Series->setName(Translated("%1 %2회차").arg(File).arg(Pass.Number));
     Series->setPen(QPen(OverlayColours[Colour++ % std::size(OverlayColours)], 1));
     Series->setProperty(OverlayProperty, true);
+    MarkAsExtraCurve(*Series);
     Chart.chart()->addSeries(Series);
     Series->attachAxis(Chart.AxisX);
     Series->attachAxis(Chart.AxisY);
   }
-  Chart.SetOverlayMaxY(MaxY);
+  Chart.SetOverlayMaxY(std::max(MaxY, ExtraCurvesMaxY(Chart)));
 }
 
 void ClearOverlays(TSpeedChart& Chart) {
@@ -83,7 +85,7 @@ void ClearOverlays(TSpeedChart& Chart) {
     Chart.chart()->removeSeries(Series);
     delete Series;
   }
-  Chart.SetOverlayMaxY(0.0);
+  Chart.SetOverlayMaxY(ExtraCurvesMaxY(Chart));
 }
 
 bool HasOverlays(const TSpeedChart& Chart) {

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "forms/Chart.EarlierPasses.h"
 #include "forms/Forms.Main.h"
 #include "forms/Speed.Chart.h"
 
@@ -66,7 +67,10 @@ void TQtTesterView::AddChartPoint(double X, double Y) {
 }
 
 void TQtTesterView::ClearChart() {
+  // A new pass: the one before stays behind it, faint (only a repeating run has one).
+  KeepAsEarlierPass(*FMain.cLog, FChartPass);
   FMain.cLog->Clear();
+  ++FChartPass;
 }
 
 void TQtTesterView::RefreshHorizontalLine(bool IsEnd, double Level) {

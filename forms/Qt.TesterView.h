@@ -31,4 +31,5 @@ class TQtTesterView : public TTesterView {
   bool FScrollCurrentLog = false;
   bool FScrollLastLog = false;
   bool FScrollPosted = false;
+  int FChartPass = 0;  // the number of the pass on the chart
 };

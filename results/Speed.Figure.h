@@ -1,11 +1,16 @@
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "engine/Setting.h"
 #include "results/Plot.Figure.h"
+
+// Earlier passes drawn faint behind the current one, on the window's chart and in pictures:
+// enough to see a drift, few enough to read.
+inline constexpr std::size_t EarlierPassesShown = 3;
 
 // The speed chart of a run as a picture, as the window draws it: each pass's speed (MiB/s)
 // against the share of the disk still free, earlier passes faint behind the last, the line at

@@ -23,6 +23,13 @@
     </message>
 </context>
 <context>
+    <name>TChartEarlierPasses</name>
+    <message>
+        <source>%1회차</source>
+        <translation>Pass %1</translation>
+    </message>
+</context>
+<context>
     <name>TResultSave</name>
     <message>
         <source>결과 저장</source>
