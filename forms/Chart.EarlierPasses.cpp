@@ -69,14 +69,18 @@ void KeepAsEarlierPass(TSpeedChart& Chart, int PassNumber) {
   auto* Series = new QLineSeries(Chart.chart());
   Series->replace(Thinned);
   Series->setName(QCoreApplication::translate("TChartEarlierPasses", "%1회차").arg(PassNumber));
-  // The current pass's colour, faded: the same drive, an earlier time.
-  QColor Colour = Chart.FSpeedSeries->pen().color();
-  Colour.setAlpha(70);
-  Series->setPen(QPen(Colour, 1));
   Series->setProperty(EarlierPassProperty, true);
   MarkAsExtraCurve(*Series);
   Chart.chart()->addSeries(Series);
   Series->attachAxis(Chart.AxisX);
   Series->attachAxis(Chart.AxisY);
+  // The current pass's colour, the fainter the older the pass: the same drive, an earlier time,
+  // and each pass told apart in the legend.
+  Earlier.push_back(Series);
+  for (std::size_t Age = 0; Age < Earlier.size(); ++Age) {
+    QColor Colour = Chart.FSpeedSeries->pen().color();
+    Colour.setAlpha(static_cast<int>(150 - 40 * (Earlier.size() - 1 - Age)));
+    Earlier[Age]->setPen(QPen(Colour, 1));
+  }
   Chart.SetOverlayMaxY(ExtraCurvesMaxY(Chart));
 }

@@ -32,6 +32,7 @@
 
 #include "engine/Tester.Thread.h"
 #include "fakes/Forwarding.TesterPlatform.h"
+#include "forms/Chart.EarlierPasses.h"
 #include "forms/Forms.Main.h"
 #include "forms/Qt.Dispatcher.h"
 #include "forms/Setting.Sources.h"
@@ -386,6 +387,39 @@ TEST_F(TEndToEndTest, ARepeatingRunWithoutRoomStaysResponsiveAndCancelsAtOnce) {
             << MostQueued << " (peak " << Peak << "), cancel " << CancelMs << " ms\n";
   RecordProperty("WorstGapMs", static_cast<int>(WorstGapMs));
   RecordProperty("CancelMs", static_cast<int>(CancelMs));
+}
+
+// An endurance run: the earlier passes stay behind the running one, the per-pass table follows
+// each summary, and the result saved at any time holds every pass so far.
+TEST_F(TEndToEndTest, ARepeatingRunKeepsItsEarlierPassesOnTheChartAndInItsResult) {
+  TScratchVolume Folder(128);
+  Start(Folder.Path(), 48, {}, MakeTesterFactory(), true);
+  ASSERT_TRUE(WaitUntil(
+      [this] {
+        const auto& Run = Window->RunResult();
+        return Run != nullptr && Run->Passes.size() >= 4;
+      },
+      60000));
+  QTest::mouseClick(Window->bCancel, Qt::LeftButton);
+  ASSERT_FALSE(Window->HasTester());
+  QCoreApplication::processEvents();
+
+  EXPECT_EQ(EarlierPassCount(*Window->cLog), 3);
+  const std::size_t Passes = Window->RunResult()->Passes.size();
+  QStringList Legend;
+  for (QAbstractSeries* Series : Window->cLog->chart()->series()) {
+    Legend << Series->name();
+  }
+  // The three passes before the last one, by number.
+  for (std::size_t Pass = Passes - 3; Pass < Passes; ++Pass) {
+    EXPECT_TRUE(Legend.contains(QStringLiteral("%1회차").arg(Pass)))
+        << Legend.join(QLatin1Char(',')).toStdString();
+  }
+  const QStringList Tables =
+      Items(Window->lLastAndCurrentLog).filter(QStringLiteral("- 회차별 요약 -"));
+  EXPECT_GE(Tables.size(), 1);
+  EXPECT_TRUE(ReportedErrors().isEmpty());
+  SaveScreenshot("repeating-run.png");
 }
 
 TEST_F(TEndToEndTest, AFullFilesystemEndsInTheErrorMessageWithNothingLeftBehind) {
