@@ -16,7 +16,7 @@ QString Translated(const char* Korean) {
 }  // namespace
 
 std::string SaveRunResultFile(const TRunResult& Run, const std::string& Path) {
-  const std::string Text = RunResultToJson(Run).dump(2) + "\n";
+  const std::string Text = RunResultToJson(Run).dump() + "\n";
   // A file that was there stays whole until the new one is complete.
   QSaveFile File(QString::fromStdString(Path));
   if (!File.open(QIODevice::WriteOnly)) {

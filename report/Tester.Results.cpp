@@ -56,7 +56,7 @@ void TTesterToView::SaveResultFile() {
   if (!FResultFile) {
     return;
   }
-  const std::string Text = RunResultToJson(FRun.Run()).dump(2) + "\n";
+  const std::string Text = RunResultToJson(FRun.Run()).dump() + "\n";
   if (!FResultFile->Rewrite(Text.data(), Text.size()) && !FResultErrorShown) {
     FResultErrorShown = true;
     FDispatcher->Queue([this, Path = Platform::FullPath(FTestSetting.ResultJsonPath),
