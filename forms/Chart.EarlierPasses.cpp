@@ -18,7 +18,9 @@ constexpr const char* ExtraCurveProperty = "varnellExtraCurve";
 // As many points as a wide screen has columns: an earlier pass is a backdrop, not data to zoom.
 constexpr int EarlierPassColumns = 2000;
 
-std::vector<QLineSeries*> SeriesWith(const TSpeedChart& Chart, const char* Property) {
+}  // namespace
+
+std::vector<QLineSeries*> ChartSeriesWith(const TSpeedChart& Chart, const char* Property) {
   std::vector<QLineSeries*> Found;
   for (QAbstractSeries* Series : Chart.chart()->series()) {
     if (Series->property(Property).toBool()) {
@@ -28,15 +30,13 @@ std::vector<QLineSeries*> SeriesWith(const TSpeedChart& Chart, const char* Prope
   return Found;
 }
 
-}  // namespace
-
 void MarkAsExtraCurve(QLineSeries& Series) {
   Series.setProperty(ExtraCurveProperty, true);
 }
 
 double ExtraCurvesMaxY(const TSpeedChart& Chart) {
   double MaxY = 0.0;
-  for (const QLineSeries* Series : SeriesWith(Chart, ExtraCurveProperty)) {
+  for (const QLineSeries* Series : ChartSeriesWith(Chart, ExtraCurveProperty)) {
     for (const QPointF& Point : Series->points()) {
       MaxY = std::max(MaxY, Point.y());
     }
@@ -45,14 +45,14 @@ double ExtraCurvesMaxY(const TSpeedChart& Chart) {
 }
 
 int EarlierPassCount(const TSpeedChart& Chart) {
-  return static_cast<int>(SeriesWith(Chart, EarlierPassProperty).size());
+  return static_cast<int>(ChartSeriesWith(Chart, EarlierPassProperty).size());
 }
 
 void KeepAsEarlierPass(TSpeedChart& Chart, int PassNumber) {
   if (Chart.Points().empty()) {
     return;
   }
-  std::vector<QLineSeries*> Earlier = SeriesWith(Chart, EarlierPassProperty);
+  std::vector<QLineSeries*> Earlier = ChartSeriesWith(Chart, EarlierPassProperty);
   while (Earlier.size() >= EarlierPassesShown) {
     Chart.chart()->removeSeries(Earlier.front());
     delete Earlier.front();

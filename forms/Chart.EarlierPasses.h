@@ -1,5 +1,8 @@
 #pragma once
 
+#include <vector>
+
+class QLineSeries;
 class TSpeedChart;
 
 // A repeating run keeps the passes before the running one on the chart, fainter and thinned,
@@ -13,5 +16,6 @@ int EarlierPassCount(const TSpeedChart& Chart);
 // speed axis reaches it too.
 double ExtraCurvesMaxY(const TSpeedChart& Chart);
 // Marks a line as drawn over the pass, for ExtraCurvesMaxY.
-class QLineSeries;
 void MarkAsExtraCurve(QLineSeries& Series);
+// The chart's lines whose Property (a QObject property) is true, in drawing order.
+std::vector<QLineSeries*> ChartSeriesWith(const TSpeedChart& Chart, const char* Property);

@@ -29,13 +29,7 @@ QString Translated(const char* Korean) {
 }
 
 std::vector<QLineSeries*> Overlays(const TSpeedChart& Chart) {
-  std::vector<QLineSeries*> Found;
-  for (QAbstractSeries* Series : Chart.chart()->series()) {
-    if (Series->property(OverlayProperty).toBool()) {
-      Found.push_back(static_cast<QLineSeries*>(Series));
-    }
-  }
-  return Found;
+  return ChartSeriesWith(Chart, OverlayProperty);
 }
 
 }  // namespace
