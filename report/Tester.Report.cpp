@@ -4,6 +4,7 @@
 #include "analysis/Analysis.Pass.h"
 #include "engine/FillTarget.h"
 #include "report/Analysis.Report.h"
+#include "report/Chart.Phases.h"
 #include "report/DateTime.Text.h"
 #include "report/Escape.Control.h"
 #include "report/Number.Text.h"
@@ -174,10 +175,13 @@ void TTesterToView::EndTest(double TestStartTime, std::uint64_t TestHostWriteInM
     ShowWritesCsvError();
   }
   // Here on the worker, not in the GUI thread's turn: a long pass takes a while to analyse.
-  const std::vector<std::string> AnalysisLines =
-      AnalysisReportLines(AnalysePass(FWrites), FDecimalSeparator);
-  FDispatcher->Sync([&] {
+  const TPassAnalysis Analysis = AnalysePass(FWrites);
+  const std::vector<std::string> AnalysisLines = AnalysisReportLines(Analysis, FDecimalSeparator);
+  FDispatcher->Sync([&, Phases = ChartPhases(FWrites, Analysis)] {
     RefreshHorizontalLineNow(true);
+    if (!Phases.empty()) {
+      FView.ShowChartPhases(Phases);
+    }
     PrintSummary(TestStartTime, TestHostWriteInMiB, SlowPercent, AnalysisLines);
   });
 }
