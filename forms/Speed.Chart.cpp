@@ -24,7 +24,8 @@ constexpr double MinimumStepX = 0.01;
 constexpr int PixelsPerTickX = 70;
 const QColor SpeedColor(68, 102, 163);
 const QColor TemperatureColor(200, 60, 40);
-const QColor PhaseColor(230, 130, 0);
+// See-through, so that the speeds under a step still show.
+const QColor PhaseColor(230, 130, 0, 150);
 const QColor MarkerColor(110, 110, 110);
 
 // A round upper end for the speed axis at or above MaxY, about four round steps;
@@ -210,7 +211,7 @@ void TSpeedChart::ShowPhases(const std::vector<TChartPhase>& Phases) {
   FPhaseLabels->setColor(Qt::transparent);
   FPhaseLabels->setBorderColor(Qt::transparent);
   FPhaseLabels->setPointLabelsFormat(QStringLiteral("@yPoint MiB/s"));
-  FPhaseLabels->setPointLabelsColor(PhaseColor.darker(130));
+  FPhaseLabels->setPointLabelsColor(QColor(170, 90, 0));
   FPhaseLabels->setPointLabelsClipping(false);
   FPhaseLabels->setPointLabelsVisible(true);
   for (std::size_t Index = 0; Index < Phases.size(); ++Index) {
