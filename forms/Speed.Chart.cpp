@@ -198,6 +198,7 @@ void TSpeedChart::AddToChart(QAbstractSeries* Series, QAbstractAxis* AxisOfY, bo
 
 void TSpeedChart::ShowPhases(const std::vector<TChartPhase>& Phases) {
   ClearPhases();
+  FPhases = Phases;
   if (Phases.empty()) {
     return;
   }
@@ -252,6 +253,7 @@ void TSpeedChart::ClearPhases() {
     }
   }
   FPhaseMarkers.clear();
+  FPhases.clear();
   FPhaseSteps = nullptr;
   FPhaseLabels = nullptr;
 }

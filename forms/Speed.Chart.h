@@ -70,6 +70,8 @@ class TSpeedChart : public QChartView {
   void ZoomAt(double X, double Factor);
 
   const std::vector<QPointF>& Points() const { return FPoints; }
+  // The phases shown, as ShowPhases got them; empty until then and after Clear.
+  const std::vector<TChartPhase>& Phases() const { return FPhases; }
   // The highest speed of curves drawn over the pass (a loaded result): the speed axis reaches
   // it too. 0 without such curves.
   void SetOverlayMaxY(double MaxY) {
@@ -98,6 +100,7 @@ class TSpeedChart : public QChartView {
   TAxisTicks FTicksX;
   std::vector<QPointF> FPoints;
   std::vector<QPointF> FTemperaturePoints;
+  std::vector<TChartPhase> FPhases;
   double FDataMinX = 0;
   double FDataMaxX = 0;
   bool FDirty = false;

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "engine/Setting.h"
+#include "report/Chart.Phases.h"
 #include "results/Plot.Figure.h"
 
 // The speed chart of a run as a picture, as the window draws it: each pass's speed (MiB/s)
@@ -14,3 +15,7 @@
 // ("2026/12/10 12:13").
 TPlotFigure SpeedChartFigure(std::vector<TPlotCurve> Passes, const TSetting& Setting,
                              const std::string& DateText, std::optional<double> HalfAverage);
+
+// A pass's phases as the chart's steps, each labelled with its speed in whole MiB/s
+// ("412 MiB/s"), as the window labels them.
+std::vector<TPlotStep> PhaseSteps(const std::vector<TChartPhase>& Phases);

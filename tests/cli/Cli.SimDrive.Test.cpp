@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <nlohmann/json.hpp>
+#include <regex>
 #include <string>
+#include <vector>
 
 #include "cli/Cli.Process.h"
 #include "engine/Scratch.Volume.h"
@@ -21,15 +23,18 @@ class CliOnSimulatedDrive : public ::testing::Test {
  protected:
   // Fills the drive in one pass, saving the writes with --csv, and returns the analysis of that
   // file as "varnell-cli analyze --json" gives it. Output receives what the pass printed.
-  json AnalysePassOn(const SimDrive::TConfig& Config, std::string& Output) {
+  json AnalysePassOn(const SimDrive::TConfig& Config, std::string& Output,
+                     const std::vector<std::string>& MoreArguments = {}) {
     SimDrive::TSimDrive Drive(Config);
     EXPECT_TRUE(Drive.Mounted()) << Drive.Error();
     if (!Drive.Mounted()) {
       return {};
     }
     const std::string Csv = Capture.Path().string() + "/writes.csv";
-    const TProcessResult Run =
-        RunCliProcess({"--quiet", "--csv", Csv, Drive.DrivePath()}, Capture.Path().string());
+    std::vector<std::string> Arguments{"--quiet", "--csv", Csv};
+    Arguments.insert(Arguments.end(), MoreArguments.begin(), MoreArguments.end());
+    Arguments.push_back(Drive.DrivePath());
+    const TProcessResult Run = RunCliProcess(Arguments, Capture.Path().string());
     EXPECT_EQ(Run.ExitCode, 0) << Run.Errors << Run.Output;
     Output = Run.Output;
     const TProcessResult Analysed =
@@ -58,7 +63,12 @@ TEST_F(CliOnSimulatedDrive, FindsTheCacheAndTheSpeedsInAndAfterIt) {
   Config.Speed = 40;
   Config.Capacity = Config.CacheSize + 256_MiB;  // 32 writes after the cache: about 13 s in all
   std::string Output;
+  const std::string Image = Capture.Path().string() + "/chart.svg";
+#ifdef VARNELL_CLI_DRAWS_CHARTS
+  const json Analysis = AnalysePassOn(Config, Output, {"--plot", Image});
+#else
   const json Analysis = AnalysePassOn(Config, Output);
+#endif
   ASSERT_TRUE(Analysis.is_object());
   SCOPED_TRACE(Analysis.dump(2));
 
@@ -72,6 +82,19 @@ TEST_F(CliOnSimulatedDrive, FindsTheCacheAndTheSpeedsInAndAfterIt) {
   EXPECT_NE(Output.find("캐시 크기 : " + std::to_string(static_cast<long long>(CacheMiB)) + "MiB"),
             std::string::npos)
       << Output;
+#ifdef VARNELL_CLI_DRAWS_CHARTS
+  // The picture labels a step at each phase's speed.
+  const std::string Svg = ReadWholeFile(Image);
+  std::vector<double> Labelled;
+  const std::regex Label(R"(>(\d+) MiB/s<)");
+  for (auto It = std::sregex_iterator(Svg.begin(), Svg.end(), Label); It != std::sregex_iterator();
+       ++It) {
+    Labelled.push_back(std::stod((*It)[1]));
+  }
+  ASSERT_EQ(Labelled.size(), Analysis.at("phases").size()) << Svg.substr(0, 2000);
+  EXPECT_NEAR(Labelled.front(), 100.0, 10.0);
+  EXPECT_NEAR(Labelled.back(), 40.0, 4.0);
+#endif
 }
 
 TEST_F(CliOnSimulatedDrive, FindsNoCacheOnADriveOfOneSteadySpeed) {

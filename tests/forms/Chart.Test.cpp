@@ -285,7 +285,9 @@ TEST_F(TSpeedChartTest, PhasesShowAMarkerWhereEachLaterOneBeginsAndALabelledStep
   Chart.Refresh();
   const double Top = Chart.AxisY->max();
   // A cache to 50 % at 412.4 MiB/s, a slower stretch to 30 %, then the rest.
-  Chart.ShowPhases({{87.5, 50, 412.4}, {50, 30, 101.6}, {30, 12.25, 60}});
+  const std::vector<TChartPhase> Phases{{87.5, 50, 412.4}, {50, 30, 101.6}, {30, 12.25, 60}};
+  Chart.ShowPhases(Phases);
+  EXPECT_EQ(Chart.Phases(), Phases);  // for the saved picture
 
   ASSERT_NE(Chart.FPhaseSteps, nullptr);
   EXPECT_EQ(Chart.FPhaseSteps->points(),
@@ -314,6 +316,7 @@ TEST_F(TSpeedChartTest, PhasesShowAMarkerWhereEachLaterOneBeginsAndALabelledStep
   EXPECT_EQ(SeriesOf(Chart).size(), 4);  // speed, half-average line, step, labels
 
   Chart.Clear();  // a new pass
+  EXPECT_TRUE(Chart.Phases().empty());
   EXPECT_EQ(Chart.FPhaseSteps, nullptr);
   EXPECT_EQ(Chart.FPhaseLabels, nullptr);
   EXPECT_EQ(SeriesOf(Chart), (QList<QAbstractSeries*>{Chart.FSpeedSeries, Chart.FHorizontalLine}));
