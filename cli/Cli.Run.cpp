@@ -159,8 +159,9 @@ int RunCli(const std::vector<std::string>& Arguments, std::FILE* Output, std::FI
   }
   bool PlotFailed = false;
   if (!Options.PlotPath.empty() && !View.ChartPasses().empty()) {
-    const TPlotFigure Figure =
+    TPlotFigure Figure =
         SpeedChartFigure(View.ChartPasses(), Options.Setting, StartedAt, View.HalfAverage());
+    Figure.Steps = PhaseSteps(View.ChartPhases());
     if (const std::string Failure = SavePlot(Figure, Options.PlotPath); !Failure.empty()) {
       std::fprintf(Errors, "varnell-cli: --plot: %s\n", Failure.c_str());
       PlotFailed = true;

@@ -128,6 +128,13 @@ void TTerminalView::ClearChart() {
   }
   FCurrentPass = {};
   FCurrentPass.Label = Localized("{0}회차", std::to_string(++FChartPass));
+  FChartPhases.clear();
+}
+
+void TTerminalView::ShowChartPhases(const std::vector<TChartPhase>& Phases) {
+  if (FRecordChart) {
+    FChartPhases = Phases;
+  }
 }
 
 std::vector<TPlotCurve> TTerminalView::ChartPasses() const {

@@ -23,6 +23,7 @@ class TTerminalView final : public TTesterView {
   void SetCurrSpdText(const std::string&) override {}
   void AddChartPoint(double X, double Y) override;
   void ClearChart() override;
+  void ShowChartPhases(const std::vector<TChartPhase>& Phases) override;
   void RefreshHorizontalLine(bool, double Level) override { FHalfAverage = Level; }
   void RotateLogs(int) override {}
   void HideButtons() override {}
@@ -56,6 +57,8 @@ class TTerminalView final : public TTesterView {
   // labelled with its number; and the half-average line's level.
   std::vector<TPlotCurve> ChartPasses() const;
   std::optional<double> HalfAverage() const { return FHalfAverage; }
+  // The phases of the current pass, once it has ended and was long enough to judge.
+  const std::vector<TChartPhase>& ChartPhases() const { return FChartPhases; }
 
   // The reader of the output or of the error stream has gone: the run is to be cancelled.
   bool OutputClosed() const { return FOutput.Closed() || FErrors.Closed(); }
@@ -82,4 +85,5 @@ class TTerminalView final : public TTesterView {
   std::vector<TPlotCurve> FEarlierPasses;  // the last few before the current one
   TPlotCurve FCurrentPass;
   std::optional<double> FHalfAverage;
+  std::vector<TChartPhase> FChartPhases;
 };

@@ -32,6 +32,7 @@ TPlotFigure ChartFigure(const TSpeedChart& Chart, const TSetting& Setting,
     HalfAverage = Chart.FHorizontalLine->at(0).y();
   }
   TPlotFigure Figure = SpeedChartFigure({std::move(Curve)}, Setting, DateText, HalfAverage);
+  Figure.Steps = PhaseSteps(Chart.Phases());
   // The window's own axis titles.
   Figure.XTitle = Chart.AxisX->titleText().toStdString();
   Figure.YTitle = Chart.AxisY->titleText().toStdString();

@@ -77,6 +77,14 @@ void TQtTesterView::RefreshHorizontalLine(bool IsEnd, double Level) {
   FMain.cLog->RefreshHorizontalLine(IsEnd, Level);
 }
 
+void TQtTesterView::AddChartTemperature(double X, double TemperatureInC) {
+  FMain.cLog->AddTemperature(X, TemperatureInC);
+}
+
+void TQtTesterView::ShowChartPhases(const std::vector<TChartPhase>& Phases) {
+  FMain.cLog->ShowPhases(Phases);
+}
+
 void TQtTesterView::AddLogLine(const std::string& Line) {
   const QString Text = QString::fromStdString(Line);
   AppendLine(FMain.lCurrentLog, FScrollCurrentLog, Text);

@@ -17,6 +17,8 @@ class TQtTesterView : public TTesterView {
   void AddChartPoint(double X, double Y) override;
   void ClearChart() override;
   void RefreshHorizontalLine(bool IsEnd, double Level) override;
+  void AddChartTemperature(double X, double TemperatureInC) override;
+  void ShowChartPhases(const std::vector<TChartPhase>& Phases) override;
   void AddLogLine(const std::string& Line) override;
   void RotateLogs(int LinesToRemove) override;
   void HideButtons() override;

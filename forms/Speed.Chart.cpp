@@ -6,6 +6,7 @@
 #include <QLegendMarker>
 #include <QLineSeries>
 #include <QResizeEvent>
+#include <QScatterSeries>
 #include <QValueAxis>
 #include <QWheelEvent>
 #include <algorithm>
@@ -22,6 +23,10 @@ constexpr double MinimumStepX = 0.01;
 // Room a label of the horizontal axis gets, so that neighbours never touch.
 constexpr int PixelsPerTickX = 70;
 const QColor SpeedColor(68, 102, 163);
+const QColor TemperatureColor(200, 60, 40);
+// See-through, so that the speeds under a step still show.
+const QColor PhaseColor(230, 130, 0, 150);
+const QColor MarkerColor(110, 110, 110);
 
 // A round upper end for the speed axis at or above MaxY, about four round steps;
 // Ticks receives the number of tick marks from 0.
@@ -164,11 +169,115 @@ void TSpeedChart::AddPoint(double X, double Y) {
   FDirty = true;
 }
 
+void TSpeedChart::AddTemperature(double X, double TemperatureInC) {
+  if (!FTemperatureSeries) {
+    AxisTemperature = new QValueAxis(chart());
+    AxisTemperature->setTitleText(tr("온도 (°C)"));
+    AxisTemperature->setLabelFormat(QStringLiteral("%d"));
+    AxisTemperature->setRange(0, 100);
+    chart()->addAxis(AxisTemperature, Qt::AlignRight);
+    FTemperatureSeries = new QLineSeries(chart());
+    FTemperatureSeries->setName(tr("온도 (°C)"));
+    FTemperatureSeries->setPen(QPen(TemperatureColor, 1));
+    AddToChart(FTemperatureSeries, AxisTemperature, true);
+  }
+  FTemperaturePoints.emplace_back(X, TemperatureInC);
+  FDirty = true;
+}
+
+void TSpeedChart::AddToChart(QAbstractSeries* Series, QAbstractAxis* AxisOfY, bool InLegend) {
+  chart()->addSeries(Series);
+  Series->attachAxis(AxisX);
+  Series->attachAxis(AxisOfY);
+  if (!InLegend) {
+    for (QLegendMarker* Marker : chart()->legend()->markers(Series)) {
+      Marker->setVisible(false);
+    }
+  }
+}
+
+void TSpeedChart::ShowPhases(const std::vector<TChartPhase>& Phases) {
+  ClearPhases();
+  FPhases = Phases;
+  if (Phases.empty()) {
+    return;
+  }
+  // One line for all the steps: from one phase's level straight down (or up) to the next's,
+  // where the marker stands.
+  FPhaseSteps = new QLineSeries(chart());
+  FPhaseSteps->setName(tr("구간 평균"));
+  FPhaseSteps->setPen(QPen(PhaseColor, 2));
+  FPhaseLabels = new QScatterSeries(chart());
+  FPhaseLabels->setMarkerSize(1);
+  FPhaseLabels->setColor(Qt::transparent);
+  FPhaseLabels->setBorderColor(Qt::transparent);
+  FPhaseLabels->setPointLabelsFormat(QStringLiteral("@yPoint MiB/s"));
+  FPhaseLabels->setPointLabelsColor(QColor(170, 90, 0));
+  FPhaseLabels->setPointLabelsClipping(false);
+  FPhaseLabels->setPointLabelsVisible(true);
+  for (std::size_t Index = 0; Index < Phases.size(); ++Index) {
+    const TChartPhase& Phase = Phases[Index];
+    FPhaseSteps->append(Phase.FromX, Phase.Speed);
+    FPhaseSteps->append(Phase.ToX, Phase.Speed);
+    // The label says the speed in whole MiB/s, and stands on the step.
+    FPhaseLabels->append((Phase.FromX + Phase.ToX) / 2, std::round(Phase.Speed));
+    if (Index > 0) {
+      auto* Marker = new QLineSeries(chart());
+      Marker->setPen(QPen(MarkerColor, 1, Qt::DashLine));
+      Marker->append(Phase.FromX, 0);
+      Marker->append(Phase.FromX, 0);
+      AddToChart(Marker, AxisY, false);
+      FPhaseMarkers.push_back(Marker);
+    }
+  }
+  AddToChart(FPhaseSteps, AxisY, true);
+  AddToChart(FPhaseLabels, AxisY, false);
+  SpanPhaseMarkers();
+}
+
+void TSpeedChart::SpanPhaseMarkers() {
+  for (QLineSeries* Marker : FPhaseMarkers) {
+    const double X = Marker->at(0).x();
+    Marker->replace({QPointF(X, 0), QPointF(X, AxisY->max())});
+  }
+}
+
+void TSpeedChart::ClearPhases() {
+  std::vector<QAbstractSeries*> Gone(FPhaseMarkers.begin(), FPhaseMarkers.end());
+  Gone.push_back(FPhaseSteps);
+  Gone.push_back(FPhaseLabels);
+  for (QAbstractSeries* Series : Gone) {
+    if (Series) {
+      chart()->removeSeries(Series);
+      delete Series;
+    }
+  }
+  FPhaseMarkers.clear();
+  FPhases.clear();
+  FPhaseSteps = nullptr;
+  FPhaseLabels = nullptr;
+}
+
+void TSpeedChart::ClearTemperature() {
+  FTemperaturePoints.clear();
+  FTemperaturePoints.shrink_to_fit();
+  if (FTemperatureSeries) {
+    chart()->removeSeries(FTemperatureSeries);
+    delete FTemperatureSeries;
+    FTemperatureSeries = nullptr;
+    chart()->removeAxis(AxisTemperature);
+    delete AxisTemperature;
+    AxisTemperature = nullptr;
+  }
+}
+
 void TSpeedChart::Clear() {
   FPoints.clear();
   FPoints.shrink_to_fit();
   FZoomed = false;
   FSpeedSeries->clear();
+  ClearPhases();
+  ClearTemperature();
   FDirty = false;
 }
 
@@ -231,6 +340,16 @@ void TSpeedChart::Refresh() {
   int Ticks = 5;
   AxisY->setRange(0, NiceAxisMax(std::max(MaxY, FOverlayMaxY), Ticks));
   AxisY->setTickCount(Ticks);
+  SpanPhaseMarkers();
+  if (FTemperatureSeries) {
+    double MaxTemperature = 0;
+    ThinToColumns(FTemperaturePoints, AxisX->min(), AxisX->max(), Columns, Thinned, MaxTemperature);
+    FTemperatureSeries->replace(Thinned);
+    FTemperatureSeries->setPointsVisible(Thinned.size() == 1);
+    int TemperatureTicks = 5;
+    AxisTemperature->setRange(0, NiceAxisMax(MaxTemperature, TemperatureTicks));
+    AxisTemperature->setTickCount(TemperatureTicks);
+  }
 }
 
 void TSpeedChart::RefreshHorizontalLine(bool IsEnd, double Level) {

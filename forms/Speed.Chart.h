@@ -9,10 +9,14 @@
 
 #include "forms/Axis.Ticks.h"
 #include "platform/Platform.Locale.h"
+#include "report/Chart.Phases.h"
 
+class QAbstractAxis;
+class QAbstractSeries;
 class QCategoryAxis;
 class QLabel;
 class QLineSeries;
+class QScatterSeries;
 class QValueAxis;
 
 // Thins the points whose X lies in [MinX, MaxX] to what Columns pixel columns can show: all of
@@ -42,7 +46,19 @@ class TSpeedChart : public QChartView {
   QValueAxis* AxisY;
   QLabel* lCafe;
 
+  // The drive's temperature, where it was read, and each phase of a finished pass: none of
+  // them is in the chart until the first temperature or ShowPhases, and Clear takes them out
+  // again, so a pass without them draws as it always did.
+  QLineSeries* FTemperatureSeries = nullptr;
+  QValueAxis* AxisTemperature = nullptr;    // on the right, °C
+  QLineSeries* FPhaseSteps = nullptr;       // each phase's speed as a step, one line for all
+  QScatterSeries* FPhaseLabels = nullptr;   // "412 MiB/s" over the middle of each step
+  std::vector<QLineSeries*> FPhaseMarkers;  // a thin vertical line where each later phase begins
+
   void AddPoint(double X, double Y);
+  void AddTemperature(double X, double TemperatureInC);
+  void ShowPhases(const std::vector<TChartPhase>& Phases);
+  // Empties the speed series and takes the temperature and the phases out of the chart.
   void Clear();
   // Puts the half-average line at Level across the horizontal axis and shows it; the axis is
   // first fitted to the data when it still starts at 0 or when IsEnd is set.
@@ -54,6 +70,8 @@ class TSpeedChart : public QChartView {
   void ZoomAt(double X, double Factor);
 
   const std::vector<QPointF>& Points() const { return FPoints; }
+  // The phases shown, as ShowPhases got them; empty until then and after Clear.
+  const std::vector<TChartPhase>& Phases() const { return FPhases; }
   // The highest speed of curves drawn over the pass (a loaded result): the speed axis reaches
   // it too. 0 without such curves.
   void SetOverlayMaxY(double MaxY) {
@@ -72,10 +90,17 @@ class TSpeedChart : public QChartView {
   // After every change of the horizontal range or of the plot's width.
   void PlaceTicksX();
   void SpanHorizontalLine();
+  // The markers reach from 0 to the top of the speed axis, whatever its range.
+  void SpanPhaseMarkers();
+  void AddToChart(QAbstractSeries* Series, QAbstractAxis* AxisOfY, bool InLegend);
+  void ClearPhases();
+  void ClearTemperature();
 
   const std::string FDecimalSeparator;
   TAxisTicks FTicksX;
   std::vector<QPointF> FPoints;
+  std::vector<QPointF> FTemperaturePoints;
+  std::vector<TChartPhase> FPhases;
   double FDataMinX = 0;
   double FDataMaxX = 0;
   bool FDirty = false;

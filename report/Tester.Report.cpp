@@ -4,6 +4,7 @@
 #include "analysis/Analysis.Pass.h"
 #include "engine/FillTarget.h"
 #include "report/Analysis.Report.h"
+#include "report/Chart.Phases.h"
 #include "report/DateTime.Text.h"
 #include "report/Escape.Control.h"
 #include "report/Number.Text.h"
@@ -184,6 +185,7 @@ void TTesterToView::EndTest(double TestStartTime, std::uint64_t TestHostWriteInM
   // Here on the worker, not in the GUI thread's turn: a long pass takes a while to analyse.
   TPassAnalysis Analysis = AnalysePass(FWrites);
   const std::vector<std::string> AnalysisLines = AnalysisReportLines(Analysis, FDecimalSeparator);
+  std::vector<TChartPhase> Phases = ChartPhases(FWrites, Analysis);
   RecordPass(MakePassResult(SlowPercent, std::move(Analysis)));
   // An endurance run shows how every pass so far compares with the first.
   std::vector<std::string> PassTable;
@@ -192,6 +194,9 @@ void TTesterToView::EndTest(double TestStartTime, std::uint64_t TestHostWriteInM
   }
   FDispatcher->Sync([&] {
     RefreshHorizontalLineNow(true);
+    if (!Phases.empty()) {
+      FView.ShowChartPhases(Phases);
+    }
     PrintSummary(TestStartTime, TestHostWriteInMiB, SlowPercent, AnalysisLines, PassTable);
   });
   SaveResultFile();

@@ -82,6 +82,7 @@ void TTesterToView::ApplyProgress(std::int32_t HostWriteInMiB, std::int32_t Need
   if (FWritesCsv && !FWritesCsv->Append(FPassNumber, FNextWrite)) {
     ShowWritesCsvError();
   }
+  const std::optional<float> TemperatureInC = FNextWrite.TemperatureInC;
   FNextWrite = {};
   if (FDetailedLogger) {
     AddDetailedLine(RemainShare, SpeedInMiB);
@@ -91,9 +92,12 @@ void TTesterToView::ApplyProgress(std::int32_t HostWriteInMiB, std::int32_t Need
   // Bar and label, chart point and half-average line in one small unit: a single hand-over
   // per write, and little memory per write while the GUI thread is behind.
   TGuiDispatcher::TUnit Unit = [this, HostWriteInMiB, NeedToFillInMiB, FilledPercentInTest,
-                                SpeedInMiB, FilledPercentInDriveChart] {
+                                SpeedInMiB, FilledPercentInDriveChart, TemperatureInC] {
     RefreshProgressAndLabelNow(HostWriteInMiB, NeedToFillInMiB, FilledPercentInTest);
     FView.AddChartPoint(FilledPercentInDriveChart, static_cast<double>(SpeedInMiB));
+    if (TemperatureInC) {
+      FView.AddChartTemperature(FilledPercentInDriveChart, *TemperatureInC);
+    }
     RefreshHorizontalLineNow(false);
   };
   if (!NeedToRecordSpeed(RemainPercent)) {

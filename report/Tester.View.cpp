@@ -7,3 +7,7 @@ void TTesterView::ShowLogError(const std::string& Path, int Code, const std::str
             Localized("파일 : {0}", Path) + "\n" +
             Localized("{0} (코드 {1})", SystemText, std::to_string(Code)));
 }
+
+void TTesterView::AddChartTemperature(double, double) {}
+
+void TTesterView::ShowChartPhases(const std::vector<TChartPhase>&) {}

@@ -2,6 +2,9 @@
 
 #include <memory>
 #include <string>
+#include <vector>
+
+#include "report/Chart.Phases.h"
 
 #include "results/Run.Result.h"
 
@@ -25,6 +28,12 @@ class TTesterView {
   // Moves the half-average line to Level across the horizontal axis; when the axis minimum is
   // exactly 0 or IsEnd is set, the axis range is first recomputed from the data. Shows the line.
   virtual void RefreshHorizontalLine(bool IsEnd, double Level) = 0;
+  // The drive's temperature in °C at a point of the chart, where one was read: a second series
+  // on an axis of its own. Emptied by ClearChart. A view without a chart ignores it.
+  virtual void AddChartTemperature(double X, double TemperatureInC);
+  // At a pass's end: its phases over the chart (a marker where each begins, a labelled step at
+  // its speed), until ClearChart. Never called for a pass too short to judge.
+  virtual void ShowChartPhases(const std::vector<TChartPhase>& Phases);
 
   // Appends a line to both log lists; only the visible list scrolls to its end.
   virtual void AddLogLine(const std::string& Line) = 0;

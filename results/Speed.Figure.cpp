@@ -1,5 +1,7 @@
 #include "results/Speed.Figure.h"
 
+#include <cmath>
+
 #include "report/Text.Catalogue.h"
 #include "report/Varnell.Identity.h"
 
@@ -41,4 +43,13 @@ TPlotFigure SpeedChartFigure(std::vector<TPlotCurve> Passes, const TSetting& Set
   Figure.Curves = std::move(Passes);
   Figure.HalfAverage = HalfAverage;
   return Figure;
+}
+
+std::vector<TPlotStep> PhaseSteps(const std::vector<TChartPhase>& Phases) {
+  std::vector<TPlotStep> Steps;
+  for (const TChartPhase& Phase : Phases) {
+    Steps.push_back(
+        {Phase.FromX, Phase.ToX, Phase.Speed, std::to_string(std::lround(Phase.Speed)) + " MiB/s"});
+  }
+  return Steps;
 }

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "engine/Setting.h"
+#include "report/Chart.Phases.h"
 #include "results/Plot.Figure.h"
 
 // Earlier passes drawn faint behind the current one, on the window's chart and in pictures:
@@ -19,3 +20,7 @@ inline constexpr std::size_t EarlierPassesShown = 3;
 // ("2026/12/10 12:13").
 TPlotFigure SpeedChartFigure(std::vector<TPlotCurve> Passes, const TSetting& Setting,
                              const std::string& DateText, std::optional<double> HalfAverage);
+
+// A pass's phases as the chart's steps, each labelled with its speed in whole MiB/s
+// ("412 MiB/s"), as the window labels them.
+std::vector<TPlotStep> PhaseSteps(const std::vector<TChartPhase>& Phases);

@@ -79,6 +79,14 @@
         <source>속도 (MiB/s)</source>
         <translation>Speed (MiB/s)</translation>
     </message>
+    <message>
+        <source>온도 (°C)</source>
+        <translation>Temperature (°C)</translation>
+    </message>
+    <message>
+        <source>구간 평균</source>
+        <translation>Phase mean</translation>
+    </message>
 </context>
 <context>
     <name>TfMain</name>

@@ -7,6 +7,7 @@
 #include <QLegend>
 #include <QLegendMarker>
 #include <QLineSeries>
+#include <QScatterSeries>
 #include <QTest>
 #include <QValueAxis>
 #include <QWheelEvent>
@@ -263,3 +264,117 @@ TEST_F(TSpeedChartTest, WheelZoomKeepsThePointUnderTheCursorAndStaysOnTheData) {
 }
 
 }  // namespace
+
+namespace {
+
+// The series a chart draws, in its order.
+QList<QAbstractSeries*> SeriesOf(const TSpeedChart& Chart) {
+  return Chart.chart()->series();
+}
+
+bool InLegend(const TSpeedChart& Chart, QAbstractSeries* Series) {
+  QCoreApplication::processEvents();  // the legend lays its markers out in a later turn
+  const auto Markers = Chart.chart()->legend()->markers(Series);
+  return !Markers.isEmpty() && Markers.first()->isVisible();
+}
+
+}  // namespace
+
+TEST_F(TSpeedChartTest, PhasesShowAMarkerWhereEachLaterOneBeginsAndALabelledStepUntilClear) {
+  AddPass(87.5, 12.25, 200);
+  Chart.Refresh();
+  const double Top = Chart.AxisY->max();
+  // A cache to 50 % at 412.4 MiB/s, a slower stretch to 30 %, then the rest.
+  const std::vector<TChartPhase> Phases{{87.5, 50, 412.4}, {50, 30, 101.6}, {30, 12.25, 60}};
+  Chart.ShowPhases(Phases);
+  EXPECT_EQ(Chart.Phases(), Phases);  // for the saved picture
+
+  ASSERT_NE(Chart.FPhaseSteps, nullptr);
+  EXPECT_EQ(Chart.FPhaseSteps->points(),
+            (QList<QPointF>{
+                {87.5, 412.4}, {50, 412.4}, {50, 101.6}, {30, 101.6}, {30, 60}, {12.25, 60}}));
+  ASSERT_EQ(Chart.FPhaseMarkers.size(), 2u);
+  EXPECT_EQ(Chart.FPhaseMarkers[0]->points(), (QList<QPointF>{{50, 0}, {50, Top}}));
+  EXPECT_EQ(Chart.FPhaseMarkers[1]->points(), (QList<QPointF>{{30, 0}, {30, Top}}));
+  // One label per step, over its middle, in whole MiB/s.
+  ASSERT_NE(Chart.FPhaseLabels, nullptr);
+  EXPECT_EQ(Chart.FPhaseLabels->points(), (QList<QPointF>{{68.75, 412}, {40, 102}, {21.125, 60}}));
+  EXPECT_TRUE(Chart.FPhaseLabels->pointLabelsVisible());
+  EXPECT_EQ(Chart.FPhaseLabels->pointLabelsFormat(), QStringLiteral("@yPoint MiB/s"));
+  // The steps have a legend entry; markers and labels do not.
+  EXPECT_TRUE(InLegend(Chart, Chart.FPhaseSteps));
+  EXPECT_FALSE(InLegend(Chart, Chart.FPhaseMarkers[0]));
+  EXPECT_FALSE(InLegend(Chart, Chart.FPhaseLabels));
+  // The markers follow the speed axis when a later point raises it.
+  Chart.AddPoint(40, 2865);
+  Chart.Refresh();
+  EXPECT_EQ(Chart.FPhaseMarkers[0]->at(1).y(), 3000);
+
+  // Phases shown again replace the earlier ones.
+  Chart.ShowPhases({{87.5, 12.25, 100}});
+  EXPECT_TRUE(Chart.FPhaseMarkers.empty());
+  EXPECT_EQ(SeriesOf(Chart).size(), 4);  // speed, half-average line, step, labels
+
+  Chart.Clear();  // a new pass
+  EXPECT_TRUE(Chart.Phases().empty());
+  EXPECT_EQ(Chart.FPhaseSteps, nullptr);
+  EXPECT_EQ(Chart.FPhaseLabels, nullptr);
+  EXPECT_EQ(SeriesOf(Chart), (QList<QAbstractSeries*>{Chart.FSpeedSeries, Chart.FHorizontalLine}));
+}
+
+TEST_F(TSpeedChartTest, TemperatureHasItsOwnRightAxisOnlyWhenOneWasRead) {
+  AddPass(87.5, 12.25, 200);
+  Chart.Refresh();
+  EXPECT_EQ(Chart.AxisTemperature, nullptr);
+  EXPECT_TRUE(Chart.chart()->axes(Qt::Vertical).size() == 1);
+
+  Chart.AddTemperature(80, 41);
+  Chart.AddTemperature(40, 58);
+  ASSERT_TRUE(WaitUntil([&] { return Chart.FTemperatureSeries->count() == 2; }));
+  ASSERT_NE(Chart.AxisTemperature, nullptr);
+  EXPECT_EQ(Chart.AxisTemperature->alignment(), Qt::AlignRight);
+  EXPECT_TRUE(Chart.AxisTemperature->isVisible());
+  EXPECT_EQ(Chart.AxisTemperature->titleText(), QStringLiteral("온도 (°C)"));
+  EXPECT_EQ(Chart.FTemperatureSeries->attachedAxes(),
+            (QList<QAbstractAxis*>{Chart.AxisX, Chart.AxisTemperature}));
+  EXPECT_EQ(Chart.FTemperatureSeries->points(), (QList<QPointF>{{40, 58}, {80, 41}}));
+  EXPECT_EQ(Chart.AxisTemperature->min(), 0);
+  EXPECT_EQ(Chart.AxisTemperature->max(), 60);
+  EXPECT_EQ(Chart.AxisY->max(), 150);  // the speeds keep their own axis
+  EXPECT_TRUE(InLegend(Chart, Chart.FTemperatureSeries));
+
+  Chart.Clear();
+  EXPECT_EQ(Chart.AxisTemperature, nullptr);
+  EXPECT_EQ(Chart.FTemperatureSeries, nullptr);
+  EXPECT_EQ(Chart.chart()->axes().size(), 2);
+}
+
+// A pass with neither phases nor temperature draws exactly as a chart that never had them.
+TEST_F(TSpeedChartTest, APassWithoutAnalysisDrawsAsBeforeEvenAfterOneWithIt) {
+  TSpeedChart Plain{nullptr, ","};
+  Plain.resize(800, 300);
+  Plain.show();
+  for (TSpeedChart* Each : {&Chart, &Plain}) {
+    Each->AddPoint(80, 100);
+    Each->AddPoint(60, 200);
+    Each->RefreshHorizontalLine(true, 75);
+  }
+  Chart.ShowPhases({{80, 70, 100}, {70, 60, 200}});
+  Chart.AddTemperature(70, 45);
+  Chart.Refresh();
+  QCoreApplication::processEvents();
+  ASSERT_NE(Chart.grab().toImage(), Plain.grab().toImage());  // they do draw
+
+  Chart.Clear();
+  Plain.Clear();
+  for (TSpeedChart* Each : {&Chart, &Plain}) {
+    for (int Index = 0; Index < 300; ++Index) {
+      Each->AddPoint(90 - Index * 0.25, 100 + Index % 40);
+    }
+    Each->RefreshHorizontalLine(true, 60);
+  }
+  // What the chart took out goes at the event loop's next turn, as in the window.
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  QCoreApplication::processEvents();
+  EXPECT_EQ(Chart.grab().toImage(), Plain.grab().toImage());
+}

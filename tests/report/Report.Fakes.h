@@ -4,6 +4,7 @@
 #include <deque>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/DateTime.h"
@@ -17,6 +18,9 @@ class TFakeView : public TTesterView {
   std::deque<std::string> CurrentLog;         // "현재 회차"
   std::deque<std::string> LastAndCurrentLog;  // "이전 + 현재 회차"
   std::vector<double> HorizontalLevels;
+  std::vector<double> PointXs;                          // every chart point's X, in order
+  std::vector<std::pair<double, double>> Temperatures;  // X and °C
+  std::vector<std::vector<TChartPhase>> ShownPhases;
   std::vector<std::string> Errors;
   int ButtonsHidden = 0;
 
@@ -26,7 +30,14 @@ class TFakeView : public TTesterView {
   void SetCurrFileText(const std::string& Text) override { Calls.push_back("File " + Text); }
   void SetCurrSpdText(const std::string& Text) override { Calls.push_back("Speed " + Text); }
   void AddChartPoint(double X, double Y) override {
+    PointXs.push_back(X);
     Calls.push_back("Point " + Number(X) + " " + Number(Y));
+  }
+  void AddChartTemperature(double X, double TemperatureInC) override {
+    Temperatures.emplace_back(X, TemperatureInC);
+  }
+  void ShowChartPhases(const std::vector<TChartPhase>& Phases) override {
+    ShownPhases.push_back(Phases);
   }
   void ClearChart() override { Calls.push_back("ClearChart"); }
   void RefreshHorizontalLine(bool IsEnd, double Level) override {

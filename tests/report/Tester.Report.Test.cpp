@@ -164,6 +164,7 @@ TEST(TestReport, SummaryOfASinglePass) {
                                      "평균 속도 : 87MiB/s", "평균 속도 50% 미만 구간 : 20.0%", Rule,
                                      "- 판단하기에 너무 짧은 회차입니다 (쓰기 5회) -"}));
   EXPECT_EQ(Rig.View.Calls.front(), "Line end 43");
+  EXPECT_TRUE(Rig.View.ShownPhases.empty());  // nothing drawn over a pass too short to judge
 }
 
 TEST(TestReport, APassLongEnoughToJudgeEndsWithItsAnalysisAfterTheSummary) {
@@ -183,6 +184,16 @@ TEST(TestReport, APassLongEnoughToJudgeEndsWithItsAnalysisAfterTheSummary) {
             (std::vector<std::string>{"- 쓰기 분석 -", "캐시 크기 : 512MiB",
                                       "캐시 내 속도 : 400MiB/s", "캐시 이후 속도 : 100MiB/s"}));
   EXPECT_EQ(Lines.back(), Rule);
+  // The chart gets the same phases, on its own points: the cache's end at the 64th write's.
+  const std::vector<double>& X = Rig.View.PointXs;
+  ASSERT_EQ(X.size(), 128u);
+  ASSERT_EQ(Rig.View.ShownPhases.size(), 1u);
+  const std::vector<TChartPhase>& Phases = Rig.View.ShownPhases[0];
+  ASSERT_EQ(Phases.size(), 2u);
+  EXPECT_EQ(std::pair(Phases[0].FromX, Phases[0].ToX), std::pair(X[0], X[63]));
+  EXPECT_EQ(std::pair(Phases[1].FromX, Phases[1].ToX), std::pair(X[63], X[127]));
+  EXPECT_NEAR(Phases[0].Speed, 400.0, 1e-9);
+  EXPECT_NEAR(Phases[1].Speed, 100.0, 1e-9);
 }
 
 TEST(TestReport, SummaryOfARepeatingRunAddsTheWholeRunLines) {

@@ -114,7 +114,8 @@ TEST(TesterToView, EachWriteIsHandedToTheGuiAsOneUnit) {
   const std::size_t AfterHeader = Rig.Dispatcher->PendingCount();
   Rig.OnWorker([&] {
     Rig->ApplyProgress(8, 32, 100);  // with a speed log line
-    Rig->ApplyProgress(9, 32, 100);  // without
+    Rig->ApplyWriteTime(0.08, 41.0F);
+    Rig->ApplyProgress(9, 32, 100);  // without, but with the drive's temperature
   });
   EXPECT_EQ(Rig.Dispatcher->PendingCount(), AfterHeader + 2);
 
@@ -132,6 +133,8 @@ TEST(TesterToView, EachWriteIsHandedToTheGuiAsOneUnit) {
                            "Point 86.6 100",
                            "Line 50",
                        }));
+  // The temperature goes with its write's point, in the same unit.
+  EXPECT_EQ(Rig.View.Temperatures, (std::vector<std::pair<double, double>>{{86.6, 41.0}}));
 }
 
 TEST(TesterToView, EndTestAndHideButtonsReturnOnlyAfterTheGuiHasRunThem) {
