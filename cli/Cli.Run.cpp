@@ -106,12 +106,16 @@ int RunCli(const std::vector<std::string>& Arguments, std::FILE* Output, std::FI
   View.Finish();
   const auto Error = Worker->Error();
   const bool Undeleted = !Worker->DeleteErrors().empty();
+  const bool Damaged = Worker->DataDamaged();
   Worker.reset();
   if (Error && IsFolderInUse(*Error)) {
     std::fprintf(Errors,
                  "varnell-cli: folder \"%s\" is in use by another run; nothing was written\n",
                  Options.Setting.DrivePath.c_str());
     return CliExitBadArguments;
+  }
+  if (Damaged) {
+    return CliExitDataDamaged;
   }
   if (Error || Undeleted || View.WriteFailed()) {
     return CliExitWriteFailed;

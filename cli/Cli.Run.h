@@ -14,6 +14,9 @@ enum TCliExitCode : int {
   // Bad arguments, a refused setting or folder, no room, or a folder in use by another run; no
   // test file was written.
   CliExitBadArguments = 2,
+  // With --verify: a pass read back data that was not as written (changed, from elsewhere,
+  // unreadable). Said before a failure: it is what the run found out about the drive.
+  CliExitDataDamaged = 3,
 };
 
 // The whole program: arguments in, exit code out. Output and Errors are the two streams.

@@ -34,7 +34,7 @@ _varnell_cli()
     $split && return
 
     if [[ $cur == -* ]]; then
-        COMPREPLY=($(compgen -W '--leave --step --cache --repeat --keep --log
+        COMPREPLY=($(compgen -W '--leave --step --cache --repeat --keep --verify --log
             --detailed-log --allow-system-drive --quiet --help --version' -- "$cur"))
         return
     fi

@@ -119,6 +119,7 @@ void TfMain::CreateControls() {
 void TfMain::FormCreate() {
   QCoreApplication::postEvent(this, new QEvent(WM_OPEN_SETTING));
   FSpeedSeries->setName(QStringLiteral("구간 속도"));
+  cLog->FReadSeries->setName(QStringLiteral("읽기 속도"));
   FHorizontalLine->setName(QStringLiteral("평균 속도 50%"));
 }
 

@@ -65,6 +65,10 @@ void TQtTesterView::AddChartPoint(double X, double Y) {
   FMain.cLog->AddPoint(X, Y);
 }
 
+void TQtTesterView::AddReadChartPoint(double X, double Y) {
+  FMain.cLog->AddReadPoint(X, Y);
+}
+
 void TQtTesterView::ClearChart() {
   FMain.cLog->Clear();
 }

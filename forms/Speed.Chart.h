@@ -21,10 +21,11 @@ class QValueAxis;
 void ThinToColumns(const std::vector<QPointF>& Points, double MinX, double MaxX, int Columns,
                    QList<QPointF>& Thinned, double& MaxY);
 
-// The speed chart: speed against the remaining share of the disk. It keeps every point of the
-// pass itself, because a Qt series is slow to append to and to draw at hundreds of thousands
-// of points, and shows the series as a per-pixel-column copy, refreshed on a timer when new
-// points came in and at once when the visible range changes.
+// The speed chart: speed against the remaining share of the disk, of the writes and, with
+// verification on, of the reads. It keeps every point of the pass itself, because a Qt series is
+// slow to append to and to draw at hundreds of thousands of points, and shows the series as a
+// per-pixel-column copy, refreshed on a timer when new points came in and at once when the visible
+// range changes.
 //
 // The horizontal axis puts its ticks on round values and writes their labels itself, with the
 // decimal separator of the report texts (Qt's value axis would write a C-locale dot); the
@@ -37,12 +38,17 @@ class TSpeedChart : public QChartView {
                        std::string DecimalSeparator = Platform::LocaleDecimalSeparator());
 
   QLineSeries* FSpeedSeries;
+  // The reads of the verification, at the places of their writes; shown (with its entry in the
+  // legend) only once it has a point.
+  QLineSeries* FReadSeries;
   QLineSeries* FHorizontalLine;
   QCategoryAxis* AxisX;
   QValueAxis* AxisY;
   QLabel* lCafe;
 
   void AddPoint(double X, double Y);
+  void AddReadPoint(double X, double Y);
+  // Empties both series and hides the read series.
   void Clear();
   // Puts the half-average line at Level across the horizontal axis and shows it; the axis is
   // first fitted to the data when it still starts at 0 or when IsEnd is set.
@@ -54,6 +60,7 @@ class TSpeedChart : public QChartView {
   void ZoomAt(double X, double Factor);
 
   const std::vector<QPointF>& Points() const { return FPoints; }
+  const std::vector<QPointF>& ReadPoints() const { return FReadPoints; }
   bool IsZoomed() const { return FZoomed; }
 
  protected:
@@ -66,10 +73,13 @@ class TSpeedChart : public QChartView {
   // After every change of the horizontal range or of the plot's width.
   void PlaceTicksX();
   void SpanHorizontalLine();
+  void TakeIntoRange(double X);
+  void ShowReadSeries(bool Shown);
 
   const std::string FDecimalSeparator;
   TAxisTicks FTicksX;
   std::vector<QPointF> FPoints;
+  std::vector<QPointF> FReadPoints;
   double FDataMinX = 0;
   double FDataMaxX = 0;
   bool FDirty = false;

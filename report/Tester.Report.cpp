@@ -31,6 +31,12 @@ std::string ErrorDescription(const TTesterError& Error) {
   if (Error.Operation == "FlushFileBuffers") {
     return "캐시에 쓴 데이터를 드라이브가 받지 못해 테스트를 끝냈습니다.";
   }
+  if (Error.Operation == "OpenFile") {
+    return "검증할 파일을 열지 못해 테스트를 끝냈습니다.";
+  }
+  if (Error.Operation == "ReadFile") {
+    return "검증할 파일을 읽지 못해 테스트를 끝냈습니다.";
+  }
   if (Error.Operation == "DeleteFile") {
     return "테스트 파일을 지우지 못했습니다.";
   }
@@ -55,6 +61,7 @@ void TTesterToView::DeleteLastLog() {
 void TTesterToView::PrintInitialSetting(std::int32_t TestCount, std::int64_t FreeSizeInByte,
                                         std::int64_t TotalSizeInByte, std::int64_t ToFillInByte) {
   ResetSpeedStatistics();
+  ResetReadStatistics();
   DeleteLastLog();
 
   TDiskIdentity Disk = FDiskQuery(FTestSetting.DrivePath);
@@ -105,6 +112,10 @@ void TTesterToView::PrintHeader(std::int32_t TestCount, std::int64_t FreeSizeInB
   AddStringAtList("- 모드 적용 사항 -");
   AddStringAtList("윈도 캐시 효과 : " + Applied(FTestSetting.NeedCache));
   AddStringAtList("무한 반복 : " + Applied(FTestSetting.InfiniteRepetition));
+  // Named only when on: without it the header stays as it always was.
+  if (FTestSetting.NeedVerify) {
+    AddStringAtList("쓰기 후 검증 : " + Applied(true));
+  }
   AddStringAtList(RuleLine);
 }
 
@@ -166,6 +177,12 @@ void TTesterToView::EndTest(double TestStartTime, std::uint64_t TestHostWriteInM
   FDispatcher->Sync([&] {
     RefreshHorizontalLineNow(true);
     PrintSummary(TestStartTime, TestHostWriteInMiB, SlowPercent);
+    if (FVerifyTally) {
+      PrintVerifyReport(*FVerifyTally, [this](const std::string& Line) {
+        AddLineNow(Line);
+        ++FLastLogCount;
+      });
+    }
   });
 }
 

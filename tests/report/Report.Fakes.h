@@ -27,6 +27,9 @@ class TFakeView : public TTesterView {
   void AddChartPoint(double X, double Y) override {
     Calls.push_back("Point " + Number(X) + " " + Number(Y));
   }
+  void AddReadChartPoint(double X, double Y) override {
+    Calls.push_back("ReadPoint " + Number(X) + " " + Number(Y));
+  }
   void ClearChart() override { Calls.push_back("ClearChart"); }
   void RefreshHorizontalLine(bool IsEnd, double Level) override {
     HorizontalLevels.push_back(Level);
