@@ -36,12 +36,10 @@ bool IsFromElsewhere(const std::byte* Sector, const TWrittenData& Written, std::
   return std::memcmp(Sector + StampBytes, BodyAt(Written, Stamp->Offset), BodyBytes) == 0;
 }
 
-}  // namespace
-
-TSectorState ClassifySector(const std::byte* Sector, const TWrittenData& Written, std::int32_t File,
-                            std::int64_t Offset) {
+TSectorState Classify(const std::byte* Sector, const TWrittenData& Written, const TStamper& Stamper,
+                      std::int32_t File, std::int64_t Offset) {
   std::byte Expected[StampBytes];
-  WriteStamp(Expected, {Written.Run, Written.Pass, File, Offset});
+  Stamper.Write(Expected, Offset);
   const std::byte* Body = BodyAt(Written, Offset);
   if (std::memcmp(Sector, Expected, StampBytes) == 0 &&
       std::memcmp(Sector + StampBytes, Body, BodyBytes) == 0) {
@@ -55,12 +53,20 @@ TSectorState ClassifySector(const std::byte* Sector, const TWrittenData& Written
   return Bits <= FewBitsLimit ? TSectorState::FewBitsChanged : TSectorState::ManyBytesChanged;
 }
 
+}  // namespace
+
+TSectorState ClassifySector(const std::byte* Sector, const TWrittenData& Written, std::int32_t File,
+                            std::int64_t Offset) {
+  return Classify(Sector, Written, TStamper(Written.Run, Written.Pass, File), File, Offset);
+}
+
 void CheckSectors(const std::byte* Data, std::size_t Length, const TWrittenData& Written,
                   std::int32_t File, std::int64_t Offset, std::int64_t PassOffset,
                   TVerifyTally& Tally) {
+  const TStamper Stamper(Written.Run, Written.Pass, File);
   for (std::size_t At = 0; At + SectorBytes <= Length; At += SectorBytes) {
     const auto Step = static_cast<std::int64_t>(At);
-    Tally.Add(ClassifySector(Data + At, Written, File, Offset + Step),
+    Tally.Add(Classify(Data + At, Written, Stamper, File, Offset + Step),
               {File, Offset + Step, PassOffset + Step});
   }
 }

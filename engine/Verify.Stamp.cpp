@@ -1,5 +1,8 @@
 #include "engine/Verify.Stamp.h"
 
+#include <bit>
+#include <cstring>
+
 namespace {
 
 // The finaliser of SplitMix64: every input bit reaches every output bit, so a stamp whose fields
@@ -13,16 +16,24 @@ constexpr std::uint64_t Mix(std::uint64_t Value) {
   return Value ^ (Value >> 31);
 }
 
-std::uint64_t CheckOf(const TSectorStamp& Stamp) {
-  const std::uint64_t PassAndFile =
-      (std::uint64_t{Stamp.Pass} << 32) | static_cast<std::uint32_t>(Stamp.File);
-  return Mix(Mix(Mix(Stamp.Run ^ 0x5661726e656c6c31ULL) ^ PassAndFile) ^
-             static_cast<std::uint64_t>(Stamp.Offset));
+// The check mixes the fields in turn; its first two rounds depend on the run, the pass and the
+// file alone.
+std::uint64_t PrefixOf(std::uint64_t Run, std::uint32_t Pass, std::int32_t File) {
+  const std::uint64_t PassAndFile = (std::uint64_t{Pass} << 32) | static_cast<std::uint32_t>(File);
+  return Mix(Mix(Run ^ 0x5661726e656c6c31ULL) ^ PassAndFile);
+}
+
+std::uint64_t CheckOf(std::uint64_t Prefix, std::int64_t Offset) {
+  return Mix(Prefix ^ static_cast<std::uint64_t>(Offset));
 }
 
 void Put(std::byte* At, std::uint64_t Value, int Bytes) {
-  for (int Index = 0; Index < Bytes; ++Index) {
-    At[Index] = static_cast<std::byte>(Value >> (8 * Index));
+  if constexpr (std::endian::native == std::endian::little) {
+    std::memcpy(At, &Value, static_cast<std::size_t>(Bytes));
+  } else {
+    for (int Index = 0; Index < Bytes; ++Index) {
+      At[Index] = static_cast<std::byte>(Value >> (8 * Index));
+    }
   }
 }
 
@@ -36,12 +47,21 @@ std::uint64_t Get(const std::byte* At, int Bytes) {
 
 }  // namespace
 
+TStamper::TStamper(std::uint64_t Run, std::uint32_t Pass, std::int32_t File)
+    : FPrefix(PrefixOf(Run, Pass, File)) {
+  Put(FHead, Run, 8);
+  Put(FHead + 8, Pass, 4);
+  Put(FHead + 12, static_cast<std::uint32_t>(File), 4);
+}
+
+void TStamper::Write(std::byte* Sector, std::int64_t Offset) const {
+  std::memcpy(Sector, FHead, sizeof FHead);
+  Put(Sector + 16, static_cast<std::uint64_t>(Offset), 8);
+  Put(Sector + 24, CheckOf(FPrefix, Offset), 8);
+}
+
 void WriteStamp(std::byte* Sector, const TSectorStamp& Stamp) {
-  Put(Sector, Stamp.Run, 8);
-  Put(Sector + 8, Stamp.Pass, 4);
-  Put(Sector + 12, static_cast<std::uint32_t>(Stamp.File), 4);
-  Put(Sector + 16, static_cast<std::uint64_t>(Stamp.Offset), 8);
-  Put(Sector + 24, CheckOf(Stamp), 8);
+  TStamper(Stamp.Run, Stamp.Pass, Stamp.File).Write(Sector, Stamp.Offset);
 }
 
 std::optional<TSectorStamp> ReadStamp(const std::byte* Sector) {
@@ -50,7 +70,7 @@ std::optional<TSectorStamp> ReadStamp(const std::byte* Sector) {
   Stamp.Pass = static_cast<std::uint32_t>(Get(Sector + 8, 4));
   Stamp.File = static_cast<std::int32_t>(static_cast<std::uint32_t>(Get(Sector + 12, 4)));
   Stamp.Offset = static_cast<std::int64_t>(Get(Sector + 16, 8));
-  if (Get(Sector + 24, 8) != CheckOf(Stamp)) {
+  if (Get(Sector + 24, 8) != CheckOf(PrefixOf(Stamp.Run, Stamp.Pass, Stamp.File), Stamp.Offset)) {
     return std::nullopt;
   }
   return Stamp;
@@ -58,9 +78,8 @@ std::optional<TSectorStamp> ReadStamp(const std::byte* Sector) {
 
 void StampBlock(std::byte* Block, std::size_t Length, std::uint64_t Run, std::uint32_t Pass,
                 std::int32_t File, std::int64_t Offset) {
-  TSectorStamp Stamp{Run, Pass, File, Offset};
+  const TStamper Stamper(Run, Pass, File);
   for (std::size_t At = 0; At + SectorBytes <= Length; At += SectorBytes) {
-    WriteStamp(Block + At, Stamp);
-    Stamp.Offset += static_cast<std::int64_t>(SectorBytes);
+    Stamper.Write(Block + At, Offset + static_cast<std::int64_t>(At));
   }
 }

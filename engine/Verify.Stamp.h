@@ -27,6 +27,19 @@ struct TSectorStamp {
   bool operator==(const TSectorStamp&) const = default;
 };
 
+// Makes the stamps of one file of one pass: what they share is prepared once, so that each
+// sector costs a few stores and one round of mixing.
+class TStamper {
+ public:
+  TStamper(std::uint64_t Run, std::uint32_t Pass, std::int32_t File);
+  // Writes the stamp of the sector at Offset into the first StampBytes of Sector.
+  void Write(std::byte* Sector, std::int64_t Offset) const;
+
+ private:
+  std::byte FHead[16];  // run, pass and file, as they stand in every stamp
+  std::uint64_t FPrefix;
+};
+
 // Writes the stamp into the first StampBytes of Sector.
 void WriteStamp(std::byte* Sector, const TSectorStamp& Stamp);
 // The stamp at the start of Sector, or nothing when its check does not match its fields (not a
