@@ -17,6 +17,8 @@ constexpr NTSTATUS StatusObjectNameNotFound = static_cast<NTSTATUS>(0xC0000034L)
 constexpr NTSTATUS StatusObjectNameCollision = static_cast<NTSTATUS>(0xC0000035L);
 constexpr NTSTATUS StatusObjectPathNotFound = static_cast<NTSTATUS>(0xC000003AL);
 constexpr NTSTATUS StatusFileIsADirectory = static_cast<NTSTATUS>(0xC00000BAL);
+// ERROR_DEVICE_HARDWARE_ERROR, which mingw-w64's headers do not name.
+constexpr DWORD ErrorDeviceHardwareError = 483;
 
 HANDLE ToHandle(std::intptr_t Handle) {
   return reinterpret_cast<HANDLE>(Handle);
@@ -290,7 +292,7 @@ class TWindowsTesterPlatform final : public TTesterPlatform {
         // What a drive says of a sector it cannot give back.
         Result.BadSector = Code == ERROR_CRC || Code == ERROR_SECTOR_NOT_FOUND ||
                            Code == ERROR_READ_FAULT || Code == ERROR_IO_DEVICE ||
-                           Code == ERROR_DEVICE_HARDWARE_ERROR;
+                           Code == ErrorDeviceHardwareError;
         return Result;
       }
       if (Read == 0) {
