@@ -5,6 +5,7 @@
 #include <string>
 
 #include "app/Program.Answers.h"
+#include "forms/Forms.Language.h"
 #include "forms/Forms.Main.h"
 #include "forms/Setting.Sources.h"
 #include "forms/Tester.Starter.h"
@@ -13,13 +14,15 @@
 namespace {
 
 constexpr const char* Usage =
-    "Usage: varnell [Qt options]\n"
+    "Usage: varnell [--lang LANG] [Qt options]\n"
     "Opens Varnell's window. Its settings window asks for the drive (or a folder on it), the\n"
     "free space to leave and the options; the test then fills the drive with files of random\n"
     "data and charts the speed of every 8 MiB write against the share of the disk still free.\n"
     "\n"
-    "  -h, --help     this text\n"
-    "      --version  the program's version\n"
+    "  -h, --help       this text\n"
+    "      --version    the program's version\n"
+    "      --lang LANG  language of the windows, the report and the log files:\n"
+    "                   ko (the default) or en; without it, VARNELL_LANG says\n"
     "\n"
     "Qt's own options are accepted too, e.g. -platform xcb|wayland|offscreen, -style NAME.\n"
     "Without a display, varnell-cli runs the same test on a terminal: varnell-cli --help\n";
@@ -48,6 +51,10 @@ int main(int Argc, char** Argv) {
   if (const auto ExitCode = AnswerHelpOrVersion(Argc, Argv, "varnell", Usage, stdout)) {
     return *ExitCode;
   }
+  std::string Language;
+  if (const auto ExitCode = TakeLanguage(Argc, Argv, "varnell", Language, stderr)) {
+    return *ExitCode;
+  }
   if (!HasDisplay()) {
     std::fprintf(stderr,
                  "No display found. Varnell is a windowed program; without a screen, either run "
@@ -62,6 +69,7 @@ int main(int Argc, char** Argv) {
     std::fprintf(stderr, "varnell: unknown argument \"%s\" (see varnell --help)\n", Argv[1]);
     return 2;
   }
+  ApplyLanguage(QString::fromStdString(Language));
   // Lets a Wayland desktop match the window to its menu entry and icon.
   QGuiApplication::setDesktopFileName(QStringLiteral("invalid.varnell.varnell"));
   // The font is set before any window (and so before the chart) is built.

@@ -15,10 +15,13 @@
 #include <CLI/CLI.hpp>
 
 #include <algorithm>
+#include <cctype>
+#include <cstdlib>
 #include <memory>
 
 #include "cli/Cli.HelpFormatter.h"
 #include "cli/Cli.LeaveAmount.h"
+#include "report/Text.Catalogue.h"
 
 namespace {
 
@@ -66,8 +69,62 @@ void DescribeFill(CLI::App& App, TFillArguments& Typed, TCliOptions& Options) {
   App.add_option("--detailed-log", Setting.DetailedRecordPath,
                  "detailed log file (one line per write)")
       ->type_name("FILE");
+  App.add_option("--csv", Setting.WritesCsvPath,
+                 "per-write CSV file (one line per write, for\n\"varnell-cli analyze\")")
+      ->type_name("FILE");
   App.add_flag("--allow-system-drive", Options.AllowSystemDrive, SystemDriveText);
+  App.add_option(
+         "--plot", Options.PlotPath,
+         "draw the chart of the run into IMAGE at its end\n(.svg or .png), without a display")
+      ->type_name("IMAGE");
   App.add_flag("-q,--quiet", Options.Quiet, "no progress line");
+  App.add_option("--lang", Options.Language,
+                 "language of the report and the log files: ko (the\n"
+                 "default) or en; without it, VARNELL_LANG says")
+      ->type_name("LANG");
+}
+
+// --lang wins over VARNELL_LANG; an unknown language is an error for the option and a warning
+// for the variable, which may be set for other programs too.
+std::string ChooseCliLanguage(const CLI::App& App, TCliParseResult& Result) {
+  if (App.get_option("--lang")->count() > 0 && Result.Options.Language.empty()) {
+    return "--lang needs a language: ko or en";
+  }
+  const TLanguageChoice Choice =
+      ChooseLanguage(Result.Options.Language, std::getenv("VARNELL_LANG"));
+  if (Choice.Known) {
+    Result.Options.Language = Choice.Language;
+    return {};
+  }
+  if (Choice.Source == "--lang") {
+    return UnknownLanguageMessage(Choice);
+  }
+  Result.Options.Language = "ko";
+  Result.Warning = UnknownLanguageMessage(Choice) + "; the report is in ko";
+  return {};
+}
+
+CLI::App* DescribeAnalyze(CLI::App& App, TCliParseResult& Result) {
+  CLI::App* Analyze = App.add_subcommand(
+      "analyze",
+      "analyse saved per-write files (--csv): cache size,\nthe speeds in and after it, the "
+      "slowest 1 s and\n10 s, the longest stall; per pass");
+  Analyze->formatter(std::make_shared<TCliHelpFormatter>("FILE..."));
+  Analyze->set_help_flag("-h,--help", "this text");
+  Analyze->footer(
+      "Exit codes: 0 done; 2 bad arguments, or a FILE that cannot be read or is no\n"
+      "per-write file (the message names the line).");
+  Analyze->add_option("FILE", Result.AnalyzeFiles, "per-write file written by --csv")
+      ->type_name("FILE");
+  Analyze->add_flag("--json", Result.AnalyzeJson,
+                    "print JSON: per pass an \"analysis\" object, as in\nthe run's result");
+  Analyze->callback([&Result] {
+    Result.Command = TCliCommand::Analyze;
+    if (Result.AnalyzeFiles.empty()) {
+      Result.Error = "analyze: no FILE given";
+    }
+  });
+  return Analyze;
 }
 
 bool IsBlank(const std::string& Text) {
@@ -89,6 +146,37 @@ std::string ParseStep(const std::string& Text, TUnitSpeed& Step) {
   return {};
 }
 
+// "varnell-cli compare FILE... [--plot IMAGE]": saved results side by side.
+CLI::App* DescribeCompare(CLI::App& App, TCliParseResult& Result) {
+  CLI::App* Compare =
+      App.add_subcommand("compare", "saved results of runs side by side, pass by pass");
+  Compare->formatter(std::make_shared<TCliHelpFormatter>("FILE..."));
+  Compare->set_help_flag("-h,--help", "this text");
+  Compare->footer(
+      "Exit codes: 0 done; 2 a FILE cannot be read or is not a result, or the image\n"
+      "cannot be drawn.");
+  Compare->add_option("FILE", Result.Files, "result file of a run, as --json wrote it");
+  Compare
+      ->add_option("--plot", Result.PlotPath,
+                   "also draw every pass's speed against MiB written\ninto IMAGE (.svg or .png)")
+      ->type_name("IMAGE");
+  Compare->callback([&Result, Compare] {
+    Result.Command = TCliCommand::Compare;
+    if (Compare->count("--plot") > 0) {
+      Result.Error = ImagePathError("--plot", Result.PlotPath);
+    }
+    if (!Result.Error.empty()) {
+      return;
+    }
+    if (Result.Files.empty()) {
+      Result.Error = "compare needs at least one result FILE";
+    } else if (std::any_of(Result.Files.begin(), Result.Files.end(), IsBlank)) {
+      Result.Error = "compare: a result FILE is empty";
+    }
+  });
+  return Compare;
+}
+
 // The checks and conversions of the main form, once CLI11 has sorted the arguments.
 std::string FinishFill(const CLI::App& App, const TFillArguments& Typed, TSetting& Setting) {
   if (std::string Error = ParseLeaveAmount(Typed.Leave, Setting.ToLeft, Setting.ToLeftUnit);
@@ -104,6 +192,9 @@ std::string FinishFill(const CLI::App& App, const TFillArguments& Typed, TSettin
   }
   if (App.count("--detailed-log") > 0 && Setting.DetailedRecordPath.empty()) {
     return "--detailed-log needs a file name";
+  }
+  if (App.count("--csv") > 0 && Setting.WritesCsvPath.empty()) {
+    return "--csv needs a file name";
   }
   if (Typed.Folders.size() != 1) {
     return Typed.Folders.empty() ? "no FOLDER given" : "only one FOLDER may be given";
@@ -180,7 +271,7 @@ std::vector<std::string> SplitEmptyValues(const CLI::App& App,
 std::string DescribeParseError(const CLI::App& App, const CLI::ParseError& Error) {
   const std::string Text = Error.what();
   if (dynamic_cast<const CLI::ExtrasError*>(&Error) != nullptr) {
-    const std::vector<std::string> Extras = App.remaining();
+    const std::vector<std::string> Extras = App.remaining(true);  // a subcommand's too
     if (!Extras.empty() && !Extras.front().empty() && Extras.front()[0] == '-') {
       return "unknown option " + Extras.front();
     }
@@ -216,6 +307,8 @@ TCliParseResult ParseCliArguments(const std::vector<std::string>& Arguments) {
   const std::unique_ptr<CLI::App> App = MakeProgram();
   TFillArguments Typed;
   DescribeFill(*App, Typed, Result.Options);
+  const CLI::App* Compare = DescribeCompare(*App, Result);
+  const CLI::App* Analyze = DescribeAnalyze(*App, Result);
   App->set_help_flag("-h,--help", "this text");
   bool ShowVersion = false;
   App->add_flag("--version", ShowVersion, "the program's version");
@@ -227,7 +320,9 @@ TCliParseResult ParseCliArguments(const std::vector<std::string>& Arguments) {
     App->parse(Reversed);
   } catch (const CLI::CallForHelp&) {
     Result.Command = TCliCommand::ShowHelp;
-    Result.HelpText = App->help();
+    Result.HelpText = Analyze->parsed()   ? Analyze->help()
+                      : Compare->parsed() ? Compare->help()
+                                          : App->help();
     return Result;
   } catch (const CLI::ParseError& Error) {
     Result.Error = DescribeParseError(*App, Error);
@@ -237,10 +332,33 @@ TCliParseResult ParseCliArguments(const std::vector<std::string>& Arguments) {
     Result.Command = TCliCommand::ShowVersion;
     return Result;
   }
-  if (Result.Command == TCliCommand::Fill) {
+  if (Result.Ok()) {
+    Result.Error = ChooseCliLanguage(*App, Result);
+  }
+  if (Result.Ok() && Result.Command == TCliCommand::Fill) {
     Result.Error = FinishFill(*App, Typed, Setting);
+    if (Result.Error.empty() && App->count("--plot") > 0) {
+      Result.Error = ImagePathError("--plot", Result.Options.PlotPath);
+    }
   }
   return Result;
+}
+
+std::string ImagePathError(const std::string& Option, const std::string& Path) {
+  if (Path.empty()) {
+    return Option + " needs a file name";
+  }
+  std::string Lower = Path;
+  std::transform(Lower.begin(), Lower.end(), Lower.begin(),
+                 [](unsigned char C) { return static_cast<char>(std::tolower(C)); });
+  const auto EndsWith = [&Lower](const std::string& End) {
+    return Lower.size() > End.size() &&
+           Lower.compare(Lower.size() - End.size(), End.size(), End) == 0;
+  };
+  if (!EndsWith(".svg") && !EndsWith(".png")) {
+    return Option + ": the image file must end in .svg or .png: \"" + Path + "\"";
+  }
+  return {};
 }
 
 std::string CliUsage() {

@@ -19,6 +19,9 @@ class TCliPresenter final : public TTesterPresenter {
                            std::int64_t TotalSizeInByte, std::int64_t ToFillInByte) override;
   void ApplyProgress(std::int32_t HostWriteInMiB, std::int32_t NeedToFillInMiB,
                      std::int32_t SpeedInMiB) override;
+  void ApplyWriteTime(double Seconds, std::optional<float> TemperatureInC) override {
+    FInner->ApplyWriteTime(Seconds, TemperatureInC);
+  }
   void StartIdle() override { FInner->StartIdle(); }
   void EndIdle() override { FInner->EndIdle(); }
   void EndTest(double TestStartTime, std::uint64_t TestHostWriteInMiB) override;

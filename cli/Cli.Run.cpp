@@ -2,18 +2,25 @@
 
 #include <chrono>
 #include <exception>
+#include <filesystem>
 #include <memory>
 
+#include "cli/Cli.Analyze.h"
+#include "cli/Cli.Compare.h"
 #include "cli/Cli.Options.h"
 #include "cli/Cli.Presenter.h"
 #include "cli/Cli.TerminalView.h"
 #include "device/System.Drive.h"
 #include "engine/Tester.Thread.h"
+#include "platform/Platform.Clock.h"
 #include "platform/Platform.Locale.h"
 #include "platform/Platform.Terminal.h"
+#include "report/DateTime.Text.h"
 #include "report/Gui.QueueDispatcher.h"
 #include "report/Tester.ToView.h"
+#include "report/Text.Catalogue.h"
 #include "report/Varnell.Identity.h"
+#include "results/Speed.Figure.h"
 
 namespace {
 
@@ -58,15 +65,41 @@ void ServeUntilFinished(TTesterThread& Worker, TQueueDispatcher& Queue, TTermina
   Queue.RunPending();
 }
 
+// Why the chart asked for cannot be drawn, before anything is written: this build cannot draw,
+// or the image's folder cannot take it.
+std::string PlotRefusal(const std::string& PlotPath, const TPlotSaver& SavePlot) {
+  if (PlotPath.empty()) {
+    return {};
+  }
+  if (!SavePlot) {
+    return "--plot: this build of varnell-cli cannot draw charts";
+  }
+  std::string Folder = std::filesystem::path(PlotPath).parent_path().string();
+  if (Folder.empty()) {
+    Folder = ".";
+  }
+  int FolderError = 0;
+  if (!Platform::IsWritableDirectory(Folder.c_str(), FolderError)) {
+    return "--plot: folder \"" + Folder +
+           "\" cannot be used: " + Platform::SystemErrorText(FolderError);
+  }
+  return {};
+}
+
 }  // namespace
 
-int RunCli(const std::vector<std::string>& Arguments, std::FILE* Output, std::FILE* Errors) {
+int RunCli(const std::vector<std::string>& Arguments, std::FILE* Output, std::FILE* Errors,
+           const TPlotSaver& SavePlot) {
   // From the start: a hangup or a closed output must never end the program half-way.
   Platform::InstallInterruptCounter();
   const TCliParseResult Parsed = ParseCliArguments(Arguments);
   if (!Parsed.Ok()) {
     return Refuse(Errors, Parsed.Error);
   }
+  if (!Parsed.Warning.empty()) {
+    std::fprintf(Errors, "varnell-cli: %s\n", Parsed.Warning.c_str());
+  }
+  SetTextLanguage(Parsed.Options.Language);
   switch (Parsed.Command) {
     case TCliCommand::ShowHelp:
       std::fputs(Parsed.HelpText.c_str(), Output);
@@ -74,6 +107,10 @@ int RunCli(const std::vector<std::string>& Arguments, std::FILE* Output, std::FI
     case TCliCommand::ShowVersion:
       std::fprintf(Output, "varnell-cli %s\n", VarnellIdentity::ProductVersion);
       return CliExitDone;
+    case TCliCommand::Compare:
+      return RunCompare(Parsed, Output, Errors, SavePlot);
+    case TCliCommand::Analyze:
+      return RunAnalyze(Parsed.AnalyzeFiles, Parsed.AnalyzeJson, Output, Errors);
     case TCliCommand::Fill:
       break;
   }
@@ -86,9 +123,16 @@ int RunCli(const std::vector<std::string>& Arguments, std::FILE* Output, std::FI
   if (!Options.AllowSystemDrive && HoldsRunningSystem(Options.Setting.DrivePath)) {
     return Refuse(Errors, SystemDriveRefusal(Options.Setting.DrivePath));
   }
+  if (const std::string Error = PlotRefusal(Options.PlotPath, SavePlot); !Error.empty()) {
+    return Refuse(Errors, Error);
+  }
+  const std::string StartedAt = FormatDateTimeToMinute(Platform::Now());
 
   TQueueDispatcher Queue;
   TTerminalView View(Output, Errors, Platform::StdoutIsTerminal() && !Options.Quiet);
+  if (!Options.PlotPath.empty()) {
+    View.RecordChart();
+  }
   bool Refused = false;
   std::unique_ptr<TTesterThread> Worker;
   try {
@@ -114,10 +158,19 @@ int RunCli(const std::vector<std::string>& Arguments, std::FILE* Output, std::FI
                  Options.Setting.DrivePath.c_str());
     return CliExitBadArguments;
   }
+  bool PlotFailed = false;
+  if (!Options.PlotPath.empty() && !View.ChartPasses().empty()) {
+    const TPlotFigure Figure =
+        SpeedChartFigure(View.ChartPasses(), Options.Setting, StartedAt, View.HalfAverage());
+    if (const std::string Failure = SavePlot(Figure, Options.PlotPath); !Failure.empty()) {
+      std::fprintf(Errors, "varnell-cli: --plot: %s\n", Failure.c_str());
+      PlotFailed = true;
+    }
+  }
   if (Damaged) {
     return CliExitDataDamaged;
   }
-  if (Error || Undeleted || View.WriteFailed()) {
+  if (Error || Undeleted || View.WriteFailed() || PlotFailed) {
     return CliExitWriteFailed;
   }
   return Refused ? CliExitBadArguments : CliExitDone;

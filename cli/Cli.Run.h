@@ -1,8 +1,11 @@
 #pragma once
 
 #include <cstdio>
+#include <functional>
 #include <string>
 #include <vector>
+
+#include "results/Plot.Figure.h"
 
 // Exit codes of the command-line program.
 enum TCliExitCode : int {
@@ -19,5 +22,10 @@ enum TCliExitCode : int {
   CliExitDataDamaged = 3,
 };
 
+// Draws a chart into an image file; returns an empty text or what went wrong. A build without
+// Qt has none.
+using TPlotSaver = std::function<std::string(const TPlotFigure& Figure, const std::string& Path)>;
+
 // The whole program: arguments in, exit code out. Output and Errors are the two streams.
-int RunCli(const std::vector<std::string>& Arguments, std::FILE* Output, std::FILE* Errors);
+int RunCli(const std::vector<std::string>& Arguments, std::FILE* Output, std::FILE* Errors,
+           const TPlotSaver& SavePlot = nullptr);

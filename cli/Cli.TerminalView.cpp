@@ -1,5 +1,7 @@
 #include "cli/Cli.TerminalView.h"
 
+#include "report/Text.Catalogue.h"
+
 #include "platform/Platform.Locale.h"
 #include "platform/Platform.Terminal.h"
 
@@ -115,4 +117,39 @@ void TTerminalView::ClearStatus() {
     WriteOutput("\r\033[K");
     FStatusShown = false;
   }
+}
+
+namespace {
+
+// Earlier passes drawn faint behind the current one: enough to see a drift, few enough to read.
+constexpr std::size_t EarlierPassesShown = 3;
+
+}  // namespace
+
+void TTerminalView::AddChartPoint(double X, double Y) {
+  if (FRecordChart) {
+    FCurrentPass.Points.push_back({X, Y});
+  }
+}
+
+void TTerminalView::ClearChart() {
+  if (!FRecordChart) {
+    return;
+  }
+  if (!FCurrentPass.Points.empty()) {
+    FEarlierPasses.push_back(std::move(FCurrentPass));
+    if (FEarlierPasses.size() > EarlierPassesShown) {
+      FEarlierPasses.erase(FEarlierPasses.begin());
+    }
+  }
+  FCurrentPass = {};
+  FCurrentPass.Label = Localized("{0}회차", std::to_string(++FChartPass));
+}
+
+std::vector<TPlotCurve> TTerminalView::ChartPasses() const {
+  std::vector<TPlotCurve> Passes = FEarlierPasses;
+  if (!FCurrentPass.Points.empty()) {
+    Passes.push_back(FCurrentPass);
+  }
+  return Passes;
 }

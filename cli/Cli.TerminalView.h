@@ -2,11 +2,14 @@
 
 #include <chrono>
 #include <cstdio>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "cli/Cli.StatusLine.h"
 #include "cli/Cli.TerminalStream.h"
 #include "report/Tester.View.h"
+#include "results/Plot.Figure.h"
 
 // The presenter's view on a terminal: report lines go to the output as they come; a live
 // status line, when wanted, sits below them and is redrawn in place, never mixed into them.
@@ -18,10 +21,10 @@ class TTerminalView final : public TTesterView {
   void SetProgress(int) override {}
   void SetCurrFileText(const std::string&) override {}
   void SetCurrSpdText(const std::string&) override {}
-  void AddChartPoint(double, double) override {}
+  void AddChartPoint(double X, double Y) override;
   void AddReadChartPoint(double, double) override {}
-  void ClearChart() override {}
-  void RefreshHorizontalLine(bool, double) override {}
+  void ClearChart() override;
+  void RefreshHorizontalLine(bool, double Level) override { FHalfAverage = Level; }
   void RotateLogs(int) override {}
   void HideButtons() override {}
   void AddLogLine(const std::string& Line) override;
@@ -49,6 +52,14 @@ class TTerminalView final : public TTesterView {
   // Leaves the terminal with the cursor on a fresh line.
   void Finish();
 
+  // Keeps the chart's points, for a picture at the end (--plot); off by default, as a run
+  // without a picture has no use for them.
+  void RecordChart() { FRecordChart = true; }
+  // The chart as the window would show it: the last few passes, the current one last, each
+  // labelled with its number; and the half-average line's level.
+  std::vector<TPlotCurve> ChartPasses() const;
+  std::optional<double> HalfAverage() const { return FHalfAverage; }
+
   // The reader of the output or of the error stream has gone: the run is to be cancelled.
   bool OutputClosed() const { return FOutput.Closed() || FErrors.Closed(); }
   // A log line, or a report line on the output, could not be written.
@@ -69,4 +80,9 @@ class TTerminalView final : public TTesterView {
   TPassStatus FStatus;
   std::chrono::steady_clock::time_point FPassStart;
   std::chrono::steady_clock::time_point FLastDrawn;
+  bool FRecordChart = false;
+  std::int32_t FChartPass = 0;
+  std::vector<TPlotCurve> FEarlierPasses;  // the last few before the current one
+  TPlotCurve FCurrentPass;
+  std::optional<double> FHalfAverage;
 };

@@ -6,6 +6,22 @@ _varnell_cli()
     local cur prev words cword split
     _init_completion -s || return
 
+    # varnell-cli compare FILE... [--plot IMAGE]
+    if [[ ${words[1]} == compare && $cword -gt 1 ]]; then
+        case $prev in
+            --plot)
+                _filedir '@(svg|png)'
+                return
+                ;;
+        esac
+        if [[ $cur == -* ]]; then
+            COMPREPLY=($(compgen -W '--plot --help' -- "$cur"))
+        else
+            _filedir json
+        fi
+        return
+    fi
+
     # Values of the options that take one; an option without a case here takes none.
     case $prev in
         -l | --leave)
@@ -23,8 +39,16 @@ _varnell_cli()
             COMPREPLY=($(compgen -W '0.1 1 10' -- "$cur"))
             return
             ;;
-        --log | --detailed-log)
+        --lang)
+            COMPREPLY=($(compgen -W 'ko en' -- "$cur"))
+            return
+            ;;
+        --log | --detailed-log | --csv)
             _filedir
+            return
+            ;;
+        --plot)
+            _filedir '@(svg|png)'
             return
             ;;
         -h | --help | --version)
@@ -33,13 +57,29 @@ _varnell_cli()
     esac
     $split && return
 
+    # The analyze subcommand: its flag and the per-write files.
+    local i
+    for ((i = 1; i < cword; i++)); do
+        if [[ ${words[i]} == analyze ]]; then
+            if [[ $cur == -* ]]; then
+                COMPREPLY=($(compgen -W '--json --help' -- "$cur"))
+            else
+                _filedir csv
+            fi
+            return
+        fi
+    done
+
     if [[ $cur == -* ]]; then
         COMPREPLY=($(compgen -W '--leave --step --cache --repeat --keep --verify --log
-            --detailed-log --allow-system-drive --quiet --help --version' -- "$cur"))
+            --detailed-log --csv --allow-system-drive --plot --quiet --lang --help --version' -- "$cur"))
         return
     fi
 
-    # FOLDER: the folder to fill.
+    # FOLDER: the folder to fill; or, first, a subcommand.
     _filedir -d
+    if [[ $cword -eq 1 ]]; then
+        COMPREPLY+=($(compgen -W 'compare' -- "$cur"))
+    fi
 } &&
     complete -F _varnell_cli varnell-cli

@@ -73,6 +73,17 @@ std::string_view BusKey(TDriveBus Bus) {
   return "unknown";
 }
 
+TDriveBus BusFromKey(std::string_view Key) {
+  for (const TDriveBus Bus :
+       {TDriveBus::Sata, TDriveBus::Nvme, TDriveBus::Usb, TDriveBus::Mmc, TDriveBus::Virtio,
+        TDriveBus::Scsi, TDriveBus::Loop, TDriveBus::Other}) {
+    if (BusKey(Bus) == Key) {
+      return Bus;
+    }
+  }
+  return TDriveBus::Unknown;
+}
+
 std::string_view BusLabel(TDriveBus Bus) {
   switch (Bus) {
     case TDriveBus::Sata:

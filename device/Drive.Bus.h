@@ -19,6 +19,8 @@ enum class TDriveBus : std::uint8_t {
 
 // Lower-case key for machine-readable output: "sata", "nvme", "usb", "mmc", ...
 std::string_view BusKey(TDriveBus Bus);
+// The bus of a key BusKey gave; Unknown for any other text.
+TDriveBus BusFromKey(std::string_view Key);
 // For people: "SATA", "NVMe", "USB", "SD/MMC", "virtio", "SCSI", "loop", "other", "unknown".
 std::string_view BusLabel(TDriveBus Bus);
 

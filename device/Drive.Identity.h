@@ -37,6 +37,8 @@ struct TDriveIdentity {
   // keeps of them. It can differ from Model: behind a USB bridge the disk's own IDENTIFY names
   // the drive inside, while Model is the bridge's.
   std::string ReportModel;
+
+  bool operator==(const TDriveIdentity&) const = default;
 };
 
 // The identity of the first disk under the filesystem that holds Folder. Never raises; what

@@ -1,43 +1,15 @@
 #include "device/Drive.Listing.h"
 
 #include <algorithm>
-#include <array>
 #include <cstdio>
 #include <nlohmann/json.hpp>
 
 #include "device/Disk.Temperature.h"
 #include "device/Drive.Identity.Json.h"
 #include "device/uDiskFunctions.h"
+#include "report/Text.Table.h"
 
 namespace {
-
-// The code point of the UTF-8 sequence at Text[Index], advancing Index past it; a byte that
-// starts no valid sequence counts as one character of its own.
-char32_t NextCharacter(std::string_view Text, std::size_t& Index) {
-  const auto Lead = static_cast<unsigned char>(Text[Index]);
-  const std::size_t Length = Lead < 0x80           ? 1
-                             : (Lead >> 5) == 0x6  ? 2
-                             : (Lead >> 4) == 0xE  ? 3
-                             : (Lead >> 3) == 0x1E ? 4
-                                                   : 1;
-  if (Length == 1 || Index + Length > Text.size()) {
-    ++Index;
-    return Lead;
-  }
-  char32_t Code = Lead & (0x7F >> Length);
-  for (std::size_t Next = 1; Next < Length; ++Next) {
-    Code = (Code << 6) | (static_cast<unsigned char>(Text[Index + Next]) & 0x3F);
-  }
-  Index += Length;
-  return Code;
-}
-
-bool IsWide(char32_t Code) {
-  return (Code >= 0x1100 && Code <= 0x115F) || (Code >= 0x2E80 && Code <= 0xA4CF) ||
-         (Code >= 0xAC00 && Code <= 0xD7A3) || (Code >= 0xF900 && Code <= 0xFAFF) ||
-         (Code >= 0xFE30 && Code <= 0xFE4F) || (Code >= 0xFF00 && Code <= 0xFF60) ||
-         (Code >= 0xFFE0 && Code <= 0xFFE6) || (Code >= 0x20000 && Code <= 0x3FFFD);
-}
 
 std::string Printable(const std::string& Text) {
   if (Text.empty()) {
@@ -100,8 +72,7 @@ nlohmann::json DriveListingJson(const std::vector<TDriveListing>& Drives) {
 }
 
 std::string DriveListingTable(const std::vector<TDriveListing>& Drives) {
-  constexpr std::size_t Columns = 11;
-  using TRow = std::array<std::string, Columns>;
+  using TRow = std::vector<std::string>;
   std::vector<TRow> Rows = {{"MOUNT POINT", "DEVICE", "DISK", "BUS", "ROTATIONAL", "SIZE (BYTES)",
                              "TEMP (C)", "VENDOR", "MODEL", "SERIAL", "FIRMWARE"}};
   for (const TDriveListing& Drive : Drives) {
@@ -112,36 +83,9 @@ std::string DriveListingTable(const std::vector<TDriveListing>& Drives) {
          SizeText(Identity.SizeInByte), CelsiusText(Drive.Celsius), Printable(Identity.Vendor),
          Printable(Identity.Model), Printable(Identity.Serial), Printable(Identity.Firmware)});
   }
-  std::array<std::size_t, Columns> Widths{};
-  for (const TRow& Row : Rows) {
-    for (std::size_t Column = 0; Column < Columns; ++Column) {
-      Widths[Column] = std::max(Widths[Column], DisplayWidth(Row[Column]));
-    }
-  }
-  std::string Table;
-  for (const TRow& Row : Rows) {
-    std::string Line;
-    for (std::size_t Column = 0; Column < Columns; ++Column) {
-      Line += Row[Column];
-      if (Column + 1 < Columns) {
-        Line.append(Widths[Column] - DisplayWidth(Row[Column]) + 2, ' ');
-      }
-    }
-    while (!Line.empty() && Line.back() == ' ') {
-      Line.pop_back();
-    }
-    Table += Line + "\n";
-  }
+  std::string Table = AlignedColumns(Rows);
   if (Drives.empty()) {
     Table += "(no writable fixed or removable drive found)\n";
   }
   return Table;
-}
-
-std::size_t DisplayWidth(std::string_view Text) {
-  std::size_t Width = 0;
-  for (std::size_t Index = 0; Index < Text.size();) {
-    Width += IsWide(NextCharacter(Text, Index)) ? 2 : 1;
-  }
-  return Width;
 }

@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "report/Text.Table.h"
+
 #include <nlohmann/json_fwd.hpp>
 
 #include "device/Device.Roots.h"
@@ -28,7 +30,3 @@ nlohmann::json DriveListingJson(const std::vector<TDriveListing>& Drives);
 // One line a drive under a line of column titles, columns as wide as their widest cell; "-"
 // where nothing is known. Control characters show as "?".
 std::string DriveListingTable(const std::vector<TDriveListing>& Drives);
-
-// Terminal columns that UTF-8 Text takes: one a character, two for Hangul and other wide East
-// Asian characters.
-std::size_t DisplayWidth(std::string_view Text);

@@ -33,6 +33,8 @@ struct TSetting {
   // After a pass has filled the drive, read back every file it wrote and check every byte. Its
   // writes then carry a stamp in each 4 KiB sector.
   bool NeedVerify = false;
+  // The per-write CSV (one line per write, for the analysis); empty: none.
+  std::string WritesCsvPath;
 
   bool operator==(const TSetting&) const = default;
 };

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "engine/Verify.Tally.h"
@@ -36,6 +37,9 @@ class TTesterPresenter {
                                    std::int64_t TotalSizeInByte, std::int64_t ToFillInByte) = 0;
   virtual void ApplyProgress(std::int32_t HostWriteInMiB, std::int32_t NeedToFillInMiB,
                              std::int32_t SpeedInMiB) = 0;
+  // The write that the next ApplyProgress reports, exactly: how long it took, and the drive's
+  // temperature as last read between writes (nullopt without a sensor or a reading).
+  virtual void ApplyWriteTime(double Seconds, std::optional<float> TemperatureInC) = 0;
   virtual void StartIdle() = 0;
   virtual void EndIdle() = 0;
   // TestStartTime: days since 1899-12-30 (local time); 0.0 and 0 without repetition.

@@ -13,6 +13,9 @@
 
 namespace {
 
+// The drive's temperature is read at most this often, between two timed writes.
+constexpr std::int64_t TemperatureIntervalMs = 250;
+
 // Whole MiB/s of one write, halves to the even neighbour; a write too fast for the clock
 // to see counts as the largest speed there is instead of dividing by zero.
 std::int32_t SpeedInMiB(std::int32_t BufferMiB, double Seconds) {
@@ -222,15 +225,20 @@ void TTesterThread::FillDrive() {
   const std::int32_t BufferMiB = FRandomBuffer->GetLength() >> 20;
   std::int32_t Written = 0;
   FPassWrittenInMiB = 0;
+  FTemperature = TDiskTemperature::OfFolder(FTestSetting.DrivePath);
+  FLastTemperature.reset();
+  FTemperatureRead = false;
   while (BufferMiB <= Remaining) {
     OpenFileIfNeeded(Written);
     if (FTestSetting.NeedVerify) {
       PrepareWriteBuffer(Written);
     }
+    const std::optional<float> Temperature = ReadTemperatureBetweenWrites();
     const double Seconds = WriteAndMeasure();
     FPassWrittenInMiB = Written + BufferMiB;
     Remaining -= BufferMiB;
     Written += BufferMiB;
+    FToView->ApplyWriteTime(Seconds, Temperature);
     FToView->ApplyProgress(Written, FNeedToFillInMiB, SpeedInMiB(BufferMiB, Seconds));
     if (FIdle.load()) {
       WaitWhileIdle();
@@ -376,6 +384,22 @@ double TTesterThread::ReadSectorBySector(std::int32_t FileNumber, std::int64_t O
     FTally.Add(State, {FileNumber, Offset + Step, PassOffset + Step});
   }
   return Taken;
+}
+
+std::optional<float> TTesterThread::ReadTemperatureBetweenWrites() {
+  if (!FTemperature.HasSensor()) {
+    return std::nullopt;
+  }
+  const std::int64_t Now = FSystem->PerformanceCounter();
+  if (FTemperatureRead &&
+      (Now - FLastTemperatureRead) * 1000 < TemperatureIntervalMs * FFrequency) {
+    return FLastTemperature;
+  }
+  FTemperatureRead = true;
+  FLastTemperatureRead = Now;
+  const std::optional<double> Celsius = FTemperature.ReadCelsius();
+  FLastTemperature = Celsius ? std::optional<float>(static_cast<float>(*Celsius)) : std::nullopt;
+  return FLastTemperature;
 }
 
 void TTesterThread::WaitWhileIdle() {

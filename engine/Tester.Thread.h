@@ -13,6 +13,7 @@
 #include <thread>
 #include <vector>
 
+#include "device/Disk.Temperature.h"
 #include "engine/Aligned.Buffer.h"
 #include "engine/RandomBuffer.h"
 #include "engine/Setting.h"
@@ -96,6 +97,7 @@ class TTesterThread {
   double ReadAndCheck(std::int32_t FileNumber, std::int64_t Offset, std::int64_t PassOffset);
   double ReadSectorBySector(std::int32_t FileNumber, std::int64_t Offset, std::int64_t PassOffset);
   double Seconds(std::int64_t Start, std::int64_t End) const;
+  std::optional<float> ReadTemperatureBetweenWrites();
   void WaitWhileIdle();
   void CloseTest();
   void WaitAfterNoRoom();
@@ -132,6 +134,12 @@ class TTesterThread {
   bool FQuietPass = false;
   std::unique_ptr<TTesterPresenter> FToView;
   std::int64_t FFrequency = 1;
+  // The drive's sensor, found at the start of each pass and read between writes, at most every
+  // TemperatureIntervalMs: a drivetemp sensor asks the drive itself, behind its queued writes.
+  TDiskTemperature FTemperature;
+  std::optional<float> FLastTemperature;
+  std::int64_t FLastTemperatureRead = 0;
+  bool FTemperatureRead = false;
   std::atomic<bool> FIdle{false};
   std::int32_t FCurrentTestCount = 1;
   double FTestStartTime = 0.0;

@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QLineSeries>
 #include <QListWidget>
+#include <QMenu>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
@@ -15,11 +16,15 @@
 #include <algorithm>
 #include <cmath>
 
+#include "forms/Chart.Overlay.h"
+#include "forms/Chart.Save.h"
 #include "forms/Forms.Identity.h"
 #include "forms/Qt.TesterView.h"
 #include "forms/Setting.Getter.h"
 #include "forms/Speed.Chart.h"
 #include "forms/Tab.Control.h"
+#include "platform/Platform.Clock.h"
+#include "report/DateTime.Text.h"
 
 namespace {
 
@@ -81,24 +86,23 @@ TfMain::~TfMain() {
 }
 
 void TfMain::CreateControls() {
-  lCurrSpd = MakeLabel(this, QStringLiteral("속도 : "), {9, 62, 0, 15});
-  lCurrFile = MakeLabel(this, QStringLiteral("현재 파일 : "), {9, 40, 0, 15});
+  lCurrSpd = MakeLabel(this, tr("속도 : "), {9, 62, 0, 15});
+  lCurrFile = MakeLabel(this, tr("현재 파일 : "), {9, 40, 0, 15});
   pProgress = new QProgressBar(this);
   pProgress->setRange(0, 100);
   pProgress->setValue(0);
   pProgress->setTextVisible(false);
   pProgress->setGeometry(8, 8, 732, 24);
-  bIdle = new QPushButton(QStringLiteral("일시정지"), this);
+  bIdle = new QPushButton(tr("일시정지"), this);
   bIdle->setGeometry(758, 8, 279, 27);
-  bCancel = new QPushButton(QStringLiteral("취소하기"), this);
+  bCancel = new QPushButton(tr("취소하기"), this);
   bCancel->setGeometry(758, 41, 279, 27);
   cLog = new TSpeedChart(this);
   cLog->setGeometry(7, 87, 1029, 268);
   FSpeedSeries = cLog->FSpeedSeries;
   FHorizontalLine = cLog->FHorizontalLine;
   lCafe = cLog->lCafe;
-  tSelectLogRange =
-      new TTabControl({QStringLiteral("이전 + 현재 회차"), QStringLiteral("현재 회차")}, this);
+  tSelectLogRange = new TTabControl({tr("이전 + 현재 회차"), tr("현재 회차")}, this);
   tSelectLogRange->setGeometry(8, 359, 1030, 365);
   // Created first, so the list of tab 0 lies above it.
   lCurrentLog = MakeLogList(tSelectLogRange, {16, 27, 1012, 325});
@@ -114,13 +118,35 @@ void TfMain::CreateControls() {
   connect(bIdle, &QPushButton::clicked, this, [this] { bIdleClick(); });
   connect(bCancel, &QPushButton::clicked, this, [this] { bCancelClick(); });
   connect(tSelectLogRange, &TTabControl::Changed, this, [this] { tSelectLogRangeChange(); });
+  // Saving the chart is offered on the chart itself: the window's layout has no room left.
+  cLog->setContextMenuPolicy(Qt::CustomContextMenu);
+  connect(cLog, &QWidget::customContextMenuRequested, this,
+          [this](const QPoint& At) { ShowChartMenu(cLog->mapToGlobal(At)); });
+}
+
+void TfMain::ShowChartMenu(const QPoint& At) {
+  QMenu Menu(this);
+  QAction* SaveChart = Menu.addAction(tr("그래프 저장..."));
+  SaveChart->setEnabled(!cLog->Points().empty());
+  Menu.addSeparator();
+  QAction* Load = Menu.addAction(tr("결과 불러와 겹쳐 보기..."));
+  QAction* Clear = Menu.addAction(tr("겹친 결과 지우기"));
+  Clear->setEnabled(HasOverlays(*cLog));
+  QAction* Chosen = Menu.exec(At);
+  if (Chosen == SaveChart) {
+    SaveChartAs(this, ChartFigure(*cLog, FTestSetting, FormatDateTimeToMinute(FStartedAt)));
+  } else if (Chosen == Load) {
+    LoadOverlay(this, *cLog);
+  } else if (Chosen == Clear) {
+    ClearOverlays(*cLog);
+  }
 }
 
 void TfMain::FormCreate() {
   QCoreApplication::postEvent(this, new QEvent(WM_OPEN_SETTING));
-  FSpeedSeries->setName(QStringLiteral("구간 속도"));
-  cLog->FReadSeries->setName(QStringLiteral("읽기 속도"));
-  FHorizontalLine->setName(QStringLiteral("평균 속도 50%"));
+  FSpeedSeries->setName(tr("구간 속도"));
+  cLog->FReadSeries->setName(tr("읽기 속도"));
+  FHorizontalLine->setName(tr("평균 속도 50%"));
 }
 
 bool TfMain::event(QEvent* Event) {
@@ -152,6 +178,7 @@ void TfMain::OpenSetting() {
 
 void TfMain::StartTester() {
   FWorkerEnded = false;
+  FStartedAt = Platform::Now();
   FTesterThread = FTesterFactory(FTestSetting, *FView, [this] {
     // The worker's last act, on its thread: wake the GUI thread's wait, if any.
     QMetaObject::invokeMethod(this, "WorkerEnded", Qt::QueuedConnection);
@@ -201,8 +228,7 @@ void TfMain::bIdleClick() {
   if (FTesterThread) {
     FTesterThread->ToggleIdle();
   }
-  bIdle->setText(bIdle->text() == QStringLiteral("일시정지") ? QStringLiteral("재개")
-                                                             : QStringLiteral("일시정지"));
+  bIdle->setText(bIdle->text() == tr("일시정지") ? tr("재개") : tr("일시정지"));
 }
 
 void TfMain::bCancelClick() {

@@ -56,6 +56,9 @@ class TfMain : public QWidget {
   void bCancelClick();
   void tSelectLogRangeChange();
   void FormResize();
+  // The chart's context menu at At (global position): saving the chart as a picture, and
+  // drawing saved results over it for comparison.
+  void ShowChartMenu(const QPoint& At);
 
  protected:
   bool event(QEvent* Event) override;
@@ -72,6 +75,7 @@ class TfMain : public QWidget {
   TTesterFactory FTesterFactory;
   TfSetting* FSetting = nullptr;
   TSetting FTestSetting;
+  double FStartedAt = 0.0;             // when the test started: the saved chart's caption names it
   std::unique_ptr<TTesterView> FView;  // declared before the worker: it outlives it
   std::unique_ptr<TTesterWorker> FTesterThread;
   // Set on the GUI thread by the worker's last act; wakes StopTester's wait.

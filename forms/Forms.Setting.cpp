@@ -87,7 +87,7 @@ TfSetting::TfSetting(QWidget* Owner, TSettingSources Sources)
                          Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                          Qt::WindowCloseButtonHint),
       FSources(std::move(Sources)) {
-  setWindowTitle(QStringLiteral("설정"));
+  setWindowTitle(tr("설정"));
   QFont Font = font();
   Font.setPixelSize(14);
   setFont(Font);
@@ -98,32 +98,30 @@ TfSetting::TfSetting(QWidget* Owner, TSettingSources Sources)
 }
 
 void TfSetting::CreateControls() {
-  lDrive = MakeLabel(this, QStringLiteral("시험할 드라이브 : "), 13, 13);
+  lDrive = MakeLabel(this, tr("시험할 드라이브 : "), 13, 13);
   eDrive = MakeList(this, {}, {136, 11, 278, 27});
   bDriveFolder = MakeButton(this, QStringLiteral("..."), {422, 11, 39, 27});
-  bDriveFolder->setToolTip(QStringLiteral("드라이브의 폴더 선택"));
-  lCurrRemainName = MakeLabel(this, QStringLiteral("남은 용량 : "), 13, 40);
+  bDriveFolder->setToolTip(tr("드라이브의 폴더 선택"));
+  lCurrRemainName = MakeLabel(this, tr("남은 용량 : "), 13, 40);
   lCurrRemain = MakeLabel(this, QStringLiteral("0 MB"), 96, 40);
-  lLeft = MakeLabel(this, QStringLiteral("남길 용량 : "), 13, 69);
+  lLeft = MakeLabel(this, tr("남길 용량 : "), 13, 69);
   eLeft = new QLineEdit(QStringLiteral("0"), this);
   eLeft->setGeometry(96, 67, 299, 27);
   cSelection = MakeList(this, {"GiB", "MiB", "%"}, {403, 67, 58, 27});
-  lUnitSpeed = MakeLabel(this, QStringLiteral("속도 기록 단위 : "), 13, 103);
+  lUnitSpeed = MakeLabel(this, tr("속도 기록 단위 : "), 13, 103);
   cUnitSpeed = MakeList(this, {"0.1%", "1%", "10%"}, {129, 101, 332, 27});
-  cCacheEffect =
-      MakeCheck<QCheckBox>(this, QStringLiteral("윈도 캐시 효과 적용"), {13, 135, 448, 18}, false);
-  cRepeat = MakeCheck<QCheckBox>(this, QStringLiteral("무한 반복 진행"), {13, 164, 448, 25}, false);
-  bStart = MakeButton(this, QStringLiteral("시작"), {13, 299 + VerifyRow, 448, 30});
-  cDelete =
-      MakeCheck<QCheckBox>(this, QStringLiteral("종료 후 파일 삭제"), {13, 197, 448, 26}, true);
-  cVerify = MakeCheck<QCheckBox>(this, QStringLiteral("쓰기 후 검증"), {13, 231, 448, 26}, false);
+  cCacheEffect = MakeCheck<QCheckBox>(this, tr("윈도 캐시 효과 적용"), {13, 135, 448, 18}, false);
+  cRepeat = MakeCheck<QCheckBox>(this, tr("무한 반복 진행"), {13, 164, 448, 25}, false);
+  bStart = MakeButton(this, tr("시작"), {13, 299 + VerifyRow, 448, 30});
+  cDelete = MakeCheck<QCheckBox>(this, tr("종료 후 파일 삭제"), {13, 197, 448, 26}, true);
+  cVerify = MakeCheck<QCheckBox>(this, tr("쓰기 후 검증"), {13, 231, 448, 26}, false);
   cVerify->setToolTip(
-      QStringLiteral("패스가 드라이브를 채운 뒤 쓴 파일을 모두 다시 읽어 모든 바이트를 "
-                     "확인합니다.\n가짜 용량 드라이브와 바뀐 데이터를 찾아냅니다."));
-  cDetailedRecord = MakeCheck<TReleaseCheckBox>(this, QStringLiteral("상세 로그 저장"),
+      tr("패스가 드라이브를 채운 뒤 쓴 파일을 모두 다시 읽어 모든 바이트를 "
+         "확인합니다.\n가짜 용량 드라이브와 바뀐 데이터를 찾아냅니다."));
+  cDetailedRecord = MakeCheck<TReleaseCheckBox>(this, tr("상세 로그 저장"),
                                                 {13, 268 + VerifyRow, 117, 19}, false);
-  cLogNeeded = MakeCheck<TReleaseCheckBox>(this, QStringLiteral("로그 저장"),
-                                           {13, 235 + VerifyRow, 89, 19}, false);
+  cLogNeeded =
+      MakeCheck<TReleaseCheckBox>(this, tr("로그 저장"), {13, 235 + VerifyRow, 89, 19}, false);
   eLogPath = MakePathBox(this, {109, 231 + VerifyRow, 305, 27});
   eDetailedLogPath = MakePathBox(this, {131, 265 + VerifyRow, 285, 27});
   bLogPath = MakeButton(this, QStringLiteral("..."), {422, 231 + VerifyRow, 39, 26});
@@ -136,7 +134,7 @@ void TfSetting::CreateControls() {
   sdText->setFileMode(QFileDialog::AnyFile);
   sdText->setNameFilters({TextFileFilter});
   sdText->setSizeGripEnabled(true);
-  sdFolder = new QFileDialog(this, QStringLiteral("시험할 폴더"));
+  sdFolder = new QFileDialog(this, tr("시험할 폴더"));
   sdFolder->setOption(QFileDialog::DontUseNativeDialog);
   sdFolder->setFileMode(QFileDialog::Directory);
   sdFolder->setOption(QFileDialog::ShowDirsOnly);
@@ -286,7 +284,7 @@ bool TfSetting::ConfirmSystemDrive(std::int32_t Amount) {
   }
   const std::int64_t Free = FSources.FreeBytes ? FSources.FreeBytes(Drive) : -1;
   const std::int64_t Total = FSources.TotalBytes ? FSources.TotalBytes(Drive) : -1;
-  QString Written = QStringLiteral("알 수 없음");
+  QString Written = tr("알 수 없음");
   if (Free >= 0 && Total >= 0) {
     const TFillTarget Target = CalculateFillTarget(Free, Total, Amount, GetLeftUnit(*this),
                                                    TTesterThread::BufferKiB / 1024);
@@ -295,16 +293,14 @@ bool TfSetting::ConfirmSystemDrive(std::int32_t Amount) {
     }
     Written = FreeSpaceText(Target.ReportedInMiB * 1048576, Platform::LocaleDecimalSeparator());
   }
-  QMessageBox Question(
-      QMessageBox::Warning, windowTitle(),
-      QStringLiteral("드라이브 : ") + QDir::toNativeSeparators(eDrive->currentText()) +
-          QStringLiteral("\n쓸 용량 : ") + Written +
-          QStringLiteral("\n\n실행 중인 시스템이 있는 드라이브입니다.\n"
-                         "가득 채우면 다른 프로그램이 멈추거나 실패할 수 있습니다.\n"
-                         "시작하시겠습니까?"),
-      QMessageBox::NoButton, this);
-  QPushButton* Yes = Question.addButton(QStringLiteral("예"), QMessageBox::YesRole);
-  QPushButton* No = Question.addButton(QStringLiteral("아니요"), QMessageBox::NoRole);
+  QMessageBox Question(QMessageBox::Warning, windowTitle(),
+                       tr("드라이브 : %1\n쓸 용량 : %2\n\n실행 중인 시스템이 있는 드라이브입니다.\n"
+                          "가득 채우면 다른 프로그램이 멈추거나 실패할 수 있습니다.\n"
+                          "시작하시겠습니까?")
+                           .arg(QDir::toNativeSeparators(eDrive->currentText()), Written),
+                       QMessageBox::NoButton, this);
+  QPushButton* Yes = Question.addButton(tr("예"), QMessageBox::YesRole);
+  QPushButton* No = Question.addButton(tr("아니요"), QMessageBox::NoRole);
   Question.setDefaultButton(No);  // Enter must not fill the system's drive
   Question.setEscapeButton(No);
   Question.exec();
@@ -331,12 +327,12 @@ QString TfSetting::PickTextFile() {
 }
 
 bool TfSetting::ConfirmCreate(const QString& Path) {
-  QMessageBox Question(QMessageBox::Question, sdText->windowTitle(),
-                       QDir::toNativeSeparators(Path) +
-                           QStringLiteral("\n이 파일이 없습니다.\n새로 만드시겠습니까?"),
-                       QMessageBox::NoButton, this);
-  QPushButton* Yes = Question.addButton(QStringLiteral("예"), QMessageBox::YesRole);
-  Question.addButton(QStringLiteral("아니요"), QMessageBox::NoRole);
+  QMessageBox Question(
+      QMessageBox::Question, sdText->windowTitle(),
+      tr("%1\n이 파일이 없습니다.\n새로 만드시겠습니까?").arg(QDir::toNativeSeparators(Path)),
+      QMessageBox::NoButton, this);
+  QPushButton* Yes = Question.addButton(tr("예"), QMessageBox::YesRole);
+  Question.addButton(tr("아니요"), QMessageBox::NoRole);
   Question.setDefaultButton(Yes);
   Question.exec();
   return Question.clickedButton() == Yes;
@@ -365,12 +361,11 @@ void TfSetting::ClearLogPath(QLineEdit* PathBox, QString& StoredPath, QCheckBox*
 }
 
 void TfSetting::bLogNeededClick() {
-  PickLogPath(QStringLiteral("로그 저장 위치"), eLogPath, FRecordPath, cLogNeeded);
+  PickLogPath(tr("로그 저장 위치"), eLogPath, FRecordPath, cLogNeeded);
 }
 
 void TfSetting::bDetailedRecordClick() {
-  PickLogPath(QStringLiteral("상세 로그 저장 위치"), eDetailedLogPath, FDetailedRecordPath,
-              cDetailedRecord);
+  PickLogPath(tr("상세 로그 저장 위치"), eDetailedLogPath, FDetailedRecordPath, cDetailedRecord);
 }
 
 void TfSetting::cLogNeededMouseUp() {

@@ -120,12 +120,12 @@ TSpeedChart::TSpeedChart(QWidget* Parent, std::string DecimalSeparator)
   Chart->addSeries(FHorizontalLine);
 
   AxisX = new QCategoryAxis(Chart);
-  AxisX->setTitleText(QStringLiteral("남은 용량 (%)"));
+  AxisX->setTitleText(tr("남은 용량 (%)"));
   AxisX->setReverse(true);  // the disk empties from left to right as the pass goes on
   AxisX->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
   AxisX->setRange(0, 100);
   AxisY = new QValueAxis(Chart);
-  AxisY->setTitleText(QStringLiteral("속도 (MiB/s)"));
+  AxisY->setTitleText(tr("속도 (MiB/s)"));
   AxisY->setRange(0, 100);
   AxisY->setLabelFormat(QStringLiteral("%d"));
   Chart->addAxis(AxisX, Qt::AlignBottom);
@@ -263,7 +263,7 @@ void TSpeedChart::Refresh() {
     MaxY = std::max(MaxY, MaxReadY);
   }
   int Ticks = 5;
-  AxisY->setRange(0, NiceAxisMax(MaxY, Ticks));
+  AxisY->setRange(0, NiceAxisMax(std::max(MaxY, FOverlayMaxY), Ticks));
   AxisY->setTickCount(Ticks);
 }
 

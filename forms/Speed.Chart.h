@@ -61,6 +61,12 @@ class TSpeedChart : public QChartView {
 
   const std::vector<QPointF>& Points() const { return FPoints; }
   const std::vector<QPointF>& ReadPoints() const { return FReadPoints; }
+  // The highest speed of curves drawn over the pass (a loaded result): the speed axis reaches
+  // it too. 0 without such curves.
+  void SetOverlayMaxY(double MaxY) {
+    FOverlayMaxY = MaxY;
+    Refresh();
+  }
   bool IsZoomed() const { return FZoomed; }
 
  protected:
@@ -84,5 +90,6 @@ class TSpeedChart : public QChartView {
   double FDataMaxX = 0;
   bool FDirty = false;
   bool FZoomed = false;
+  double FOverlayMaxY = 0.0;
   QTimer FRefreshTimer;
 };

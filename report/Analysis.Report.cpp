@@ -3,10 +3,10 @@
 #include <cstdint>
 
 #include "report/Number.Text.h"
+#include "report/Report.Rule.h"
+#include "report/Text.Catalogue.h"
 
 namespace {
-
-const std::string RuleLine(39, '*');
 
 std::string Whole(double Value) {
   return std::to_string(static_cast<long long>(RoundHalfEven(Value)));
@@ -25,7 +25,7 @@ std::string SizeText(double MiB, const std::string& Separator) {
 }
 
 std::string AtText(double MiB, const std::string& Separator) {
-  return SizeText(MiB, Separator) + " 지점";
+  return Localized("{0} 지점", SizeText(MiB, Separator));
 }
 
 // Milliseconds with one decimal below a second (a write takes a few), seconds with two above.
@@ -33,7 +33,7 @@ std::string DurationText(double Seconds, const std::string& Separator) {
   if (Seconds < 1.0) {
     return FormatFixed(Seconds * 1000.0, 1, Separator) + "ms";
   }
-  return FormatFixed(Seconds, 2, Separator) + "초";
+  return Localized("{0}초", FormatFixed(Seconds, 2, Separator));
 }
 
 std::string TemperatureText(float Celsius) {
@@ -43,41 +43,45 @@ std::string TemperatureText(float Celsius) {
 void AddCache(std::vector<std::string>& Lines, const TPassFigures& Figures,
               const std::string& Separator) {
   if (!Figures.Cache) {
-    Lines.push_back("캐시 크기 : 없음");
-    Lines.push_back("최종 속도 : " + SpeedText(Figures.LastSpeed));
+    Lines.push_back(Localized("캐시 크기 : 없음"));
+    Lines.push_back(Localized("최종 속도 : {0}", SpeedText(Figures.LastSpeed)));
     return;
   }
   const TCacheFigures& Cache = *Figures.Cache;
-  Lines.push_back("캐시 크기 : " + SizeText(static_cast<double>(Cache.SizeInMiB), Separator));
-  Lines.push_back("캐시 내 속도 : " + SpeedText(Cache.InCacheSpeed));
-  Lines.push_back("캐시 이후 속도 : " + SpeedText(Cache.PostCacheSpeed));
+  Lines.push_back(
+      Localized("캐시 크기 : {0}", SizeText(static_cast<double>(Cache.SizeInMiB), Separator)));
+  Lines.push_back(Localized("캐시 내 속도 : {0}", SpeedText(Cache.InCacheSpeed)));
+  Lines.push_back(Localized("캐시 이후 속도 : {0}", SpeedText(Cache.PostCacheSpeed)));
   // The drive ends elsewhere than right after its cache only when a later phase follows.
   if (Figures.Phases.back().FromMiB != Cache.SizeInMiB) {
-    Lines.push_back("최종 속도 : " + SpeedText(Figures.LastSpeed));
+    Lines.push_back(Localized("최종 속도 : {0}", SpeedText(Figures.LastSpeed)));
   }
 }
 
-void AddSlowest(std::vector<std::string>& Lines, const char* Name,
-                const std::optional<TSlowestWindow>& Window, const char* Length,
+// Absent and Present: the line without a window ("{0}" the length) and with one ("{0}" the
+// speed, "{1}" where).
+void AddSlowest(std::vector<std::string>& Lines, const std::optional<TSlowestWindow>& Window,
+                const std::string& Absent, const std::string& Present,
                 const std::string& Separator) {
   if (!Window) {
-    Lines.push_back(std::string(Name) + " : 없음 (쓰기 시간 " + Length + " 미만)");
+    Lines.push_back(Absent);
     return;
   }
-  Lines.push_back(std::string(Name) + " : " + SpeedText(Window->Speed) + " (" +
-                  AtText(Window->FromMiB, Separator) + ")");
+  Lines.push_back(Localized(Present, SpeedText(Window->Speed), AtText(Window->FromMiB, Separator)));
 }
 
 void AddStalls(std::vector<std::string>& Lines, const TStalls& Stalls,
                const std::string& Separator) {
-  Lines.push_back("최장 지연 : " + DurationText(Stalls.Longest.Seconds, Separator) + " (" +
-                  AtText(Stalls.Longest.AtMiB, Separator) + ")");
-  std::string Slow =
-      "느린 쓰기 (중앙값의 10배 초과) : " + std::to_string(Stalls.SlowWriteCount) + "회";
+  Lines.push_back(Localized("최장 지연 : {0} ({1})",
+                            DurationText(Stalls.Longest.Seconds, Separator),
+                            AtText(Stalls.Longest.AtMiB, Separator)));
+  const std::string Count = std::to_string(Stalls.SlowWriteCount);
   if (Stalls.FirstSlowWrite) {
-    Slow += " (처음 " + AtText(Stalls.FirstSlowWrite->AtMiB, Separator) + ")";
+    Lines.push_back(Localized("느린 쓰기 (중앙값의 10배 초과) : {0}회 (처음 {1})", Count,
+                              AtText(Stalls.FirstSlowWrite->AtMiB, Separator)));
+  } else {
+    Lines.push_back(Localized("느린 쓰기 (중앙값의 10배 초과) : {0}회", Count));
   }
-  Lines.push_back(Slow);
 }
 
 void AddHeat(std::vector<std::string>& Lines, const TPassFigures& Figures,
@@ -86,18 +90,20 @@ void AddHeat(std::vector<std::string>& Lines, const TPassFigures& Figures,
     return;
   }
   const THeat& Heat = *Figures.Heat;
-  Lines.push_back("온도 : 시작 " + TemperatureText(Heat.StartInC) + ", 최고 " +
-                  TemperatureText(Heat.MaxInC) + ", 종료 " + TemperatureText(Heat.EndInC));
+  Lines.push_back(Localized("온도 : 시작 {0}, 최고 {1}, 종료 {2}", TemperatureText(Heat.StartInC),
+                            TemperatureText(Heat.MaxInC), TemperatureText(Heat.EndInC)));
   if (!Heat.ThrottleAtMiB) {
     return;
   }
   const std::string At = AtText(static_cast<double>(*Heat.ThrottleAtMiB), Separator);
   if (Figures.Cache && Figures.Cache->SizeInMiB == *Heat.ThrottleAtMiB) {
-    Lines.push_back("- 캐시 이후의 속도 하락이 최고 온도에서 시작되었습니다 (" + At +
-                    ") : 캐시 소진이 아니라 발열 제한일 수 있습니다 -");
+    Lines.push_back(Localized(
+        "- 캐시 이후의 속도 하락이 최고 온도에서 시작되었습니다 ({0}) : 캐시 소진이 아니라 발열 "
+        "제한일 수 있습니다 -",
+        At));
   } else {
-    Lines.push_back("- 최고 온도에서 속도가 떨어졌습니다 (" + At +
-                    ") : 발열로 인한 속도 제한으로 보입니다 -");
+    Lines.push_back(Localized(
+        "- 최고 온도에서 속도가 떨어졌습니다 ({0}) : 발열로 인한 속도 제한으로 보입니다 -", At));
   }
 }
 
@@ -106,14 +112,17 @@ void AddHeat(std::vector<std::string>& Lines, const TPassFigures& Figures,
 std::vector<std::string> AnalysisReportLines(const TPassAnalysis& Analysis,
                                              const std::string& DecimalSeparator) {
   if (Analysis.TooShort()) {
-    return {"- 판단하기에 너무 짧은 회차입니다 (쓰기 " + std::to_string(Analysis.WriteCount) +
-            "회) -"};
+    return {Localized("- 판단하기에 너무 짧은 회차입니다 (쓰기 {0}회) -",
+                      std::to_string(Analysis.WriteCount))};
   }
   const TPassFigures& Figures = *Analysis.Figures;
-  std::vector<std::string> Lines{"- 쓰기 분석 -"};
+  std::vector<std::string> Lines{Localized("- 쓰기 분석 -")};
   AddCache(Lines, Figures, DecimalSeparator);
-  AddSlowest(Lines, "최저 1초 평균 속도", Figures.Slowest1s, "1초", DecimalSeparator);
-  AddSlowest(Lines, "최저 10초 평균 속도", Figures.Slowest10s, "10초", DecimalSeparator);
+  AddSlowest(Lines, Figures.Slowest1s, Localized("최저 1초 평균 속도 : 없음 (쓰기 시간 1초 미만)"),
+             "최저 1초 평균 속도 : {0} ({1})", DecimalSeparator);
+  AddSlowest(Lines, Figures.Slowest10s,
+             Localized("최저 10초 평균 속도 : 없음 (쓰기 시간 10초 미만)"),
+             "최저 10초 평균 속도 : {0} ({1})", DecimalSeparator);
   AddStalls(Lines, Figures.Stalls, DecimalSeparator);
   AddHeat(Lines, Figures, DecimalSeparator);
   Lines.push_back(RuleLine);

@@ -26,6 +26,25 @@ TTesterLogger::TTesterLogger(const std::string& LogPath)
 
 std::vector<std::unique_ptr<TTesterLogger>> TTesterLogger::CreateAll(
     const std::vector<std::string>& LogPaths) {
+  std::vector<std::unique_ptr<Platform::TLogFile>> Files = OpenAll(LogPaths);
+  std::vector<std::unique_ptr<TTesterLogger>> Loggers(LogPaths.size());
+  for (std::size_t I = 0; I < Files.size(); ++I) {
+    Loggers[I] = OnFile(std::move(Files[I]), LogPaths[I]);
+  }
+  return Loggers;
+}
+
+std::unique_ptr<TTesterLogger> TTesterLogger::OnFile(std::unique_ptr<Platform::TLogFile> File,
+                                                     const std::string& LogPath) {
+  if (!File) {
+    return nullptr;
+  }
+  return std::unique_ptr<TTesterLogger>(
+      new TTesterLogger(std::move(File), Platform::FullPath(LogPath)));
+}
+
+std::vector<std::unique_ptr<Platform::TLogFile>> TTesterLogger::OpenAll(
+    const std::vector<std::string>& LogPaths) {
   std::vector<std::unique_ptr<Platform::TLogFile>> Files(LogPaths.size());
   std::vector<const Platform::TLogFile*> Held;
   const auto Fail = [&](const std::string& Path, const std::string& Reason) {
@@ -61,13 +80,7 @@ std::vector<std::unique_ptr<TTesterLogger>> TTesterLogger::CreateAll(
       }
     }
   }
-  std::vector<std::unique_ptr<TTesterLogger>> Loggers(LogPaths.size());
-  for (std::size_t I = 0; I < Files.size(); ++I) {
-    if (Files[I]) {
-      Loggers[I].reset(new TTesterLogger(std::move(Files[I]), Platform::FullPath(LogPaths[I])));
-    }
-  }
-  return Loggers;
+  return Files;
 }
 
 bool TTesterLogger::Add(std::string Value) {

@@ -27,6 +27,13 @@ class TTesterLogger {
   // they were. Throws TCreateFileError.
   static std::vector<std::unique_ptr<TTesterLogger>> CreateAll(
       const std::vector<std::string>& LogPaths);
+  // The same two steps for files that are written otherwise (the per-write CSV beside the
+  // logs): each one open, held, a file of its own and emptied, or nullptr for an empty path.
+  static std::vector<std::unique_ptr<Platform::TLogFile>> OpenAll(
+      const std::vector<std::string>& LogPaths);
+  // A logger on a file that OpenAll opened for LogPath; nullptr for none.
+  static std::unique_ptr<TTesterLogger> OnFile(std::unique_ptr<Platform::TLogFile> File,
+                                               const std::string& LogPath);
 
   // The line is in the file when Add returns true. A failed write loses the line from the file
   // only (a log must never stop the test); the list keeps it, and later lines are tried again.

@@ -1,52 +1,54 @@
 // The pass header, the rotation of the log lists, the summary and the error lines.
 #include <string>
 
+#include "analysis/Analysis.Pass.h"
 #include "engine/FillTarget.h"
+#include "report/Analysis.Report.h"
 #include "report/DateTime.Text.h"
 #include "report/Escape.Control.h"
 #include "report/Number.Text.h"
+#include "report/Report.Rule.h"
 #include "report/Tester.ToView.h"
+#include "report/Text.Catalogue.h"
 #include "report/Varnell.Identity.h"
 #include "report/uDatasizeUnit.h"
 
 namespace {
-
-const std::string RuleLine(39, '*');
 
 std::string Whole(double Value) {
   return std::to_string(static_cast<long long>(RoundHalfEven(Value)));
 }
 
 std::string Applied(bool Value) {
-  return Value ? "적용" : "미적용";
+  return Value ? Localized("적용") : Localized("미적용");
 }
 
 std::string ErrorDescription(const TTesterError& Error) {
   if (Error.Operation == "WriteFile") {
-    return "파일에 쓰지 못해 테스트를 끝냈습니다.";
+    return Localized("파일에 쓰지 못해 테스트를 끝냈습니다.");
   }
   if (Error.Operation == "CreateFile") {
-    return "파일을 만들지 못해 테스트를 끝냈습니다.";
+    return Localized("파일을 만들지 못해 테스트를 끝냈습니다.");
   }
   if (Error.Operation == "FlushFileBuffers") {
-    return "캐시에 쓴 데이터를 드라이브가 받지 못해 테스트를 끝냈습니다.";
+    return Localized("캐시에 쓴 데이터를 드라이브가 받지 못해 테스트를 끝냈습니다.");
   }
   if (Error.Operation == "OpenFile") {
-    return "검증할 파일을 열지 못해 테스트를 끝냈습니다.";
+    return Localized("검증할 파일을 열지 못해 테스트를 끝냈습니다.");
   }
   if (Error.Operation == "ReadFile") {
-    return "검증할 파일을 읽지 못해 테스트를 끝냈습니다.";
+    return Localized("검증할 파일을 읽지 못해 테스트를 끝냈습니다.");
   }
   if (Error.Operation == "DeleteFile") {
-    return "테스트 파일을 지우지 못했습니다.";
+    return Localized("테스트 파일을 지우지 못했습니다.");
   }
   if (Error.Operation == "OpenFolder") {
-    return "폴더를 열지 못해 테스트를 시작하지 않았습니다.";
+    return Localized("폴더를 열지 못해 테스트를 시작하지 않았습니다.");
   }
   if (IsFolderInUse(Error)) {
-    return "다른 실행이 이 폴더를 쓰고 있어 테스트를 시작하지 않았습니다.";
+    return Localized("다른 실행이 이 폴더를 쓰고 있어 테스트를 시작하지 않았습니다.");
   }
-  return Error.Operation + " 오류가 발생했습니다.";
+  return Localized("{0} 오류가 발생했습니다.", Error.Operation);
 }
 
 }  // namespace
@@ -74,6 +76,11 @@ void TTesterToView::PrintInitialSetting(std::int32_t TestCount, std::int64_t Fre
   FOriginalFilledSpaceInMiB = FDiskSizeInMiB - (FreeSizeInByte >> 20);
 
   ClearSpeedSeries();
+  FPassNumber = TestCount;
+  if (ToFillInByte > 0) {
+    // One record per 8 MiB write; reserved now so that the timed loop does not regrow it.
+    FWrites.reserve(static_cast<std::size_t>(ToFillInByte / 8 + 1));
+  }
   FStartTime = FNow();
   PrintHeader(TestCount, FreeSizeInByte, TotalSizeInByte, ToFillInByte, Disk.Model);
   if (ToFillInByte == InvalidFillTarget) {
@@ -94,27 +101,27 @@ void TTesterToView::PrintHeader(std::int32_t TestCount, std::int64_t FreeSizeInB
   AddStringAtList(RuleLine);
   AddStringAtList(std::string(VarnellIdentity::ProductName) + " " +
                   VarnellIdentity::ProductVersion);
-  AddStringAtList(std::string("제작자 : ") + VarnellIdentity::MakerName);
-  AddStringAtList(std::string("출처 : Moravi(") + VarnellIdentity::CommunityAddress + ")");
-  AddStringAtList("테스트 일시 : " + FormatDateTimeToMinute(FStartTime));
-  AddStringAtList("테스트 회차 : " + std::to_string(TestCount));
+  AddStringAtList(Localized("제작자 : {0}", VarnellIdentity::MakerName));
+  AddStringAtList(Localized("출처 : Moravi({0})", VarnellIdentity::CommunityAddress));
+  AddStringAtList(Localized("테스트 일시 : {0}", FormatDateTimeToMinute(FStartTime)));
+  AddStringAtList(Localized("테스트 회차 : {0}", std::to_string(TestCount)));
   AddStringAtList(RuleLine);
-  AddStringAtList("- 테스트 드라이브 상세 -");
-  AddStringAtList("모델명 : " + EscapeControlCharacters(Model));
-  AddStringAtList("드라이브 : " + EscapeControlCharacters(FTestSetting.DrivePath));
-  AddStringAtList("전체 용량 : " + Whole(DiskInMiB * 1.024 * 1.024 / 1000) + "GB");
+  AddStringAtList(Localized("- 테스트 드라이브 상세 -"));
+  AddStringAtList(Localized("모델명 : {0}", EscapeControlCharacters(Model)));
+  AddStringAtList(Localized("드라이브 : {0}", EscapeControlCharacters(FTestSetting.DrivePath)));
+  AddStringAtList(Localized("전체 용량 : {0}GB", Whole(DiskInMiB * 1.024 * 1.024 / 1000)));
   AddStringAtList("");
-  AddStringAtList("- 드라이브 내 테스트 구간 -");
-  AddStringAtList("테스트 구간 : " + Whole(Free / 1000 / 1000 / 1000) + "GB ~ " +
-                  Whole((Free / 1000 / 1000 - ToFill * 1.024 * 1.024) / 1000) + "GB");
-  AddStringAtList("파티션 용량 : " + Whole(Total / 1000 / 1000 / 1000) + "GB");
+  AddStringAtList(Localized("- 드라이브 내 테스트 구간 -"));
+  AddStringAtList(Localized("테스트 구간 : {0}GB ~ {1}GB", Whole(Free / 1000 / 1000 / 1000),
+                            Whole((Free / 1000 / 1000 - ToFill * 1.024 * 1.024) / 1000)));
+  AddStringAtList(Localized("파티션 용량 : {0}GB", Whole(Total / 1000 / 1000 / 1000)));
   AddStringAtList("");
-  AddStringAtList("- 모드 적용 사항 -");
-  AddStringAtList("윈도 캐시 효과 : " + Applied(FTestSetting.NeedCache));
-  AddStringAtList("무한 반복 : " + Applied(FTestSetting.InfiniteRepetition));
+  AddStringAtList(Localized("- 모드 적용 사항 -"));
+  AddStringAtList(Localized("윈도 캐시 효과 : {0}", Applied(FTestSetting.NeedCache)));
+  AddStringAtList(Localized("무한 반복 : {0}", Applied(FTestSetting.InfiniteRepetition)));
   // Named only when on: without it the header stays as it always was.
   if (FTestSetting.NeedVerify) {
-    AddStringAtList("쓰기 후 검증 : " + Applied(true));
+    AddStringAtList(Localized("쓰기 후 검증 : {0}", Applied(true)));
   }
   AddStringAtList(RuleLine);
 }
@@ -123,15 +130,15 @@ std::string TTesterToView::RefusalReason() const {
   switch (FTestSetting.ToLeftUnit) {
     case TLeftUnit::LeaveByPercent:
       if (FTestSetting.ToLeft > 100) {
-        return "- 잘못된 설정 : 남길 용량 " + std::to_string(FTestSetting.ToLeft) +
-               "%가 100%를 넘습니다 -";
+        return Localized("- 잘못된 설정 : 남길 용량 {0}%가 100%를 넘습니다 -",
+                         std::to_string(FTestSetting.ToLeft));
       }
       [[fallthrough]];
     case TLeftUnit::LeaveByGiB:
     case TLeftUnit::LeaveByMiB:
-      return "- 잘못된 설정 : 빈 공간이 남길 용량과 같아 채울 공간이 없습니다 -";
+      return Localized("- 잘못된 설정 : 빈 공간이 남길 용량과 같아 채울 공간이 없습니다 -");
   }
-  return "- 잘못된 설정 : 남길 용량의 단위를 알 수 없습니다 -";
+  return Localized("- 잘못된 설정 : 남길 용량의 단위를 알 수 없습니다 -");
 }
 
 std::string TTesterToView::NoRoomReason(std::int64_t FreeSizeInByte) const {
@@ -148,8 +155,8 @@ std::string TTesterToView::NoRoomReason(std::int64_t FreeSizeInByte) const {
       Leave += "%";
       break;
   }
-  return "- 채울 공간 없음 : 빈 공간 " + std::to_string(FreeSizeInByte >> 20) + "MiB, 남길 용량 " +
-         Leave + " -";
+  return Localized("- 채울 공간 없음 : 빈 공간 {0}MiB, 남길 용량 {1} -",
+                   std::to_string(FreeSizeInByte >> 20), Leave);
 }
 
 double TTesterToView::GetSlowPercent() const {
@@ -157,8 +164,8 @@ double TTesterToView::GetSlowPercent() const {
   // A sequential count: the list is a few hundred thousand entries at most, well under a
   // millisecond, and the pass has ended.
   std::int64_t ResultInCount = 0;
-  for (const std::int32_t Speed : FSpeedList) {
-    if (Speed < HalfOfAverage) {
+  for (const TWriteRecord& Write : FWrites) {
+    if (Write.SpeedInMiB < HalfOfAverage) {
       ++ResultInCount;
     }
   }
@@ -174,20 +181,21 @@ void TTesterToView::EndTest(double TestStartTime, std::uint64_t TestHostWriteInM
   if (FSpeedSum.Read().Count == 0) {
     return;
   }
+  if (FWritesCsv && !FWritesCsv->Flush()) {
+    ShowWritesCsvError();
+  }
+  // Here on the worker, not in the GUI thread's turn: a long pass takes a while to analyse.
+  const std::vector<std::string> AnalysisLines =
+      AnalysisReportLines(AnalysePass(FWrites), FDecimalSeparator);
   FDispatcher->Sync([&] {
     RefreshHorizontalLineNow(true);
-    PrintSummary(TestStartTime, TestHostWriteInMiB, SlowPercent);
-    if (FVerifyTally) {
-      PrintVerifyReport(*FVerifyTally, [this](const std::string& Line) {
-        AddLineNow(Line);
-        ++FLastLogCount;
-      });
-    }
+    PrintSummary(TestStartTime, TestHostWriteInMiB, SlowPercent, AnalysisLines);
   });
 }
 
 void TTesterToView::PrintSummary(double TestStartTime, std::uint64_t TestHostWriteInMiB,
-                                 double SlowPercent) {
+                                 double SlowPercent,
+                                 const std::vector<std::string>& AnalysisLines) {
   // On the GUI thread while the worker waits: the lines go out at once, in order.
   const auto Add = [this](const std::string& Line) {
     AddLineNow(Line);
@@ -197,49 +205,59 @@ void TTesterToView::PrintSummary(double TestStartTime, std::uint64_t TestHostWri
   const TSpeedSum::TSnapshot Sum = FSpeedSum.Read();
 
   Add(RuleLine);
-  Add("종료 시간 : " + FormatDateTimeToMinute(EndTime));
-  Add("테스트 시간 : " + FormatDurationTimeOfDay(EndTime - FStartTime));
+  Add(Localized("종료 시간 : {0}", FormatDateTimeToMinute(EndTime)));
+  Add(Localized("테스트 시간 : {0}", FormatDurationTimeOfDay(EndTime - FStartTime)));
   if (TestStartTime > 0) {
-    Add("전체 테스트 시간 : " + FormatDurationWithDays(EndTime - TestStartTime));
+    Add(Localized("전체 테스트 시간 : {0}", FormatDurationWithDays(EndTime - TestStartTime)));
   }
   if (TestHostWriteInMiB != 0) {
-    Add("전체 호스트 쓰기 : " + FormatDatasize({TKUnit::KUnit1024, 0},
-                                               static_cast<double>(TestHostWriteInMiB),
-                                               FDecimalSeparator));
+    Add(Localized("전체 호스트 쓰기 : {0}",
+                  FormatDatasize({TKUnit::KUnit1024, 0}, static_cast<double>(TestHostWriteInMiB),
+                                 FDecimalSeparator)));
   }
   Add(RuleLine);
-  Add("최대 속도 : " + std::to_string(FMaxSpeed) + "MiB/s");
-  Add("최소 속도 : " + std::to_string(FMinSpeed) + "MiB/s");
-  Add("평균 속도 : " + std::to_string(Sum.Sum / static_cast<std::uint64_t>(Sum.Count)) + "MiB/s");
-  Add("평균 속도 50% 미만 구간 : " + FormatFixed(SlowPercent, 1, FDecimalSeparator) + "%");
+  Add(Localized("최대 속도 : {0}MiB/s", std::to_string(FMaxSpeed)));
+  Add(Localized("최소 속도 : {0}MiB/s", std::to_string(FMinSpeed)));
+  Add(Localized("평균 속도 : {0}MiB/s",
+                std::to_string(Sum.Sum / static_cast<std::uint64_t>(Sum.Count))));
+  Add(Localized("평균 속도 50% 미만 구간 : {0}%", FormatFixed(SlowPercent, 1, FDecimalSeparator)));
   Add(RuleLine);
+  // What the read-back found belongs to the pass's own figures; the analysis comes after.
+  if (FVerifyTally) {
+    PrintVerifyReport(*FVerifyTally, Add);
+  }
+  for (const std::string& Line : AnalysisLines) {
+    Add(Line);
+  }
 }
 
 void TTesterToView::PrintError(const TTesterError& Error) {
   const std::string Code = std::to_string(Error.Code);
   const std::string SystemText = EscapeControlCharacters(Error.SystemText);
-  std::string Line = "- " + FormatShortDateTime(FNow()) + "에 오류 : " + Error.Operation +
-                     " 실패, 코드 " + Code + " (" + SystemText + ")";
+  const std::string When = FormatShortDateTime(FNow());
+  std::string Line;
   std::string Text = ErrorDescription(Error) + "\n";
-  if (!Error.Path.empty()) {
+  if (Error.Path.empty()) {
+    Line = Localized("- {0}에 오류 : {1} 실패, 코드 {2} ({3}) -", When, Error.Operation, Code,
+                     SystemText);
+  } else {
     const std::string Path = EscapeControlCharacters(Error.Path);
-    Line += ", 파일 : " + Path;
-    Text += "파일 : " + Path + "\n";
+    Line = Localized("- {0}에 오류 : {1} 실패, 코드 {2} ({3}), 파일 : {4} -", When, Error.Operation,
+                     Code, SystemText, Path);
+    Text += Localized("파일 : {0}", Path) + "\n";
   }
-  Line += " -";
-  Text += SystemText + " (코드 " + Code + ")";
+  Text += Localized("{0} (코드 {1})", SystemText, Code);
   AddStringAtList(Line);
   FDispatcher->Queue([this, Text] { FView.ShowError(Text); });
 }
 
 void TTesterToView::PrintLeftoverFiles(std::int32_t Count, std::int64_t SizeInByte) {
-  AddStringAtList("- 이전에 남은 테스트 파일 " + std::to_string(Count) + "개(" +
-                  FormatDatasize({TKUnit::KUnit1024, 0},
-                                 static_cast<double>(SizeInByte) / (1024.0 * 1024.0),
-                                 FDecimalSeparator) +
-                  ")는 지우지 않습니다 -");
+  AddStringAtList(Localized(
+      "- 이전에 남은 테스트 파일 {0}개({1})는 지우지 않습니다 -", std::to_string(Count),
+      FormatDatasize({TKUnit::KUnit1024, 0}, static_cast<double>(SizeInByte) / (1024.0 * 1024.0),
+                     FDecimalSeparator)));
 }
 
 void TTesterToView::PrintReplacedFile(const std::string& Path) {
-  AddStringAtList("- 다른 파일로 바뀌어 지우지 않음 : " + Path + " -");
+  AddStringAtList(Localized("- 다른 파일로 바뀌어 지우지 않음 : {0} -", Path));
 }

@@ -7,6 +7,7 @@
 
 #include "report/DateTime.Text.h"
 #include "report/Number.Text.h"
+#include "report/Text.Catalogue.h"
 
 TTesterToView::TTesterToView(const TSetting& TestSetting, TTesterView& View,
                              std::unique_ptr<TGuiDispatcher> Dispatcher, TDiskQuery DiskQuery,
@@ -18,17 +19,22 @@ TTesterToView::TTesterToView(const TSetting& TestSetting, TTesterView& View,
       FNow(std::move(Now)),
       FDecimalSeparator(std::move(DecimalSeparator)) {
   // Both at once: a refused detailed log must not have emptied the log already.
-  auto Loggers =
-      TTesterLogger::CreateAll({FTestSetting.RecordPath, FTestSetting.DetailedRecordPath});
-  FLogger = std::move(Loggers[0]);
-  FDetailedLogger = std::move(Loggers[1]);
+  // The per-write CSV with them: no file is emptied until all three are open and distinct.
+  auto Files = TTesterLogger::OpenAll(
+      {FTestSetting.RecordPath, FTestSetting.DetailedRecordPath, FTestSetting.WritesCsvPath});
+  FLogger = TTesterLogger::OnFile(std::move(Files[0]), FTestSetting.RecordPath);
+  FDetailedLogger = TTesterLogger::OnFile(std::move(Files[1]), FTestSetting.DetailedRecordPath);
+  if (Files[2]) {
+    FWritesCsv = std::make_unique<TWritesCsvFile>(std::move(Files[2]));
+  }
 }
 
 TTesterToView::~TTesterToView() {
   // Queued units refer to this presenter and its loggers: they must go before either.
   FDispatcher.reset();
+  FWritesCsv.reset();
   FLogger.reset();
-  FSpeedList.clear();
+  FWrites.clear();
   FDetailedLogger.reset();
 }
 
@@ -64,8 +70,15 @@ void TTesterToView::ApplyProgress(std::int32_t HostWriteInMiB, std::int32_t Need
                                                     static_cast<double>(NeedToFillInMiB) * 100.0))
           : 100;
   const double RemainPercent = GetRemainPercentByUnit(HostWriteInMiB);
-  FSpeedList.push_back(SpeedInMiB);
   const double RemainShare = GetRemainShare(HostWriteInMiB);
+  FNextWrite.WrittenInMiB = HostWriteInMiB;
+  FNextWrite.SpeedInMiB = SpeedInMiB;
+  FNextWrite.RemainPercent = RemainShare * 100.0;
+  FWrites.push_back(FNextWrite);
+  if (FWritesCsv && !FWritesCsv->Append(FPassNumber, FNextWrite)) {
+    ShowWritesCsvError();
+  }
+  FNextWrite = {};
   if (FDetailedLogger) {
     AddDetailedLine(RemainShare, SpeedInMiB);
   }
@@ -101,6 +114,22 @@ void TTesterToView::ApplyProgress(std::int32_t HostWriteInMiB, std::int32_t Need
     }
   });
   FBatch.clear();
+}
+
+void TTesterToView::ShowWritesCsvError() {
+  if (FWritesCsvErrorShown) {
+    return;
+  }
+  FWritesCsvErrorShown = true;
+  FDispatcher->Queue([this, Path = Platform::FullPath(FTestSetting.WritesCsvPath),
+                      Code = FWritesCsv->WriteError()] {
+    FView.ShowLogError(Path, Code, Platform::SystemErrorText(Code));
+  });
+}
+
+void TTesterToView::ApplyWriteTime(double Seconds, std::optional<float> TemperatureInC) {
+  FNextWrite.Seconds = Seconds;
+  FNextWrite.TemperatureInC = TemperatureInC;
 }
 
 void TTesterToView::AddDetailedLine(double RemainShare, std::int32_t SpeedInMiB) {
@@ -156,9 +185,9 @@ void TTesterToView::RefreshProgressAndLabelNow(std::int32_t FilledInMiB,
                                                std::int32_t NeedToFillInMiB,
                                                std::int32_t FilledPercentInTest) {
   FView.SetProgress(FilledPercentInTest);
-  FView.SetCurrFileText(
-      "현재 채워진 용량 : " + FormatFixed(FilledInMiB / 1024.0, 2, FDecimalSeparator) + "GiB / " +
-      FormatFixed(NeedToFillInMiB / 1024.0, 2, FDecimalSeparator) + "GiB");
+  FView.SetCurrFileText(Localized("현재 채워진 용량 : {0}GiB / {1}GiB",
+                                  FormatFixed(FilledInMiB / 1024.0, 2, FDecimalSeparator),
+                                  FormatFixed(NeedToFillInMiB / 1024.0, 2, FDecimalSeparator)));
 }
 
 void TTesterToView::RefreshHorizontalLineNow(bool IsEnd) {
@@ -169,16 +198,14 @@ void TTesterToView::RefreshHorizontalLineNow(bool IsEnd) {
 void TTesterToView::RefreshSpeed(std::int32_t SpeedInMiB, double RemainPercent) {
   FLastPercent = RemainPercent;
   const std::string Speed = std::to_string(SpeedInMiB) + "MiB/s";
-  std::string Line;
-  AppendFixed(Line, RemainPercent, 1, FDecimalSeparator);
-  Line += "% 에서의 속도 : ";
-  Line += Speed;
-  AddStringAtList(std::move(Line));
-  Post([this, Speed] { FView.SetCurrSpdText("속도 : " + Speed); });
+  std::string Percent;
+  AppendFixed(Percent, RemainPercent, 1, FDecimalSeparator);
+  AddStringAtList(Localized("{0}% 에서의 속도 : {1}", Percent, Speed));
+  Post([this, Speed] { FView.SetCurrSpdText(Localized("속도 : {0}", Speed)); });
 }
 
 void TTesterToView::ClearSpeedSeries() {
-  FSpeedList.clear();
+  FWrites.clear();
   Post([this] { FView.ClearChart(); });
 }
 
@@ -204,11 +231,11 @@ std::int32_t TTesterToView::GetHalfOfAverage() const {
 }
 
 void TTesterToView::StartIdle() {
-  AddStringAtList("- " + FormatShortDateTime(FNow()) + "에 일시정지 시작 -");
+  AddStringAtList(Localized("- {0}에 일시정지 시작 -", FormatShortDateTime(FNow())));
 }
 
 void TTesterToView::EndIdle() {
-  AddStringAtList("- " + FormatShortDateTime(FNow()) + "에 일시정지 종료 -");
+  AddStringAtList(Localized("- {0}에 일시정지 종료 -", FormatShortDateTime(FNow())));
 }
 
 void TTesterToView::HideButtons() {

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "analysis/Analysis.Write.h"
 #include "engine/Setting.h"
 #include "engine/Tester.Presenter.h"
 #include "platform/Platform.Clock.h"
@@ -16,6 +17,7 @@
 #include "report/Tester.DiskQuery.h"
 #include "report/Tester.Logger.h"
 #include "report/Tester.View.h"
+#include "results/Writes.CsvFile.h"
 
 // Turns the worker's calls into what the user sees (progress, labels, chart, half-average
 // line, log lists) and into the two log files, and keeps the speed statistics of a pass for
@@ -46,6 +48,7 @@ class TTesterToView final : public TTesterPresenter {
                            std::int64_t TotalSizeInByte, std::int64_t ToFillInByte) override;
   void ApplyProgress(std::int32_t HostWriteInMiB, std::int32_t NeedToFillInMiB,
                      std::int32_t SpeedInMiB) override;
+  void ApplyWriteTime(double Seconds, std::optional<float> TemperatureInC) override;
   void StartIdle() override;
   void EndIdle() override;
   void EndTest(double TestStartTime, std::uint64_t TestHostWriteInMiB) override;
@@ -81,6 +84,7 @@ class TTesterToView final : public TTesterPresenter {
   double GetRemainPercentByUnit(std::int32_t HostWriteInMiB) const;
   bool NeedToRecordSpeed(double RemainPercent) const;
   void AddDetailedLine(double RemainShare, std::int32_t SpeedInMiB);
+  void ShowWritesCsvError();
 
   // Report, per pass.
   void DeleteLastLog();
@@ -90,7 +94,8 @@ class TTesterToView final : public TTesterPresenter {
   std::string RefusalReason() const;
   std::string NoRoomReason(std::int64_t FreeSizeInByte) const;
   double GetSlowPercent() const;
-  void PrintSummary(double TestStartTime, std::uint64_t TestHostWriteInMiB, double SlowPercent);
+  void PrintSummary(double TestStartTime, std::uint64_t TestHostWriteInMiB, double SlowPercent,
+                    const std::vector<std::string>& AnalysisLines);
   // On the GUI thread: the line goes to both lists and the log file at once.
   void AddLineNow(const std::string& Value);
 
@@ -110,6 +115,9 @@ class TTesterToView final : public TTesterPresenter {
   double FLastPercent = 0;
   std::unique_ptr<TTesterLogger> FLogger;
   std::unique_ptr<TTesterLogger> FDetailedLogger;
+  std::unique_ptr<TWritesCsvFile> FWritesCsv;
+  std::int32_t FPassNumber = 0;
+  bool FWritesCsvErrorShown = false;
   // A log line that cannot be written is said once per file: on the GUI thread for the log,
   // on the worker thread for the detailed log.
   bool FLogErrorShown = false;
@@ -133,6 +141,10 @@ class TTesterToView final : public TTesterPresenter {
   double FLastReadPercent = -1;
   std::optional<TVerifyTally> FVerifyTally;
   bool FDamageShown = false;  // the window says it once a run
+  // The pass's writes, for the slow share and the analysis; the next write's time waits here
+  // for its progress.
+  std::vector<TWriteRecord> FWrites;
+  TWriteRecord FNextWrite;
   // The units of a write at a logging step, handed over as one: a single lock of the queue per
   // write instead of one per unit, which made the worker contend with the GUI thread for it.
   bool FBatching = false;

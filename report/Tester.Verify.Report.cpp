@@ -7,6 +7,7 @@
 #include "report/DateTime.Text.h"
 #include "report/Number.Text.h"
 #include "report/Tester.ToView.h"
+#include "report/Text.Catalogue.h"
 
 namespace {
 
@@ -28,25 +29,24 @@ std::string SizeText(std::int64_t Sectors, const std::string& Separator) {
 
 // A kind of damage: its size and, when there is any, its count of sectors.
 std::string DamageText(std::int64_t Sectors, const std::string& Separator) {
-  std::string Text = SizeText(Sectors, Separator);
-  if (Sectors > 0) {
-    Text += " (" + std::to_string(Sectors) + "섹터)";
+  if (Sectors == 0) {
+    return SizeText(Sectors, Separator);
   }
-  return Text;
+  return Localized("{0} ({1}섹터)", SizeText(Sectors, Separator), std::to_string(Sectors));
 }
 
 std::string PlaceText(const std::optional<TDamagePlace>& Place) {
   if (!Place) {
-    return "없음";
+    return Localized("없음");
   }
-  return TestFileName(Place->File) + ", " + std::to_string(Place->Offset) + "바이트 지점";
+  return Localized("{0}, {1}바이트 지점", TestFileName(Place->File), std::to_string(Place->Offset));
 }
 
 std::string VerdictText(const TVerifyTally& Tally) {
   if (Tally.DamagedSectors() > 0) {
-    return "손상 있음";
+    return Localized("손상 있음");
   }
-  return Tally.Complete() ? "이상 없음" : "중단 (읽은 부분은 이상 없음)";
+  return Tally.Complete() ? Localized("이상 없음") : Localized("중단 (읽은 부분은 이상 없음)");
 }
 
 }  // namespace
@@ -62,7 +62,7 @@ void TTesterToView::ResetReadStatistics() {
 
 void TTesterToView::StartVerify(std::int32_t NeedToReadInMiB) {
   ResetReadStatistics();
-  AddStringAtList("- " + FormatShortDateTime(FNow()) + "에 쓰기 후 검증 시작 -");
+  AddStringAtList(Localized("- {0}에 쓰기 후 검증 시작 -", FormatShortDateTime(FNow())));
   Post([this, NeedToReadInMiB] {
     FView.SetProgress(0);
     RefreshReadLabelsNow(0, NeedToReadInMiB);
@@ -70,9 +70,9 @@ void TTesterToView::StartVerify(std::int32_t NeedToReadInMiB) {
 }
 
 void TTesterToView::RefreshReadLabelsNow(std::int32_t ReadInMiB, std::int32_t NeedToReadInMiB) {
-  FView.SetCurrFileText(
-      "현재 검증한 용량 : " + FormatFixed(ReadInMiB / 1024.0, 2, FDecimalSeparator) + "GiB / " +
-      FormatFixed(NeedToReadInMiB / 1024.0, 2, FDecimalSeparator) + "GiB");
+  FView.SetCurrFileText(Localized("현재 검증한 용량 : {0}GiB / {1}GiB",
+                                  FormatFixed(ReadInMiB / 1024.0, 2, FDecimalSeparator),
+                                  FormatFixed(NeedToReadInMiB / 1024.0, 2, FDecimalSeparator)));
 }
 
 void TTesterToView::ApplyReadProgress(std::int32_t HostReadInMiB, std::int32_t NeedToReadInMiB,
@@ -104,7 +104,7 @@ void TTesterToView::ApplyReadProgress(std::int32_t HostReadInMiB, std::int32_t N
     RefreshReadLabelsNow(HostReadInMiB, NeedToReadInMiB);
     FView.AddReadChartPoint(X, static_cast<double>(SpeedInMiB));
     if (Step) {
-      FView.SetCurrSpdText("읽기 속도 : " + std::to_string(SpeedInMiB) + "MiB/s");
+      FView.SetCurrSpdText(Localized("읽기 속도 : {0}MiB/s", std::to_string(SpeedInMiB)));
     }
   });
 }
@@ -117,32 +117,32 @@ void TTesterToView::EndVerify(const TVerifyTally& Tally) {
   // Data that is not there is worth more than a line among many: the window says it once a run.
   FDamageShown = true;
   const std::string Text =
-      "쓰기 후 검증에서 손상된 데이터를 찾았습니다.\n손상된 용량 : " +
-      SizeText(Tally.DamagedSectors(), FDecimalSeparator) + " / " +
-      SizeText(Tally.ReadSectors(), FDecimalSeparator) +
-      "\n첫 손상 위치 : " + PlaceText(Tally.FirstDamage) +
-      "\n사용 가능한 용량 : " + SizeText(Tally.UsableSectors(), FDecimalSeparator);
+      Localized("쓰기 후 검증에서 손상된 데이터를 찾았습니다.") + "\n" +
+      Localized("손상된 용량 : {0} / {1}", SizeText(Tally.DamagedSectors(), FDecimalSeparator),
+                SizeText(Tally.ReadSectors(), FDecimalSeparator)) +
+      "\n" + Localized("첫 손상 위치 : {0}", PlaceText(Tally.FirstDamage)) + "\n" +
+      Localized("사용 가능한 용량 : {0}", SizeText(Tally.UsableSectors(), FDecimalSeparator));
   FDispatcher->Queue([this, Text] { FView.ShowError(Text); });
 }
 
 void TTesterToView::PrintVerifyReport(const TVerifyTally& Tally,
                                       const std::function<void(std::string)>& Add) {
   const std::string& Separator = FDecimalSeparator;
-  Add("- 쓰기 후 검증 -");
-  Add("읽은 용량 : " + SizeText(Tally.ReadSectors(), Separator) + " / " +
-      SizeText(Tally.WrittenSectors, Separator));
-  Add("온전한 용량 : " + SizeText(Tally.IntactSectors, Separator));
-  Add("바뀐 용량 (몇 비트) : " + DamageText(Tally.FewBitsSectors, Separator));
-  Add("바뀐 용량 (많은 바이트) : " + DamageText(Tally.ManyBytesSectors, Separator));
-  Add("덮어쓰인 용량 : " + DamageText(Tally.OverwrittenSectors, Separator));
-  Add("읽지 못한 용량 : " + DamageText(Tally.UnreadableSectors, Separator));
-  Add("첫 손상 위치 : " + PlaceText(Tally.FirstDamage));
-  Add("사용 가능한 용량 : " + SizeText(Tally.UsableSectors(), Separator));
-  Add("최대 읽기 속도 : " + std::to_string(FMaxReadSpeed) + "MiB/s");
-  Add("최소 읽기 속도 : " + std::to_string(FMinReadSpeed) + "MiB/s");
-  Add("평균 읽기 속도 : " + std::to_string(FReadCount > 0 ? FReadSpeedSum / FReadCount : 0) +
-      "MiB/s");
-  Add("읽기 시간 : " + FormatFixed(Tally.ReadSeconds, 3, Separator) + "초");
-  Add("검증 결과 : " + VerdictText(Tally));
+  Add(Localized("- 쓰기 후 검증 -"));
+  Add(Localized("읽은 용량 : {0} / {1}", SizeText(Tally.ReadSectors(), Separator),
+                SizeText(Tally.WrittenSectors, Separator)));
+  Add(Localized("온전한 용량 : {0}", SizeText(Tally.IntactSectors, Separator)));
+  Add(Localized("바뀐 용량 (몇 비트) : {0}", DamageText(Tally.FewBitsSectors, Separator)));
+  Add(Localized("바뀐 용량 (많은 바이트) : {0}", DamageText(Tally.ManyBytesSectors, Separator)));
+  Add(Localized("덮어쓰인 용량 : {0}", DamageText(Tally.OverwrittenSectors, Separator)));
+  Add(Localized("읽지 못한 용량 : {0}", DamageText(Tally.UnreadableSectors, Separator)));
+  Add(Localized("첫 손상 위치 : {0}", PlaceText(Tally.FirstDamage)));
+  Add(Localized("사용 가능한 용량 : {0}", SizeText(Tally.UsableSectors(), Separator)));
+  Add(Localized("최대 읽기 속도 : {0}MiB/s", std::to_string(FMaxReadSpeed)));
+  Add(Localized("최소 읽기 속도 : {0}MiB/s", std::to_string(FMinReadSpeed)));
+  Add(Localized("평균 읽기 속도 : {0}MiB/s",
+                std::to_string(FReadCount > 0 ? FReadSpeedSum / FReadCount : 0)));
+  Add(Localized("읽기 시간 : {0}초", FormatFixed(Tally.ReadSeconds, 3, Separator)));
+  Add(Localized("검증 결과 : {0}", VerdictText(Tally)));
   Add(RuleLine);
 }

@@ -3,12 +3,19 @@
 #include "platform/Platform.Locale.h"
 #include "results/Writes.Csv.h"
 
-TWritesCsvFile::TWritesCsvFile(const std::string& Path) {
-  const int Code = FFile.Create(Path);
+TWritesCsvFile::TWritesCsvFile(const std::string& Path)
+    : FFile(std::make_unique<Platform::TLogFile>()) {
+  const int Code = FFile->Create(Path);
   if (Code != 0) {
     throw TWritesCsvFileError("Cannot create file \"" + Platform::FullPath(Path) + "\". " +
                               Platform::SystemErrorText(Code));
   }
+  FBuffer.reserve(BufferBytes);
+  FBuffer += WritesCsvHeader;
+  FBuffer += '\n';
+}
+
+TWritesCsvFile::TWritesCsvFile(std::unique_ptr<Platform::TLogFile> File) : FFile(std::move(File)) {
   FBuffer.reserve(BufferBytes);
   FBuffer += WritesCsvHeader;
   FBuffer += '\n';
@@ -35,7 +42,7 @@ bool TWritesCsvFile::Flush() {
   if (FBuffer.empty()) {
     return true;
   }
-  const bool Written = FFile.Write(FBuffer.data(), FBuffer.size());
+  const bool Written = FFile->Write(FBuffer.data(), FBuffer.size());
   FBuffer.clear();  // keeps the capacity
   return Written;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <stdexcept>
 #include <string>
 
@@ -26,6 +27,8 @@ class TWritesCsvFile {
   // line written out.
   // Throws TWritesCsvFileError.
   explicit TWritesCsvFile(const std::string& Path);
+  // Takes a file already opened, held and emptied, e.g. together with the logs.
+  explicit TWritesCsvFile(std::unique_ptr<Platform::TLogFile> File);
   ~TWritesCsvFile();
   TWritesCsvFile(const TWritesCsvFile&) = delete;
   TWritesCsvFile& operator=(const TWritesCsvFile&) = delete;
@@ -35,11 +38,13 @@ class TWritesCsvFile {
   bool Append(std::int32_t Pass, const TWriteRecord& Write);
   // Writes out the lines held back. False when the system refused them.
   bool Flush();
+  // The system's code for the last write-out that failed, 0 when none did.
+  int WriteError() const { return FFile->WriteError(); }
 
  private:
   static constexpr std::size_t BufferBytes = 64 * 1024;
 
-  Platform::TLogFile FFile;
+  std::unique_ptr<Platform::TLogFile> FFile;
   std::string FBuffer;
   std::int32_t FPass = 0;
   std::int32_t FIndex = 0;

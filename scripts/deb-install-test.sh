@@ -2,7 +2,8 @@
 # Builds the Debian package and installs it on a fresh Debian 12 root as a user would
 # (`apt install ./varnell_<version>_<arch>.deb`, apt resolving the dependencies inside the root),
 # then runs the programs there: the versions, the windowed program's help without a display and
-# its window on Qt's offscreen platform, a small fill of a tmpfs by an ordinary user, the drive
+# its window on Qt's offscreen platform (in Korean and English), small fills of a tmpfs by an
+# ordinary user in both languages, the drive
 # list; checks that the menu entry and its icon are where a menu looks for them; and removes the
 # package again. Needs root (debootstrap, chroot, mounts) and the Debian mirror.
 #   VARNELL_DEB_BUILD   the package's build folder (default build-deb)
@@ -139,18 +140,40 @@ expect 1 in_root varnell
 expect 124 in_root QT_QPA_PLATFORM=offscreen timeout 5 varnell
 expect 0 in_root varnell-drives
 
-step "a fill of a 64 MiB tmpfs, as an ordinary user"
+# The window in English too: the built-in translation loads without a file beside it.
+expect 124 in_root QT_QPA_PLATFORM=offscreen VARNELL_LANG=en timeout 5 varnell
+expect 2 in_root varnell-cli --lang xx /tmp
+
+step "fills of a 64 MiB tmpfs, as an ordinary user, in Korean and in English"
 mkdir -p "$Root/mnt/fill"
 mount -t tmpfs -o size=64m,mode=1777 tmpfs "$Root/mnt/fill"
-# Through the cache: tmpfs offers no direct I/O on older kernels.
-Report=$(mktemp)
-expect 0 chroot --userspec=65534:65534 "$Root" /usr/bin/env -i PATH=/usr/bin:/bin \
-  LANG=C.UTF-8 varnell-cli --leave 8MiB --step 10 --cache /mnt/fill >"$Report"
-cat "$Report"
-grep -q '^평균 속도 : [0-9]*MiB/s' "$Report" || fail "the fill printed no summary"
-[ "$(grep -c '% 에서의 속도 : ' "$Report")" -ge 3 ] || fail "the fill printed too few speed lines"
-[ -z "$(ls -A "$Root/mnt/fill")" ] || fail "the fill left files: $(ls "$Root/mnt/fill")"
-rm -f "$Report"
+# Language | how it is chosen | the summary's average line | a speed line
+Fills=(
+  "ko||^평균 속도 : [0-9]*MiB/s|% 에서의 속도 : "
+  "en|--lang en|^Average speed : [0-9]*MiB/s|^Speed at .*% : "
+  "en|VARNELL_LANG=en|^Average speed : [0-9]*MiB/s|^Speed at .*% : "
+)
+for Fill in "${Fills[@]}"; do
+  IFS='|' read -r Language Choice Average Speed <<<"$Fill"
+  Option=() Variable=()
+  case "$Choice" in
+    --lang*) read -ra Option <<<"$Choice" ;;
+    ?*) Variable=("$Choice") ;;
+  esac
+  # Through the cache: tmpfs offers no direct I/O on older kernels.
+  Report=$(mktemp)
+  expect 0 chroot --userspec=65534:65534 "$Root" /usr/bin/env -i PATH=/usr/bin:/bin \
+    LANG=C.UTF-8 "${Variable[@]}" varnell-cli "${Option[@]}" --leave 8MiB --step 10 --cache \
+    /mnt/fill >"$Report"
+  cat "$Report"
+  grep -q "$Average" "$Report" || fail "the fill ($Language, $Choice) printed no summary"
+  [ "$(grep -c "$Speed" "$Report")" -ge 3 ] || fail "the fill ($Language) printed too few speed lines"
+  if [ "$Language" = en ] && grep -qP '[\x{AC00}-\x{D7A3}]' "$Report"; then
+    fail "the English fill ($Choice) printed Korean"
+  fi
+  [ -z "$(ls -A "$Root/mnt/fill")" ] || fail "the fill left files: $(ls "$Root/mnt/fill")"
+  rm -f "$Report"
+done
 umount "$Root/mnt/fill"
 
 step "where the menu looks"

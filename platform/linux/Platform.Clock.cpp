@@ -1,6 +1,7 @@
 #include "platform/Platform.Clock.h"
 
 #include <chrono>
+#include <cstdio>
 #include <ctime>
 #include <thread>
 
@@ -36,6 +37,20 @@ double Now() {
   localtime_r(&Seconds, &Local);
   return EncodeDateTime({Local.tm_year + 1900, Local.tm_mon + 1, Local.tm_mday, Local.tm_hour,
                          Local.tm_min, Local.tm_sec, static_cast<int>(Wall.tv_nsec / 1'000'000)});
+}
+
+std::string NowIso8601() {
+  const time_t Seconds = time(nullptr);
+  tm Local{};
+  localtime_r(&Seconds, &Local);
+  char Text[48];
+  const std::size_t Length = strftime(Text, sizeof Text, "%Y-%m-%dT%H:%M:%S", &Local);
+  // The offset in the extended form, "+09:00", which strftime's %z does not write.
+  const long Offset = Local.tm_gmtoff / 60;
+  const long Minutes = Offset < 0 ? -Offset : Offset;
+  std::snprintf(Text + Length, sizeof Text - Length, "%c%02ld:%02ld", Offset < 0 ? '-' : '+',
+                Minutes / 60, Minutes % 60);
+  return Text;
 }
 
 }  // namespace Platform

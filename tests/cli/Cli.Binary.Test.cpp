@@ -116,8 +116,10 @@ TEST_F(CliBinary, SmallFillWritesBothLogsAndRemovesItsFiles) {
   EXPECT_EQ(LogLines[1], "Varnell 6.0.5");
   EXPECT_EQ(LogLines[9], "드라이브 : " + Fill.DrivePath());
   EXPECT_EQ(LogLines[17], "윈도 캐시 효과 : 미적용");
-  EXPECT_EQ(LogLines.back(), "***************************************");
-  EXPECT_EQ(LogLines[LogLines.size() - 2].rfind("평균 속도 50% 미만 구간 : ", 0), 0u);
+  // The summary, then its analysis: four writes are too few to judge.
+  EXPECT_EQ(LogLines.back().rfind("- 판단하기에 너무 짧은 회차입니다 (쓰기 ", 0), 0u);
+  EXPECT_EQ(LogLines[LogLines.size() - 2], "***************************************");
+  EXPECT_EQ(LogLines[LogLines.size() - 3].rfind("평균 속도 50% 미만 구간 : ", 0), 0u);
 
   // One detailed line per write: the remaining share, a comma, the speed.
   const std::vector<std::string> DetailedLines = SplitCrLfLines(ReadWholeFile(Detailed));
@@ -128,6 +130,84 @@ TEST_F(CliBinary, SmallFillWritesBothLogsAndRemovesItsFiles) {
   const std::regex DetailedLine(R"([0-9]+(\.[0-9]+)?,[0-9]+)");
   for (const auto& Line : DetailedLines) {
     EXPECT_TRUE(std::regex_match(Line, DetailedLine)) << Line;
+  }
+}
+
+TEST_F(CliBinary, PlotDrawsThePassesChartAtTheEnd) {
+#ifndef VARNELL_CLI_DRAWS_CHARTS
+  GTEST_SKIP() << "this build of varnell-cli draws no charts";
+#endif
+  const FillTarget Fill;
+  SKIP_UNLESS_USABLE(Fill);
+  const std::string Image = Capture.Path() / "chart.svg";
+  const TProcessResult Run =
+      RunCliProcess({"--leave", Fill.LeaveForFourWrites(), "--plot", Image, Fill.Path().string()},
+                    Capture.Path().string());
+  ASSERT_EQ(Run.ExitCode, 0) << Run.Errors;
+  const std::string Svg = ReadWholeFile(Image);
+  EXPECT_NE(Svg.find("<svg"), std::string::npos);
+  // The caption (an SVG splits its text into runs where the font changes).
+  EXPECT_NE(Svg.find("드라이브 : "), std::string::npos);
+  EXPECT_NE(Svg.find("테스트 일시 : "), std::string::npos);
+  EXPECT_EQ(Run.Errors, "");  // no word of Qt's on a terminal
+
+  // A folder for the image that does not exist is refused before anything is written.
+  const TProcessResult Refused = RunCliProcess(
+      {"--plot", (Capture.Path() / "missing" / "chart.png").string(), Fill.Path().string()},
+      Capture.Path().string());
+  EXPECT_EQ(Refused.ExitCode, 2);
+  EXPECT_NE(Refused.Errors.find("--plot: folder"), std::string::npos) << Refused.Errors;
+  EXPECT_FALSE(HasRandomFiles(Fill.Path()));
+}
+
+// --lang wins over VARNELL_LANG; either gives the whole report in English, and the log the
+// same lines. An unknown language is refused by the option and only warned about in the
+// variable.
+TEST_F(CliBinary, TheLanguageComesFromTheOptionOrTheVariable) {
+  const FillTarget Fill;
+  SKIP_UNLESS_USABLE(Fill);
+  const std::string Log = Capture.Path() / "log.txt";
+  const struct {
+    std::vector<std::string> Options;
+    std::vector<std::string> Environment;
+    bool English;
+    const char* Warning;
+  } Cases[] = {
+      {{"--lang", "en"}, {}, true, nullptr},
+      {{}, {"VARNELL_LANG=en"}, true, nullptr},
+      {{"--lang", "ko"}, {"VARNELL_LANG=en"}, false, nullptr},
+      {{"--lang=en"}, {"VARNELL_LANG=ko"}, true, nullptr},
+      {{}, {"VARNELL_LANG=fr"}, false, "VARNELL_LANG: unknown language \"fr\""},
+  };
+  for (const auto& Case : Cases) {
+    SCOPED_TRACE(Case.Options.empty() ? Case.Environment.front() : Case.Options.front());
+    std::vector<std::string> Arguments = Case.Options;
+    for (const std::string& Argument : {std::string("--leave"), Fill.LeaveForFourWrites(),
+                                        std::string("--log"), Log, Fill.Path().string()}) {
+      Arguments.push_back(Argument);
+    }
+    const TProcessResult Run =
+        RunCliProcess(Arguments, Capture.Path().string(), {}, Case.Environment);
+    ASSERT_EQ(Run.ExitCode, 0) << Run.Errors;
+    const std::vector<std::string> LogLines = SplitCrLfLines(ReadWholeFile(Log));
+    ASSERT_GE(LogLines.size(), 30u);
+    if (Case.English) {
+      EXPECT_EQ(LogLines[9], "Drive : " + Fill.DrivePath());
+      EXPECT_EQ(LogLines[17], "Page cache (buffered writes) : not applied");
+      EXPECT_NE(std::find_if(LogLines.begin(), LogLines.end(),
+                             [](const std::string& Line) {
+                               return Line.rfind("Share below 50% of the average speed : ", 0) == 0;
+                             }),
+                LogLines.end());
+      // Not one Korean syllable (UTF-8 lead bytes 0xEA..0xED) in the report or the log.
+      const std::regex Hangul("[\xEA-\xED]");
+      EXPECT_FALSE(std::regex_search(Run.Output, Hangul)) << Run.Output;
+    } else {
+      EXPECT_EQ(LogLines[17], "윈도 캐시 효과 : 미적용");
+    }
+    if (Case.Warning != nullptr) {
+      EXPECT_NE(Run.Errors.find(Case.Warning), std::string::npos) << Run.Errors;
+    }
   }
 }
 
@@ -146,6 +226,10 @@ TEST_F(CliBinary, BadArgumentsExitWithTwoAndWriteNothing) {
       {{"--log", Folder + "/missing/log.txt", "--allow-system-drive", Folder},
        "Cannot create file"},
       {{"--bogus", Folder}, "unknown option"},
+      {{"--plot", "chart.jpg", Folder}, "must end in .svg or .png"},
+      {{"--plot=", Folder}, "--plot needs a file name"},
+      {{"--lang", "de", Folder}, "--lang: unknown language \"de\" (known: ko, en)"},
+      {{"--lang", "", Folder}, "--lang"},
       // An unset variable ("$TARGET") must not become "/" or the current folder (the
       // program runs in the capture folder).
       {{""}, "empty or blank"},
@@ -502,3 +586,105 @@ TEST_F(CliBinary, HelpAndVersion) {
 }
 
 }  // namespace
+
+namespace {
+
+void WriteText(const fs::path& Path, const std::string& Text) {
+  std::ofstream(Path, std::ios::binary) << Text;
+}
+
+}  // namespace
+
+TEST_F(CliBinary, CsvHoldsEveryWriteAndAnalyzeReadsItBack) {
+  const FillTarget Fill;
+  SKIP_UNLESS_USABLE(Fill);
+  const std::string Csv = Capture.Path() / "writes.csv";
+  const TProcessResult Run =
+      RunCliProcess({"--leave", Fill.LeaveForFourWrites(), "--csv", Csv, Fill.Path().string()},
+                    Capture.Path().string());
+  ASSERT_EQ(Run.ExitCode, 0) << Run.Errors;
+  const std::string Text = ReadWholeFile(Csv);
+  EXPECT_EQ(Text.find('\r'), std::string::npos) << "LF line ends only";
+  std::istringstream Lines(Text);
+  std::string Each;
+  std::getline(Lines, Each);
+  EXPECT_EQ(Each, "pass,index,written_mib,remain_pct,seconds,mib_s,temp_c");
+  int Count = 0;
+  while (std::getline(Lines, Each)) {
+    ++Count;
+    EXPECT_TRUE(std::regex_match(
+        Each, std::regex("1," + std::to_string(Count) + "," + std::to_string(Count * 8) +
+                         R"(,[0-9.]+,[0-9.e-]+,[0-9]+,)")))
+        << Each;
+  }
+  if (Fill.Exact()) {
+    EXPECT_EQ(Count, 4);
+  }
+
+  // The saved writes give the same analysis line as the run printed after its summary.
+  const TProcessResult Analyzed = RunCliProcess({"analyze", Csv}, Capture.Path().string());
+  ASSERT_EQ(Analyzed.ExitCode, 0) << Analyzed.Errors;
+  EXPECT_EQ(Analyzed.Output, "파일 : " + Csv +
+                                 "\n테스트 회차 : 1\n- 판단하기에 너무 짧은 회차입니다 (쓰기 " +
+                                 std::to_string(Count) + "회) -\n");
+  const TProcessResult Json = RunCliProcess({"analyze", "--json", Csv}, Capture.Path().string());
+  ASSERT_EQ(Json.ExitCode, 0) << Json.Errors;
+  EXPECT_NE(Json.Output.find("\"too_short\": true"), std::string::npos) << Json.Output;
+}
+
+TEST_F(CliBinary, AnalyzeFindsTheCacheOfASavedPassAndRefusesBadFiles) {
+  std::string Csv = "pass,index,written_mib,remain_pct,seconds,mib_s,temp_c\n";
+  for (int I = 1; I <= 128; ++I) {
+    const int Speed = I <= 64 ? 400 : 100;
+    Csv += "1," + std::to_string(I) + "," + std::to_string(I * 8) + ",50," +
+           std::to_string(8.0 / Speed) + "," + std::to_string(Speed) + ",\n";
+  }
+  const fs::path Good = Capture.Path() / "good.csv";
+  WriteText(Good, Csv);
+  const TProcessResult Run = RunCliProcess({"analyze", Good.string()}, Capture.Path().string());
+  ASSERT_EQ(Run.ExitCode, 0) << Run.Errors;
+  EXPECT_NE(
+      Run.Output.find("캐시 크기 : 512MiB\n캐시 내 속도 : 400MiB/s\n캐시 이후 속도 : 100MiB/s\n"),
+      std::string::npos)
+      << Run.Output;
+  const TProcessResult Json =
+      RunCliProcess({"analyze", "--json", Good.string()}, Capture.Path().string());
+  ASSERT_EQ(Json.ExitCode, 0) << Json.Errors;
+  EXPECT_NE(Json.Output.find("\"cache_mib\": 512"), std::string::npos) << Json.Output;
+
+  const fs::path Bad = Capture.Path() / "bad.csv";
+  WriteText(Bad, Csv + "1,129,1040,50,abc,100,\n");
+  struct TCase {
+    std::vector<std::string> Arguments;
+    std::string Says;
+  };
+  const TCase Cases[] = {
+      // A bad file after a good one: nothing is printed for either.
+      {{"analyze", Good.string(), Bad.string()}, "line 130: seconds"},
+      {{"analyze", (Capture.Path() / "missing.csv").string()}, "No such file or directory"},
+      {{"analyze", Capture.Path().string()}, "is a folder"},
+      {{"analyze"}, "no FILE given"},
+      {{"analyze", "--bogus", Good.string()}, "unknown option"},
+  };
+  for (const auto& Case : Cases) {
+    const TProcessResult Refused = RunCliProcess(Case.Arguments, Capture.Path().string());
+    EXPECT_EQ(Refused.ExitCode, 2) << Case.Says;
+    EXPECT_NE(Refused.Errors.find(Case.Says), std::string::npos) << Refused.Errors;
+    EXPECT_TRUE(Refused.Output.empty()) << Refused.Output;
+  }
+}
+
+TEST_F(CliBinary, ACsvNamedLikeALogIsRefusedBeforeEitherIsEmptied) {
+  const fs::path Log = Capture.Path() / "log.txt";
+  WriteText(Log, "an earlier run's log\n");
+  const std::string Folder = Target.Path().string();
+  for (const std::string& Csv : {Log.string(), (Capture.Path() / "." / "log.txt").string()}) {
+    const TProcessResult Run =
+        RunCliProcess({"--log", Log.string(), "--csv", Csv, "--allow-system-drive", Folder},
+                      Capture.Path().string());
+    EXPECT_EQ(Run.ExitCode, 2);
+    EXPECT_NE(Run.Errors.find("same file"), std::string::npos) << Run.Errors;
+    EXPECT_EQ(ReadWholeFile(Log), "an earlier run's log\n");
+    EXPECT_TRUE(IsEmptyFolder(Target.Path()));
+  }
+}

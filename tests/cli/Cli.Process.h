@@ -34,9 +34,11 @@ inline std::string ReadWholeFile(const std::string& Path) {
 
 // The program runs in CaptureFolder, so relative paths name files there. Interrupt, when set,
 // is called with the child's pid while it runs, on this thread; it may send signals and sleep.
+// Environment: "NAME=value" entries set for the child alone.
 inline TProcessResult RunCliProcess(const std::vector<std::string>& Arguments,
                                     const std::string& CaptureFolder,
-                                    const std::function<void(pid_t)>& Interrupt = {}) {
+                                    const std::function<void(pid_t)>& Interrupt = {},
+                                    const std::vector<std::string>& Environment = {}) {
   const std::string OutPath = CaptureFolder + "/stdout.txt";
   const std::string ErrPath = CaptureFolder + "/stderr.txt";
   std::vector<char*> Argv;
@@ -57,6 +59,10 @@ inline TProcessResult RunCliProcess(const std::vector<std::string>& Arguments,
     dup2(Err, STDERR_FILENO);
     if (chdir(CaptureFolder.c_str()) != 0) {
       _exit(126);
+    }
+    for (const std::string& Entry : Environment) {
+      const std::size_t Equals = Entry.find('=');
+      setenv(Entry.substr(0, Equals).c_str(), Entry.substr(Equals + 1).c_str(), 1);
     }
     execv(Argv[0], Argv.data());
     _exit(127);

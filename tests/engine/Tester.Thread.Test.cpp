@@ -184,7 +184,7 @@ TEST_F(TesterThreadTest, FreeSpaceQueryFailureIsReported) {
   EXPECT_EQ(*Thread->Error(), Expected);
 }
 
-TEST_F(TesterThreadTest, SpeedIsOneWriteRoundedHalfToEven) {
+TEST_F(TesterThreadTest, SpeedIsOneWriteRoundedHalfToEvenAndItsExactTimeGoesAlong) {
   struct TCase {
     std::int64_t Ticks;  // nanoseconds of the 8 MiB write
     std::int32_t Speed;
@@ -200,6 +200,12 @@ TEST_F(TesterThreadTest, SpeedIsOneWriteRoundedHalfToEven) {
     Run(Setting(0));
     EXPECT_EQ(Record->CallsStartingWith("ApplyProgress"), (Calls{Progress(8, 8, Case.Speed)}))
         << Case.Ticks;
+    // The seconds unrounded, and no temperature: the drive has no sensor, which is no error.
+    const auto Times = Record->WriteTimes();
+    ASSERT_EQ(Times.size(), 1u);
+    EXPECT_DOUBLE_EQ(Times[0].Seconds, static_cast<double>(Case.Ticks) / 1e9);
+    EXPECT_FALSE(Times[0].TemperatureInC);
+    EXPECT_FALSE(Thread->Error());
     Thread.reset();
   }
 }

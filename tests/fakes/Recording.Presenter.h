@@ -4,6 +4,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -25,6 +26,18 @@ class TPresenterRecord {
     if (OnCall) {
       OnCall(Call);
     }
+  }
+  struct TWriteTime {
+    double Seconds;
+    std::optional<float> TemperatureInC;
+  };
+  void AddWriteTime(double Seconds, std::optional<float> TemperatureInC) {
+    std::lock_guard Lock(FMutex);
+    FWriteTimes.push_back({Seconds, TemperatureInC});
+  }
+  std::vector<TWriteTime> WriteTimes() const {
+    std::lock_guard Lock(FMutex);
+    return FWriteTimes;
   }
   std::vector<std::string> Calls() const {
     std::lock_guard Lock(FMutex);
@@ -54,6 +67,7 @@ class TPresenterRecord {
   mutable std::mutex FMutex;
   std::vector<std::string> FCalls;
   std::vector<TVerifyTally> FTallies;
+  std::vector<TWriteTime> FWriteTimes;
 };
 
 inline std::string Header(std::int32_t TestCount, std::int64_t Free, std::int64_t Total,
@@ -106,6 +120,10 @@ class TRecordingPresenter : public TTesterPresenter {
   void ApplyProgress(std::int32_t HostWriteInMiB, std::int32_t NeedToFillInMiB,
                      std::int32_t SpeedInMiB) override {
     FRecord->Add(Progress(HostWriteInMiB, NeedToFillInMiB, SpeedInMiB));
+  }
+  // Kept apart from the calls: the write's time is noise to the tests that compare calls.
+  void ApplyWriteTime(double Seconds, std::optional<float> TemperatureInC) override {
+    FRecord->AddWriteTime(Seconds, TemperatureInC);
   }
   void StartIdle() override { FRecord->Add("StartIdle"); }
   void EndIdle() override { FRecord->Add("EndIdle"); }

@@ -246,6 +246,7 @@ class TSyncEndPresenter : public TTesterPresenter {
   void ApplyProgress(std::int32_t, std::int32_t, std::int32_t Speed) override {
     FDispatcher.Queue([this, Speed] { FView.AddChartPoint(50, Speed); });
   }
+  void ApplyWriteTime(double, std::optional<float>) override {}
   void StartIdle() override {}
   void EndIdle() override {}
   void EndTest(double, std::uint64_t) override {

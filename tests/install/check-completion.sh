@@ -44,11 +44,14 @@ Scratch=$(mktemp -d)
 trap 'rm -rf "$Scratch"' EXIT
 mkdir "$Scratch/logs" "$Scratch/mnt"
 touch "$Scratch/run.log"
+mkdir "$Scratch/mnt/saved"
+touch "$Scratch/mnt/saved/run.json" "$Scratch/mnt/saved/chart.svg" "$Scratch/mnt/saved/chart.txt"
 
 # Case: what is typed | the candidates, sorted
 Cases=(
   "varnell-cli --st|--step"
-  "varnell-cli --l|--leave --log"
+  "varnell-cli --l|--lang --leave --log"
+  "varnell-cli --lang |en ko"
   "varnell-cli --detailed|--detailed-log"
   "varnell-cli -s |0.1 1 10"
   "varnell-cli --step 1|1 10"
@@ -63,6 +66,10 @@ Cases=(
   "varnell-cli -c -s 10 $Scratch/|$Scratch/logs $Scratch/mnt"
   "varnell-cli --quiet $Scratch/m|$Scratch/mnt"
   "varnell-cli --version |"
+  "varnell-cli comp|compare"
+  "varnell-cli compare --|--help --plot"
+  "varnell-cli compare $Scratch/mnt/saved/|$Scratch/mnt/saved/run.json"
+  "varnell-cli compare a.json --plot $Scratch/mnt/saved/c|$Scratch/mnt/saved/chart.svg"
 )
 for Case in "${Cases[@]}"; do
   Line=${Case%%|*}

@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <ctime>
+#include <regex>
+#include <string>
 
 #include "platform/Platform.Clock.h"
 
@@ -47,6 +50,35 @@ TEST(DateTime, NowIsLocalTime) {
   const double Expected = EncodeDateTime({Local.tm_year + 1900, Local.tm_mon + 1, Local.tm_mday,
                                           Local.tm_hour, Local.tm_min, Local.tm_sec, 0});
   EXPECT_NEAR(Platform::Now(), Expected, 2.0 / 86400.0);
+}
+
+TEST(DateTime, NowIso8601IsTheLocalTimeWithItsOffset) {
+  const std::regex Form(R"(^(\d{4})-(\d\d)-(\d\d)T(\d\d):(\d\d):(\d\d)[+-]\d\d:\d\d$)");
+  std::smatch Parts;
+  const std::string Iso = Platform::NowIso8601();
+  ASSERT_TRUE(std::regex_match(Iso, Parts, Form)) << Iso;
+  const double Stated =
+      EncodeDateTime({std::stoi(Parts[1]), std::stoi(Parts[2]), std::stoi(Parts[3]),
+                      std::stoi(Parts[4]), std::stoi(Parts[5]), std::stoi(Parts[6]), 0});
+  EXPECT_NEAR(Stated, Platform::Now(), 2.0 / 86400.0);
+#ifndef _WIN32
+  // Offsets east and west of UTC, and one of half an hour.
+  const char* const Saved = std::getenv("TZ");
+  const std::string Before = Saved != nullptr ? Saved : "";
+  for (const auto& [Zone, Offset] : {std::pair{"KST-9", "+09:00"}, std::pair{"EST5", "-05:00"},
+                                     std::pair{"IST-5:30", "+05:30"}}) {
+    setenv("TZ", Zone, 1);
+    tzset();
+    const std::string Text = Platform::NowIso8601();
+    EXPECT_EQ(Text.substr(Text.size() - 6), Offset) << Zone;
+  }
+  if (Saved != nullptr) {
+    setenv("TZ", Before.c_str(), 1);
+  } else {
+    unsetenv("TZ");
+  }
+  tzset();
+#endif
 }
 
 }  // namespace

@@ -1,6 +1,8 @@
 // The analysis's report lines, word for word, from figures made by hand.
 #include "report/Analysis.Report.h"
 
+#include "report/Text.Catalogue.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -53,6 +55,32 @@ TEST(AnalysisReport, PassWithACacheAndHeat) {
       Rule,
   };
   EXPECT_EQ(AnalysisReportLines(PassWithCache(), "."), Expected);
+}
+
+TEST(AnalysisReport, PassWithACacheAndHeatInEnglish) {
+  ASSERT_TRUE(SetTextLanguage("en"));
+  const std::vector<std::string> Expected = {
+      "- Write analysis -",
+      "Cache size : 4.0GiB",
+      "Speed in the cache : 1447MiB/s",
+      "Speed after the cache : 183MiB/s",
+      "Final speed : 112MiB/s",
+      "Slowest 1s average speed : 4MiB/s (at 4.0GiB)",
+      "Slowest 10s average speed : 97MiB/s (at 15.9GiB)",
+      "Longest stall : 2.00s (at 4.0GiB)",
+      "Slow writes (over 10 times the median) : 3 (first at 4.0GiB)",
+      "Temperature : start 35°C, highest 72°C, end 72°C",
+      "- The speed dropped at the highest temperature (at 16.0GiB) : it looks like thermal "
+      "throttling -",
+      Rule,
+  };
+  const std::vector<std::string> Lines = AnalysisReportLines(PassWithCache(), ".");
+  TPassAnalysis Short;
+  Short.WriteCount = 3;
+  const std::vector<std::string> ShortLines = AnalysisReportLines(Short, ".");
+  SetTextLanguage("ko");
+  EXPECT_EQ(Lines, Expected);
+  EXPECT_EQ(ShortLines, std::vector<std::string>{"- Too short a pass to judge (3 writes) -"});
 }
 
 TEST(AnalysisReport, DecimalsTakeTheLocalesSeparator) {

@@ -3,7 +3,9 @@
 #include <atomic>
 #include <chrono>
 #include <functional>
+#include <iterator>
 #include <memory>
+#include <optional>
 #include <string>
 #include <thread>
 
@@ -49,14 +51,20 @@ struct TPresenterRig {
     Dispatcher->RunPending();
   }
 
-  // A pass on a disk of Disk.SizeInByte: the header, then one write of 8 MiB per speed.
-  void Pass(std::int32_t TestCount, std::int64_t FreeMiB, std::initializer_list<int> Speeds) {
-    const auto Target = static_cast<std::int32_t>(Speeds.size() * 8);
+  // A pass on a disk of Disk.SizeInByte: the header, then one write of 8 MiB per speed, each
+  // with the time that speed takes.
+  template <typename TSpeeds>
+  void PassOf(std::int32_t TestCount, std::int64_t FreeMiB, const TSpeeds& Speeds) {
+    const auto Target = static_cast<std::int32_t>(std::size(Speeds) * 8);
     Presenter->PrintInitialSetting(TestCount, FreeMiB * MiB, Disk.SizeInByte, Target);
     std::int32_t Written = 0;
     for (const int Speed : Speeds) {
       Written += 8;
+      Presenter->ApplyWriteTime(8.0 / Speed, std::nullopt);
       Presenter->ApplyProgress(Written, Target, Speed);
     }
+  }
+  void Pass(std::int32_t TestCount, std::int64_t FreeMiB, std::initializer_list<int> Speeds) {
+    PassOf(TestCount, FreeMiB, Speeds);
   }
 };

@@ -158,12 +158,31 @@ TEST(TestReport, SummaryOfASinglePass) {
   Rig.View.Calls.clear();
   Rig.Clock.Advance(25 * Hour);
   Rig->EndTest(0.0, 0);
-  EXPECT_EQ(
-      Rig.View.LogLines(),
-      (std::vector<std::string>{Rule, "종료 시간 : 2024/05/02 14:00", "테스트 시간 : 01:00:00",
-                                Rule, "최대 속도 : 200MiB/s", "최소 속도 : 40MiB/s",
-                                "평균 속도 : 87MiB/s", "평균 속도 50% 미만 구간 : 20.0%", Rule}));
+  EXPECT_EQ(Rig.View.LogLines(), (std::vector<std::string>{
+                                     Rule, "종료 시간 : 2024/05/02 14:00", "테스트 시간 : 01:00:00",
+                                     Rule, "최대 속도 : 200MiB/s", "최소 속도 : 40MiB/s",
+                                     "평균 속도 : 87MiB/s", "평균 속도 50% 미만 구간 : 20.0%", Rule,
+                                     "- 판단하기에 너무 짧은 회차입니다 (쓰기 5회) -"}));
   EXPECT_EQ(Rig.View.Calls.front(), "Line end 43");
+}
+
+TEST(TestReport, APassLongEnoughToJudgeEndsWithItsAnalysisAfterTheSummary) {
+  TPresenterRig Rig;
+  // 512 MiB at 400 MiB/s, then 512 MiB at 100 MiB/s: a cache of 512 MiB.
+  std::vector<int> Speeds(64, 400);
+  Speeds.insert(Speeds.end(), 64, 100);
+  Rig.PassOf(1, 2000, Speeds);
+  const std::size_t Before = Rig.View.LogLines().size();
+  Rig->EndTest(0.0, 0);
+  const auto All = Rig.View.LogLines();
+  const auto Lines = Slice(All, Before, All.size() - Before);
+  ASSERT_GE(Lines.size(), 12u);
+  EXPECT_EQ(Lines[7], "평균 속도 50% 미만 구간 : 50.0%");
+  EXPECT_EQ(Lines[8], Rule);
+  EXPECT_EQ(Slice(Lines, 9, 4),
+            (std::vector<std::string>{"- 쓰기 분석 -", "캐시 크기 : 512MiB",
+                                      "캐시 내 속도 : 400MiB/s", "캐시 이후 속도 : 100MiB/s"}));
+  EXPECT_EQ(Lines.back(), Rule);
 }
 
 TEST(TestReport, SummaryOfARepeatingRunAddsTheWholeRunLines) {
@@ -185,7 +204,7 @@ TEST(TestReport, SummaryOfARepeatingRunAddsTheWholeRunLines) {
     Rig.Clock.Set(RunStart + Case.Elapsed);
     Rig->EndTest(RunStart, Case.HostWriteMiB);
     const auto Lines = Rig.View.LogLines();
-    ASSERT_EQ(Lines.size(), 11u);
+    ASSERT_EQ(Lines.size(), 12u);
     EXPECT_EQ(Lines[2], "테스트 시간 : 00:00:10");
     EXPECT_EQ(Lines[3], Case.RunLine);
     EXPECT_EQ(Lines[4], Case.WriteLine);
@@ -247,14 +266,15 @@ TEST(TestReport, RotationRemovesExactlyThePassBeforeThePreviousOne) {
     const auto All = Rig.View.LogLines();
     PassLines[Pass] = Slice(All, Before, All.size() - Before);
   }
-  EXPECT_EQ(PassLines[1].size(), 20u + 2 + 2 + 9);  // header, samples, pauses, summary
+  // header, samples, pauses, summary, too short to judge
+  EXPECT_EQ(PassLines[1].size(), 20u + 2 + 2 + 9 + 1);
   std::vector<std::string> Rotations;
   for (const auto& Call : Rig.View.Calls) {
     if (Call.rfind("Rotate", 0) == 0) {
       Rotations.push_back(Call);
     }
   }
-  EXPECT_EQ(Rotations, (std::vector<std::string>{"Rotate 0", "Rotate 0", "Rotate 33"}));
+  EXPECT_EQ(Rotations, (std::vector<std::string>{"Rotate 0", "Rotate 0", "Rotate 34"}));
 
   std::vector<std::string> LastAndCurrent = PassLines[2];
   LastAndCurrent.insert(LastAndCurrent.end(), PassLines[3].begin(), PassLines[3].end());

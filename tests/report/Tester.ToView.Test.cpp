@@ -12,6 +12,7 @@
 
 #include "Report.Rig.h"
 #include "Report.TempFolder.h"
+#include "report/Text.Catalogue.h"
 
 namespace {
 
@@ -32,35 +33,48 @@ std::vector<std::string> SpeedLines(const TFakeView& View) {
   return Lines;
 }
 
-TEST(TesterToView, AScriptedPassLeavesExactlyTheExpectedLogFiles) {
-  TTempFolder Folder;
-  TSetting Setting;
-  Setting.DrivePath = "/mnt/fake/";
-  Setting.UnitSpeed = TUnitSpeed::OnePercent;
-  Setting.RecordPath = Folder.File("log.txt");
-  Setting.DetailedRecordPath = Folder.File("detailed.txt");
-  TPresenterRig Rig(Setting);
-  Rig.Clock.Set(EncodeDateTime({2024, 5, 1, 13, 45, 7, 0}));
+// Korean, the program's own language, and each catalogue's language: every line of the same
+// scripted pass, byte for byte, beside the Korean golden files.
+TEST(TesterToView, AScriptedPassLeavesExactlyTheExpectedLogFilesInEachLanguage) {
+  const struct {
+    const char* Language;
+    const char* Suffix;
+  } Cases[] = {{"ko", ""}, {"en", ".en"}};
+  for (const auto& Case : Cases) {
+    SCOPED_TRACE(Case.Language);
+    ASSERT_TRUE(SetTextLanguage(Case.Language));
+    TTempFolder Folder;
+    TSetting Setting;
+    Setting.DrivePath = "/mnt/fake/";
+    Setting.UnitSpeed = TUnitSpeed::OnePercent;
+    Setting.RecordPath = Folder.File("log.txt");
+    Setting.DetailedRecordPath = Folder.File("detailed.txt");
+    TPresenterRig Rig(Setting);
+    Rig.Clock.Set(EncodeDateTime({2024, 5, 1, 13, 45, 7, 0}));
 
-  Rig.OnWorkerServed([&] {
-    // 1000 MiB disk, 875 MiB free, a volume of 960 MiB, 32 MiB to write.
-    Rig->PrintInitialSetting(1, 875 * MiB, 960 * MiB, 32);
-    Rig->ApplyProgress(8, 32, 100);
-    Rig->ApplyProgress(16, 32, 40);
-    Rig.Clock.Set(EncodeDateTime({2024, 5, 1, 13, 46, 7, 0}));
-    Rig->StartIdle();
-    Rig.Clock.Set(EncodeDateTime({2024, 5, 1, 13, 46, 37, 0}));
-    Rig->EndIdle();
-    Rig->ApplyProgress(24, 32, 50);
-    Rig->ApplyProgress(32, 32, 200);
-    Rig.Clock.Set(EncodeDateTime({2024, 5, 1, 14, 47, 37, 0}));
-    Rig->EndTest(0.0, 0);
-    Rig->HideButtons();
-  });
+    Rig.OnWorkerServed([&] {
+      // 1000 MiB disk, 875 MiB free, a volume of 960 MiB, 32 MiB to write.
+      Rig->PrintInitialSetting(1, 875 * MiB, 960 * MiB, 32);
+      Rig->ApplyProgress(8, 32, 100);
+      Rig->ApplyProgress(16, 32, 40);
+      Rig.Clock.Set(EncodeDateTime({2024, 5, 1, 13, 46, 7, 0}));
+      Rig->StartIdle();
+      Rig.Clock.Set(EncodeDateTime({2024, 5, 1, 13, 46, 37, 0}));
+      Rig->EndIdle();
+      Rig->ApplyProgress(24, 32, 50);
+      Rig->ApplyProgress(32, 32, 200);
+      Rig.Clock.Set(EncodeDateTime({2024, 5, 1, 14, 47, 37, 0}));
+      Rig->EndTest(0.0, 0);
+      Rig->HideButtons();
+    });
+    SetTextLanguage("ko");
 
-  EXPECT_EQ(ReadBytes(Setting.RecordPath), Expected("scripted-pass.log"));
-  EXPECT_EQ(ReadBytes(Setting.DetailedRecordPath), Expected("scripted-pass.detailed.log"));
-  EXPECT_EQ(Rig.View.ButtonsHidden, 1);
+    const std::string Suffix = Case.Suffix;
+    EXPECT_EQ(ReadBytes(Setting.RecordPath), Expected("scripted-pass" + Suffix + ".log"));
+    EXPECT_EQ(ReadBytes(Setting.DetailedRecordPath),
+              Expected("scripted-pass" + Suffix + ".detailed.log"));
+    EXPECT_EQ(Rig.View.ButtonsHidden, 1);
+  }
 }
 
 TEST(TesterToView, UnitsReachTheViewOnlyWhenTheGuiRunsThemAndInCallOrder) {
@@ -139,7 +153,7 @@ TEST(TesterToView, EndTestAndHideButtonsReturnOnlyAfterTheGuiHasRunThem) {
   }
   Worker.join();
   EXPECT_EQ(Rig.View.ButtonsHidden, 1);
-  EXPECT_EQ(Rig.View.LogLines().back(), "***************************************");
+  EXPECT_EQ(Rig.View.LogLines().back(), "- 판단하기에 너무 짧은 회차입니다 (쓰기 1회) -");
 }
 
 TEST(TesterToView, ProgressLabelAndBarRoundHalvesToEven) {

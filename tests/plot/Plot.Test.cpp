@@ -1,0 +1,106 @@
+// Charts saved as image files: what they contain, and the errors of a bad path.
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QImage>
+#include <QTemporaryDir>
+#include <cmath>
+
+#include "plot/Plot.Render.h"
+
+namespace {
+
+TEST(ThinnedForColumns, KeepsTheLowestAndHighestOfEachColumnInOrder) {
+  std::vector<TPlotPoint> Curve;
+  for (int Index = 0; Index < 10000; ++Index) {
+    Curve.push_back({Index / 100.0, Index == 5000 ? 1.0 : 100.0 + (Index % 7)});
+  }
+  const std::vector<TPlotPoint> Thinned = ThinnedForColumns(Curve, 50);
+  EXPECT_LE(Thinned.size(), 100u);
+  EXPECT_TRUE(std::is_sorted(Thinned.begin(), Thinned.end(),
+                             [](const TPlotPoint& A, const TPlotPoint& B) { return A.X < B.X; }));
+  // The one slow write survives the thinning: a stall must never vanish from the picture.
+  EXPECT_NE(std::find(Thinned.begin(), Thinned.end(), TPlotPoint{50.0, 1.0}), Thinned.end());
+  EXPECT_NE(std::find_if(Thinned.begin(), Thinned.end(),
+                         [](const TPlotPoint& Point) { return Point.Y == 106.0; }),
+            Thinned.end());
+  // Few points stay as they are.
+  const std::vector<TPlotPoint> Few(Curve.begin(), Curve.begin() + 20);
+  EXPECT_EQ(ThinnedForColumns(Few, 50), Few);
+}
+
+TPlotFigure TwoPasses() {
+  TPlotFigure Figure;
+  Figure.Title = "Varnell: Flash Disk";
+  Figure.Caption = {"/mnt/usb/ - 2026/12/10 12:13", "leave 0GiB, unbuffered"};
+  Figure.XTitle = "free %";
+  Figure.YTitle = "MiB/s";
+  Figure.XFalls = true;
+  for (int Pass = 0; Pass < 2; ++Pass) {
+    TPlotCurve Curve;
+    Curve.Label = "pass " + std::to_string(Pass + 1);
+    Curve.Faint = Pass == 0;
+    for (int Write = 0; Write < 2000; ++Write) {
+      Curve.Points.push_back({100.0 - Write / 20.0, Write < 500 ? 900.0 - Pass * 50 : 120.0});
+    }
+    Figure.Curves.push_back(Curve);
+  }
+  Figure.Steps = {{100.0, 75.0, 880.0, "850MiB/s"}, {75.0, 0.0, 120.0, "120MiB/s"}};
+  Figure.HalfAverage = 160.0;
+  return Figure;
+}
+
+TEST(SavePlot, PngAndSvgShowTheCurvesAndTheCaption) {
+  EnsurePlotApplication();
+  QTemporaryDir Folder;
+  ASSERT_TRUE(Folder.isValid());
+  const std::string Png = Folder.filePath("chart.png").toStdString();
+  const std::string Svg = Folder.filePath("chart.SVG").toStdString();
+  ASSERT_EQ(SavePlot(TwoPasses(), Png), "");
+  ASSERT_EQ(SavePlot(TwoPasses(), Svg), "");
+
+  const QImage Image(QString::fromStdString(Png));
+  ASSERT_FALSE(Image.isNull());
+  EXPECT_EQ(Image.size(), QSize(1600, 900));
+  // The current pass's blue, the red half-average line: both drawn somewhere.
+  int Blue = 0;
+  int Red = 0;
+  for (int Y = 0; Y < Image.height(); Y += 2) {
+    for (int X = 0; X < Image.width(); X += 2) {
+      const QColor Colour = Image.pixelColor(X, Y);
+      Blue += Colour.blue() > 150 && Colour.red() < 80 ? 1 : 0;
+      Red += Colour.red() > 200 && Colour.green() < 60 && Colour.blue() < 60 ? 1 : 0;
+    }
+  }
+  EXPECT_GT(Blue, 100);
+  EXPECT_GT(Red, 100);
+
+  QFile File(QString::fromStdString(Svg));
+  ASSERT_TRUE(File.open(QIODevice::ReadOnly));
+  const QByteArray Text = File.readAll();
+  EXPECT_TRUE(Text.startsWith("<?xml")) << Text.left(40).toStdString();
+  for (const char* Expected :
+       {"Varnell: Flash Disk", "/mnt/usb/ - 2026/12/10 12:13", "pass 2", "850MiB/s"}) {
+    EXPECT_TRUE(Text.contains(Expected)) << Expected;
+  }
+}
+
+TEST(SavePlot, ABadPathIsSaidNotIgnored) {
+  EnsurePlotApplication();
+  QTemporaryDir Folder;
+  const struct {
+    std::string Path;
+    const char* Reason;
+  } Cases[] = {
+      {Folder.filePath("chart.jpg").toStdString(), "must end in .svg or .png"},
+      {Folder.filePath("missing/chart.png").toStdString(), "cannot write"},
+      {Folder.filePath("missing/chart.svg").toStdString(), "cannot write"},
+  };
+  for (const auto& Case : Cases) {
+    const std::string Error = SavePlot(TwoPasses(), Case.Path);
+    EXPECT_NE(Error.find(Case.Reason), std::string::npos) << Case.Path << ": " << Error;
+    EXPECT_NE(Error.find(Case.Path), std::string::npos) << Error;
+  }
+}
+
+}  // namespace
