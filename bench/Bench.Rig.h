@@ -215,7 +215,7 @@ class TSilentPresenter final : public TTesterPresenter {
   void StartDeleting() override {}
   void EndDeleting() override {}
   void StartVerify(std::int32_t) override {}
-  void ApplyReadProgress(std::int32_t, std::int32_t, std::int32_t) override {}
+  void ApplyReadProgress(std::int32_t, std::int32_t, std::int32_t, double) override {}
   void EndVerify(const TVerifyTally&) override {}
 };
 

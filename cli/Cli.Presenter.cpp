@@ -54,8 +54,8 @@ void TCliPresenter::StartVerify(std::int32_t NeedToReadInMiB) {
 }
 
 void TCliPresenter::ApplyReadProgress(std::int32_t HostReadInMiB, std::int32_t NeedToReadInMiB,
-                                      std::int32_t SpeedInMiB) {
-  FInner->ApplyReadProgress(HostReadInMiB, NeedToReadInMiB, SpeedInMiB);
+                                      std::int32_t SpeedInMiB, double Seconds) {
+  FInner->ApplyReadProgress(HostReadInMiB, NeedToReadInMiB, SpeedInMiB, Seconds);
   FDispatcher.Queue([this, HostReadInMiB, NeedToReadInMiB, SpeedInMiB] {
     FView.UpdatePass(HostReadInMiB, NeedToReadInMiB, SpeedInMiB);
   });

@@ -35,7 +35,7 @@ class TCliPresenter final : public TTesterPresenter {
   void EndDeleting() override;
   void StartVerify(std::int32_t NeedToReadInMiB) override;
   void ApplyReadProgress(std::int32_t HostReadInMiB, std::int32_t NeedToReadInMiB,
-                         std::int32_t SpeedInMiB) override;
+                         std::int32_t SpeedInMiB, double Seconds) override;
   void EndVerify(const TVerifyTally& Tally) override { FInner->EndVerify(Tally); }
 
  private:

@@ -64,10 +64,10 @@ class TTesterPresenter {
   // Verification (read-back), only with the setting's NeedVerify: after a pass has filled the
   // drive and before its files are deleted, the pass's files are read back. StartVerify opens
   // it with the MiB to read; ApplyReadProgress follows each timed read of a block as
-  // ApplyProgress follows each write; EndVerify hands over what was found, also after a cancel
-  // (for the part read), before the pass's EndTest.
+  // ApplyProgress follows each write, with the read's Seconds; EndVerify hands over what was found,
+  // also after a cancel (for the part read), before the pass's EndTest.
   virtual void StartVerify(std::int32_t NeedToReadInMiB) = 0;
   virtual void ApplyReadProgress(std::int32_t HostReadInMiB, std::int32_t NeedToReadInMiB,
-                                 std::int32_t SpeedInMiB) = 0;
+                                 std::int32_t SpeedInMiB, double Seconds) = 0;
   virtual void EndVerify(const TVerifyTally& Tally) = 0;
 };

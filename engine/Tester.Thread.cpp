@@ -331,7 +331,8 @@ bool TTesterThread::VerifyFile(std::size_t Index) {
     FTally.ReadSeconds += Seconds;
     const auto ReadInMiB = static_cast<std::int32_t>(FTally.ReadSectors() * SectorBytes >> 20);
     FToView->ApplyReadProgress(ReadInMiB, FPassWrittenInMiB,
-                               SpeedInMiB(static_cast<std::int32_t>(Block >> 20), Seconds));
+                               SpeedInMiB(static_cast<std::int32_t>(Block >> 20), Seconds),
+                               Seconds);
     if (FIdle.load()) {
       WaitWhileIdle();
     }

@@ -76,7 +76,7 @@ void TTesterToView::RefreshReadLabelsNow(std::int32_t ReadInMiB, std::int32_t Ne
 }
 
 void TTesterToView::ApplyReadProgress(std::int32_t HostReadInMiB, std::int32_t NeedToReadInMiB,
-                                      std::int32_t SpeedInMiB) {
+                                      std::int32_t SpeedInMiB, double Seconds) {
   FMaxReadSpeed = std::max(FMaxReadSpeed, SpeedInMiB);
   if (SpeedInMiB < FMinReadSpeed || FMinReadSpeed == 0) {
     FMinReadSpeed = SpeedInMiB;
@@ -89,7 +89,18 @@ void TTesterToView::ApplyReadProgress(std::int32_t HostReadInMiB, std::int32_t N
                                                     static_cast<double>(NeedToReadInMiB) * 100.0))
           : 100;
   // The read of a block lies where its write lay: both series share the horizontal axis.
-  const double X = RoundHalfEven(GetRemainShare(HostReadInMiB) * 10000.0) / 100.0;
+  const double RemainShare = GetRemainShare(HostReadInMiB);
+  const double X = RoundHalfEven(RemainShare * 10000.0) / 100.0;
+  if (FWritesCsv) {
+    TWriteRecord Read;
+    Read.WrittenInMiB = HostReadInMiB;
+    Read.SpeedInMiB = SpeedInMiB;
+    Read.Seconds = Seconds;
+    Read.RemainPercent = RemainShare * 100.0;
+    if (!FWritesCsv->AppendRead(FPassNumber, Read)) {
+      ShowWritesCsvError();
+    }
+  }
   // The speed label moves at the steps of the speed log, as it does for the writes.
   const double RemainPercent = GetRemainPercentByUnit(HostReadInMiB);
   const bool Step =

@@ -9,6 +9,7 @@
 #include "cli/Cli.Process.h"
 #include "device/System.Drive.h"
 #include "engine/Scratch.Volume.h"
+#include "results/Writes.Csv.h"
 #include "simdrive/Sim.Drive.h"
 
 namespace {
@@ -272,10 +273,22 @@ TEST_F(CliBinary, FullVolumeEndsWithExitOneAndNothingLeft) {
 TEST_F(CliBinary, VerifyReadsAHealthyVolumeBackIntact) {
   const FillTarget Fill;
   SKIP_UNLESS_USABLE(Fill);
-  const TProcessResult Run =
-      RunCliProcess({"--verify", "--leave", Fill.LeaveForFourWrites(), Fill.Path().string()},
-                    Capture.Path().string());
+  const std::string Csv = Capture.Path() / "writes.csv";
+  const TProcessResult Run = RunCliProcess(
+      {"--verify", "--leave", Fill.LeaveForFourWrites(), "--csv", Csv, Fill.Path().string()},
+      Capture.Path().string());
   ASSERT_EQ(Run.ExitCode, 0) << Run.Errors;
+  // The per-write file has each 8 MiB read after the writes, where its write lay.
+  const std::vector<TPassWrites> Passes = ParseWritesCsv(ReadWholeFile(Csv));
+  ASSERT_EQ(Passes.size(), 1U);
+  ASSERT_EQ(Passes[0].Reads.size(), Passes[0].Writes.size());
+  for (std::size_t Index = 0; Index < Passes[0].Reads.size(); ++Index) {
+    const TWriteRecord& Read = Passes[0].Reads[Index];
+    EXPECT_EQ(Read.WrittenInMiB, Passes[0].Writes[Index].WrittenInMiB);
+    EXPECT_EQ(Read.RemainPercent, Passes[0].Writes[Index].RemainPercent);
+    EXPECT_GT(Read.Seconds, 0.0);
+    EXPECT_GT(Read.SpeedInMiB, 0);
+  }
   EXPECT_FALSE(HasRandomFiles(Fill.Path()));
   EXPECT_NE(Run.Output.find("\n쓰기 후 검증 : 적용\n"), std::string::npos) << Run.Output;
   const std::size_t Block = Run.Output.find("평균 속도 50% 미만 구간 : ");

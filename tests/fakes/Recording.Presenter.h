@@ -144,7 +144,7 @@ class TRecordingPresenter : public TTesterPresenter {
     FRecord->Add("StartVerify " + std::to_string(NeedToReadInMiB));
   }
   void ApplyReadProgress(std::int32_t HostReadInMiB, std::int32_t NeedToReadInMiB,
-                         std::int32_t SpeedInMiB) override {
+                         std::int32_t SpeedInMiB, double) override {
     FRecord->Add(ReadProgress(HostReadInMiB, NeedToReadInMiB, SpeedInMiB));
   }
   void EndVerify(const TVerifyTally& Tally) override {

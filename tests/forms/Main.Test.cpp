@@ -261,7 +261,7 @@ class TSyncEndPresenter : public TTesterPresenter {
   void StartDeleting() override {}
   void EndDeleting() override {}
   void StartVerify(std::int32_t) override {}
-  void ApplyReadProgress(std::int32_t, std::int32_t, std::int32_t) override {}
+  void ApplyReadProgress(std::int32_t, std::int32_t, std::int32_t, double) override {}
   void EndVerify(const TVerifyTally&) override {}
 
  private:

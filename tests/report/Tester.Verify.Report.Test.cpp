@@ -50,8 +50,8 @@ TEST(VerifyReport, TheReadMovesTheBarLabelsAndTheReadSeries) {
   Rig.Pass(1, 875, {100, 200, 300});
   Rig.View.Calls.clear();
   Rig->StartVerify(24);
-  Rig->ApplyReadProgress(8, 24, 500);
-  Rig->ApplyReadProgress(16, 24, 400);
+  Rig->ApplyReadProgress(8, 24, 500, 0.016);
+  Rig->ApplyReadProgress(16, 24, 400, 0.02);
   EXPECT_EQ(Rig.View.Calls,
             (Lines{"Log - 24/05/01 13:00:05에 쓰기 후 검증 시작 -", "Progress 0",
                    "File 현재 검증한 용량 : 0.00GiB / 0.02GiB", "Progress 33",
@@ -68,7 +68,7 @@ TEST(VerifyReport, TheSummaryIsFollowedByWhatTheReadFound) {
   Rig.Pass(1, 875, {100, 40, 48});
   Rig->StartVerify(24);
   for (const auto& [Read, Speed] : {std::pair{8, 500}, {16, 300}, {24, 451}}) {
-    Rig->ApplyReadProgress(Read, 24, Speed);
+    Rig->ApplyReadProgress(Read, 24, Speed, 8.0 / Speed);
   }
   Rig->EndVerify(DamagedTally());
   Rig.View.Calls.clear();
