@@ -137,6 +137,9 @@ RunFioRead() {  # folder, mode -> MiB/s of a sequential read of Randomfile0
     jq -r '.jobs[0].read | "\(.bw_bytes / 1048576 * 10 | round / 10) \(.io_bytes / 1048576)"'
 }
 
+Median() { sort -g | awk '{ V[NR] = $1 } END { print (NR % 2) ? V[(NR + 1) / 2] : (V[NR / 2] + V[NR / 2 + 1]) / 2 }'; }
+Range() { sort -g | awk 'NR == 1 { Min = $1 } { Max = $1 } END { printf "%s-%s", Min, Max }'; }
+
 Only=${VARNELL_FIO_ONLY:-}
 Results="$Logs/results.txt"
 : >"$Results"
@@ -167,8 +170,6 @@ done
 
 echo
 echo "# target mode: varnell median (min-max) | fio median (min-max) | ratio of medians (per-round min-max) | fio from its latencies"
-Median() { sort -g | awk '{ V[NR] = $1 } END { print (NR % 2) ? V[(NR + 1) / 2] : (V[NR / 2] + V[NR / 2 + 1]) / 2 }'; }
-Range() { sort -g | awk 'NR == 1 { Min = $1 } { Max = $1 } END { printf "%s-%s", Min, Max }'; }
 for Target in "${Targets[@]}"; do
   Name=${Target%%:*}
   for Mode in unbuffered buffered; do
