@@ -16,10 +16,12 @@ struct TWriteRecord {
   bool operator==(const TWriteRecord&) const = default;
 };
 
-// The writes of one pass, in order, and the pass's number (from 1).
+// The writes of one pass, in order, and the pass's number (from 1); with verification, the
+// timed reads of the read-back too (WrittenInMiB: the MiB read so far; no temperature).
 struct TPassWrites {
   std::int32_t Pass = 0;
   std::vector<TWriteRecord> Writes;
+  std::vector<TWriteRecord> Reads;
 
   bool operator==(const TPassWrites&) const = default;
 };

@@ -34,6 +34,7 @@ class TNullView final : public TTesterView {
   void SetCurrFileText(const std::string& Text) override { benchmark::DoNotOptimize(Text.size()); }
   void SetCurrSpdText(const std::string& Text) override { benchmark::DoNotOptimize(Text.size()); }
   void AddChartPoint(double X, double Y) override { benchmark::DoNotOptimize(X + Y); }
+  void AddReadChartPoint(double X, double Y) override { benchmark::DoNotOptimize(X + Y); }
   void ClearChart() override {}
   void RefreshHorizontalLine(bool, double Level) override { benchmark::DoNotOptimize(Level); }
   void AddLogLine(const std::string& Line) override { benchmark::DoNotOptimize(Line.size()); }
@@ -113,6 +114,14 @@ class TFreeVolume : public TTesterPlatform {
   void CloseFile(TFileHandle) override {}
   TDeleteResult DeleteOwnFile(TFolderHandle, const std::string&, const TFileIdentity&) override {
     return {TDeleteOutcome::Deleted, 0};
+  }
+  // Reads cost nothing either; what they give is not what was written (nothing is kept), so a
+  // run here does not verify.
+  TOpenedForRead OpenForRead(TFolderHandle, const std::string&, bool) override {
+    return {3, {1, 1}, 0, false};
+  }
+  TReadResult ReadAt(TFileHandle, std::int64_t, std::byte*, std::size_t Length) override {
+    return {Length, 0, false};
   }
   std::int64_t PerformanceCounter() override { return FReal->PerformanceCounter(); }
   std::int64_t PerformanceFrequency() override { return FReal->PerformanceFrequency(); }
@@ -205,6 +214,9 @@ class TSilentPresenter final : public TTesterPresenter {
   void PrintReplacedFile(const std::string&) override {}
   void StartDeleting() override {}
   void EndDeleting() override {}
+  void StartVerify(std::int32_t) override {}
+  void ApplyReadProgress(std::int32_t, std::int32_t, std::int32_t, double) override {}
+  void EndVerify(const TVerifyTally&) override {}
 };
 
 }  // namespace BenchRig

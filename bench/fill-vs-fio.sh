@@ -18,10 +18,20 @@
 # milliseconds), for fio inside its job (exec_prerun), after its start-up. After every run the
 # dirty pages are synced so that the next run starts clean.
 #
+# VARNELL_FIO_ONLY=fill or =read runs only that part.
+#
 # Before each round it waits (at most VARNELL_CALM_WAIT s, default 120) for idle cores.
 #
 # Output: one line per run, then per target and mode the median and min-max of each tool and
 # the ratio varnell / fio of the medians and of each round.
+#
+# Then the read-back (--verify): varnell-cli --verify --keep fills TOTAL_MIB and reads it back,
+# and fio reads the same file (Randomfile0) sequentially with the same block size (8 MiB, one at
+# a time) and the same cache mode: unbuffered (direct=1), or buffered after the file's cached
+# pages were dropped (direct=0 with fio's invalidate=1, the posix_fadvise(DONTNEED) that varnell
+# does after its flush at close). varnell's figure is its report's MiB read over its read time
+# (the timed reads alone, as fio's read.bw_bytes counts its I/O). fio reads right after varnell,
+# then reads again, so that the two of fio show how much a second read of the same file differs.
 set -euo pipefail
 
 Cli=${1:?usage: $0 VARNELL_CLI [ROUNDS] [TOTAL_MIB]}
@@ -79,7 +89,9 @@ RunVarnell() {  # folder, mode -> MiB/s
   [[ $Mode == buffered ]] && Cache=(--cache)
   # The target is FreeMiB - 1 - leave, rounded down to whole 8 MiB writes.
   Leave=$(($(FreeMiB "$Folder") - 1 - TotalMiB))
-  "$Cli" -q "${Cache[@]}" --leave "${Leave}MiB" --detailed-log "$Log" "$Folder" >/dev/null
+  # The folder target lies on the machine's own filesystem, which is filled only when allowed.
+  "$Cli" -q "${Cache[@]}" --allow-system-drive --leave "${Leave}MiB" --detailed-log "$Log" \
+    "$Folder" >/dev/null
   # "remaining,speed" per write; the speed is the last field whatever the decimal separator.
   tr -d '\r' <"$Log" | awk -F, '{ Seconds += 8 / $NF; Writes++ }
     END { if (Writes == 0) exit 1; printf "%.1f %d\n", 8 * Writes / Seconds, Writes * 8 }'
@@ -101,8 +113,37 @@ RunFio() {  # folder, mode -> MiB/s
     " \(8 / (.lat_ns.mean / 1e9) * 10 | round / 10)"' <<<"$Json"
 }
 
+RunVarnellVerify() {  # folder, mode -> MiB/s of the read-back, MiB read; leaves Randomfile0
+  local Folder=$1 Mode=$2 Log="$Logs/verify.txt" Leave Cache=()
+  [[ $Mode == buffered ]] && Cache=(--cache)
+  Leave=$(($(FreeMiB "$Folder") - 1 - TotalMiB))
+  # "." as the separator of the read time, whatever the locale.
+  LC_ALL=C.UTF-8 "$Cli" -q "${Cache[@]}" --allow-system-drive --verify --keep \
+    --leave "${Leave}MiB" --log "$Log" \
+    "$Folder" >/dev/null
+  tr -d '\r' <"$Log" | awk '
+    /^읽은 용량 : / { split($4, Read, "MiB"); MiB = Read[1] }
+    /^읽기 시간 : / { sub("초", "", $4); Seconds = $4 }
+    /^검증 결과 : / { Verdict = $4 }
+    END { if (Seconds == 0 || Verdict != "이상") exit 1; printf "%.1f %d\n", MiB / Seconds, MiB }'
+}
+
+RunFioRead() {  # folder, mode -> MiB/s of a sequential read of Randomfile0
+  local Folder=$1 Mode=$2 Direct=1
+  [[ $Mode == buffered ]] && Direct=0
+  (cd "$Logs" && fio --name=readback --filename="$Folder/Randomfile0" --rw=read --bs=8M \
+    --size="${TotalMiB}M" --direct=$Direct --invalidate=1 --ioengine=psync --iodepth=1 \
+    --numjobs=1 --output-format=json | sed -n '/^{/,$p') |
+    jq -r '.jobs[0].read | "\(.bw_bytes / 1048576 * 10 | round / 10) \(.io_bytes / 1048576)"'
+}
+
+Median() { sort -g | awk '{ V[NR] = $1 } END { print (NR % 2) ? V[(NR + 1) / 2] : (V[NR / 2] + V[NR / 2 + 1]) / 2 }'; }
+Range() { sort -g | awk 'NR == 1 { Min = $1 } { Max = $1 } END { printf "%s-%s", Min, Max }'; }
+
+Only=${VARNELL_FIO_ONLY:-}
 Results="$Logs/results.txt"
 : >"$Results"
+if [[ $Only != read ]]; then
 echo "# round target mode tool MiB/s MiB_written [fio: MiB/s from its mean write latency]"
 for ((Round = 1; Round <= Rounds; Round++)); do
   # Alternate who goes first, so that neither always follows the other's writeback.
@@ -129,8 +170,6 @@ done
 
 echo
 echo "# target mode: varnell median (min-max) | fio median (min-max) | ratio of medians (per-round min-max) | fio from its latencies"
-Median() { sort -g | awk '{ V[NR] = $1 } END { print (NR % 2) ? V[(NR + 1) / 2] : (V[NR / 2] + V[NR / 2 + 1]) / 2 }'; }
-Range() { sort -g | awk 'NR == 1 { Min = $1 } { Max = $1 } END { printf "%s-%s", Min, Max }'; }
 for Target in "${Targets[@]}"; do
   Name=${Target%%:*}
   for Mode in unbuffered buffered; do
@@ -145,5 +184,48 @@ for Target in "${Targets[@]}"; do
       "$Name" "$Mode" "$Varnell" "$(Of varnell | Range)" "$Fio" "$(Of fio | Range)" \
       "$(awk -v A="$Varnell" -v B="$Fio" 'BEGIN { print A / B }')" "$Ratios" \
       "$(Median <<<"$FioLat")" "$(Range <<<"$FioLat")"
+  done
+done
+
+fi
+
+[[ $Only == fill ]] && exit 0
+echo
+echo "# read-back: round target mode tool MiB/s MiB_read"
+ReadResults="$Logs/read-results.txt"
+: >"$ReadResults"
+for ((Round = 1; Round <= Rounds; Round++)); do
+  echo "# round $Round: $("$(dirname "$0")/wait-calm.sh" 15 "${VARNELL_CALM_WAIT:-120}")"
+  for Target in "${Targets[@]}"; do
+    Name=${Target%%:*}
+    Folder=${Target#*:}
+    for Mode in unbuffered buffered; do
+      sync
+      Warm "$Folder"
+      echo "$Round $Name $Mode varnell $(RunVarnellVerify "$Folder" "$Mode")" | tee -a "$ReadResults"
+      echo "$Round $Name $Mode fio $(RunFioRead "$Folder" "$Mode")" | tee -a "$ReadResults"
+      echo "$Round $Name $Mode fio-again $(RunFioRead "$Folder" "$Mode")" | tee -a "$ReadResults"
+      rm -f "$Folder"/Randomfile*
+      sync
+    done
+  done
+done
+
+echo
+echo "# read-back, target mode: varnell median (min-max) | fio median (min-max) | ratio of medians (per-round min-max) | fio again median (min-max) | ratio to it"
+for Target in "${Targets[@]}"; do
+  Name=${Target%%:*}
+  for Mode in unbuffered buffered; do
+    Of() { awk -v N="$Name" -v M="$Mode" -v T="$1" '$2 == N && $3 == M && $4 == T { print $5 }' "$ReadResults"; }
+    Varnell=$(Of varnell | Median)
+    Fio=$(Of fio | Median)
+    Ratios=$(paste <(awk -v N="$Name" -v M="$Mode" '$2 == N && $3 == M && $4 == "varnell" { print $1, $5 }' "$ReadResults" | sort -n) \
+      <(awk -v N="$Name" -v M="$Mode" '$2 == N && $3 == M && $4 == "fio" { print $1, $5 }' "$ReadResults" | sort -n) |
+      awk '{ printf "%.3f\n", $2 / $4 }' | Range)
+    Again=$(Of fio-again | Median)
+    printf "%s %s: varnell %s (%s) | fio %s (%s) | ratio %.3f (%s) | fio again %s (%s) | ratio %.3f\n" \
+      "$Name" "$Mode" "$Varnell" "$(Of varnell | Range)" "$Fio" "$(Of fio | Range)" \
+      "$(awk -v A="$Varnell" -v B="$Fio" 'BEGIN { print A / B }')" "$Ratios" \
+      "$Again" "$(Of fio-again | Range)" "$(awk -v A="$Varnell" -v B="$Again" 'BEGIN { print A / B }')"
   done
 done

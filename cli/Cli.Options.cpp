@@ -61,6 +61,10 @@ void DescribeFill(CLI::App& App, TFillArguments& Typed, TCliOptions& Options) {
                "write through the system's file cache (default:\nunbuffered)");
   App.add_flag("-r,--repeat", Setting.InfiniteRepetition, "repeat passes until interrupted");
   App.add_flag("-k,--keep", Typed.Keep, "keep the files at the end (default: delete them)");
+  App.add_flag("--verify", Setting.NeedVerify,
+               "after each pass, read back every file it wrote\n"
+               "and check every byte (each 4 KiB carries a stamp\n"
+               "of its place); damaged data ends with exit code 3");
   App.add_option("--log", Setting.RecordPath, "log file (the report lines)")->type_name("FILE");
   App.add_option("--detailed-log", Setting.DetailedRecordPath,
                  "detailed log file (one line per write)")
@@ -242,7 +246,7 @@ std::unique_ptr<CLI::App> MakeProgram() {
       "summary and the files are deleted unless --keep.\n"
       "Exit codes: 0 done or cancelled; 1 a write failed (a test file, a log file or\n"
       "the output); 2 bad arguments, or a refused setting or folder (no test file was\n"
-      "written).");
+      "written); 3 --verify read back data that was not as written (before 1).");
   return App;
 }
 

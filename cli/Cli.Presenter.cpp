@@ -47,3 +47,16 @@ void TCliPresenter::EndDeleting() {
   FInner->EndDeleting();
   FDispatcher.Queue([this] { FView.SetDeleting(false); });
 }
+
+void TCliPresenter::StartVerify(std::int32_t NeedToReadInMiB) {
+  FInner->StartVerify(NeedToReadInMiB);
+  FDispatcher.Queue([this] { FView.StartRead(); });
+}
+
+void TCliPresenter::ApplyReadProgress(std::int32_t HostReadInMiB, std::int32_t NeedToReadInMiB,
+                                      std::int32_t SpeedInMiB, double Seconds) {
+  FInner->ApplyReadProgress(HostReadInMiB, NeedToReadInMiB, SpeedInMiB, Seconds);
+  FDispatcher.Queue([this, HostReadInMiB, NeedToReadInMiB, SpeedInMiB] {
+    FView.UpdatePass(HostReadInMiB, NeedToReadInMiB, SpeedInMiB);
+  });
+}

@@ -34,6 +34,10 @@ class TCliPresenter final : public TTesterPresenter {
   void PrintReplacedFile(const std::string& Path) override { FInner->PrintReplacedFile(Path); }
   void StartDeleting() override;
   void EndDeleting() override;
+  void StartVerify(std::int32_t NeedToReadInMiB) override;
+  void ApplyReadProgress(std::int32_t HostReadInMiB, std::int32_t NeedToReadInMiB,
+                         std::int32_t SpeedInMiB, double Seconds) override;
+  void EndVerify(const TVerifyTally& Tally) override { FInner->EndVerify(Tally); }
 
  private:
   std::unique_ptr<TTesterPresenter> FInner;

@@ -150,6 +150,7 @@ int RunCli(const std::vector<std::string>& Arguments, std::FILE* Output, std::FI
   View.Finish();
   const auto Error = Worker->Error();
   const bool Undeleted = !Worker->DeleteErrors().empty();
+  const bool Damaged = Worker->DataDamaged();
   Worker.reset();
   if (Error && IsFolderInUse(*Error)) {
     std::fprintf(Errors,
@@ -166,6 +167,9 @@ int RunCli(const std::vector<std::string>& Arguments, std::FILE* Output, std::FI
       std::fprintf(Errors, "varnell-cli: --plot: %s\n", Failure.c_str());
       PlotFailed = true;
     }
+  }
+  if (Damaged) {
+    return CliExitDataDamaged;
   }
   if (Error || Undeleted || View.WriteFailed() || PlotFailed) {
     return CliExitWriteFailed;

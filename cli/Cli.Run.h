@@ -17,6 +17,9 @@ enum TCliExitCode : int {
   // Bad arguments, a refused setting or folder, no room, or a folder in use by another run; no
   // test file was written.
   CliExitBadArguments = 2,
+  // With --verify: a pass read back data that was not as written (changed, from elsewhere,
+  // unreadable). Said before a failure: it is what the run found out about the drive.
+  CliExitDataDamaged = 3,
 };
 
 // Draws a chart into an image file; returns an empty text or what went wrong. A build without

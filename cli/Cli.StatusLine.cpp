@@ -20,10 +20,10 @@ struct TLayout {
 std::string Compose(const TPassStatus& Status, double Fraction, const std::string& Left,
                     const TLayout& Layout) {
   char Text[160];
-  std::string Line;
+  std::string Line = Status.Reading ? "verify " : "";
   if (Layout.BarWidth > 0) {
     const int Filled = static_cast<int>(Fraction * Layout.BarWidth);
-    Line = "[" + std::string(Filled, '#') + std::string(Layout.BarWidth - Filled, '-') + "]";
+    Line += "[" + std::string(Filled, '#') + std::string(Layout.BarWidth - Filled, '-') + "]";
     // Right-aligned beside the bar, so that the figures after it do not jump.
     std::snprintf(Text, sizeof Text, " %3d%%", static_cast<int>(Fraction * 100));
   } else {

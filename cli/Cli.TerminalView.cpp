@@ -53,6 +53,12 @@ void TTerminalView::StartPass() {
   FPassStart = std::chrono::steady_clock::now();
 }
 
+void TTerminalView::StartRead() {
+  FStatus = {};
+  FStatus.Reading = true;
+  FPassStart = std::chrono::steady_clock::now();
+}
+
 void TTerminalView::EndPass() {
   ClearStatus();
   FPassRunning = false;
@@ -78,6 +84,9 @@ void TTerminalView::NoteInterrupt(bool First, bool OutputClosed) {
   if (FDeleting) {
     Note(First ? "cancelling: the files written are being deleted first, please wait"
                : "still deleting the files written, please wait");
+  } else if (FStatus.Reading) {
+    Note(First ? "cancelling: the read-back ends after the current read"
+               : "still ending the pass, please wait");
   } else {
     Note(First ? "cancelling: the pass ends after the current write"
                : "still ending the pass, please wait");

@@ -22,6 +22,7 @@ class TTerminalView final : public TTesterView {
   void SetCurrFileText(const std::string&) override {}
   void SetCurrSpdText(const std::string&) override {}
   void AddChartPoint(double X, double Y) override;
+  void AddReadChartPoint(double, double) override {}
   void ClearChart() override;
   void ShowChartPhases(const std::vector<TChartPhase>& Phases) override;
   void RefreshHorizontalLine(bool, double Level) override { FHalfAverage = Level; }
@@ -34,6 +35,8 @@ class TTerminalView final : public TTesterView {
 
   // The pass's figures, handed over after every write.
   void StartPass();
+  // The pass's files are read back: the status line counts the reads from here on.
+  void StartRead();
   // The pass has ended: the status line goes until the next pass starts.
   void EndPass();
   void UpdatePass(std::int32_t WrittenInMiB, std::int32_t TargetInMiB, std::int32_t SpeedInMiB);

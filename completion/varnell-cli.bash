@@ -71,7 +71,7 @@ _varnell_cli()
     done
 
     if [[ $cur == -* ]]; then
-        COMPREPLY=($(compgen -W '--leave --step --cache --repeat --keep --log
+        COMPREPLY=($(compgen -W '--leave --step --cache --repeat --keep --verify --log
             --detailed-log --csv --json --allow-system-drive --plot --quiet --lang --help --version' -- "$cur"))
         return
     fi

@@ -3,14 +3,8 @@
 #include <algorithm>
 #include <bit>
 #include <cmath>
-#include <cstdlib>
 #include <cstring>
 #include <limits>
-#include <new>
-
-void TRandomBuffer::TAlignedFree::operator()(std::byte* Memory) const {
-  ::operator delete[](Memory, std::align_val_t{Alignment});
-}
 
 bool TRandomBuffer::CreateBuffer(std::uint32_t LengthInKiB) {
   DeleteCache();
@@ -18,20 +12,9 @@ bool TRandomBuffer::CreateBuffer(std::uint32_t LengthInKiB) {
   if (Length > static_cast<std::uint64_t>(std::numeric_limits<std::int32_t>::max())) {
     return false;
   }
-  if (Length == 0) {
-    return true;
-  }
-  // Whole alignment units, so that unbuffered writes of the full length stay within it. The
-  // aligned operator new exists on every platform (the C runtime of Windows has no
-  // aligned_alloc).
-  const std::size_t Allocated = (Length + Alignment - 1) / Alignment * Alignment;
-  auto* Memory = static_cast<std::byte*>(
-      ::operator new[](Allocated, std::align_val_t{Alignment}, std::nothrow));
-  if (Memory == nullptr) {
+  if (!FBuffer.Allocate(static_cast<std::size_t>(Length))) {
     return false;
   }
-  std::memset(Memory, 0, Allocated);
-  FBuffer.reset(Memory);
   FLength = static_cast<std::int32_t>(Length);
   return true;
 }
@@ -56,7 +39,7 @@ bool TRandomBuffer::FillBuffer(std::int32_t RandomnessInInteger) {
 // bound by the generator. Drawing a run of outputs at once and storing them as they come is
 // as fast as the generator itself.
 void TRandomBuffer::TryToFillBuffer(std::size_t Randomness) {
-  std::byte* Bytes = FBuffer.get();
+  std::byte* Bytes = FBuffer.Data();
   const std::size_t Length = static_cast<std::size_t>(FLength);
   constexpr std::size_t ChunkWords = 4096;
   std::uint32_t Words[ChunkWords];
@@ -80,7 +63,7 @@ void TRandomBuffer::TryToFillBuffer(std::size_t Randomness) {
 }
 
 bool TRandomBuffer::DeleteCache() {
-  FBuffer.reset();
+  FBuffer.Release();
   FLength = 0;
   return true;
 }

@@ -2,8 +2,8 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <memory>
 
+#include "engine/Aligned.Buffer.h"
 #include "engine/uMTforDel.h"
 
 // One block of bytes, made random once and then written unchanged, again and again. The
@@ -11,7 +11,7 @@
 class TRandomBuffer : public TMersenne {
  public:
   // Start and allocation granularity that unbuffered writes demand of the memory.
-  static constexpr std::size_t Alignment = 4096;
+  static constexpr std::size_t Alignment = TAlignedBuffer::Alignment;
 
   explicit TRandomBuffer(std::uint32_t Seed) : TMersenne(Seed) {}
   ~TRandomBuffer() override { DeleteCache(); }
@@ -24,17 +24,13 @@ class TRandomBuffer : public TMersenne {
   // Makes the first RandomnessInInteger percent of the buffer random and the rest zero.
   // False when the buffer is empty.
   bool FillBuffer(std::int32_t RandomnessInInteger);
-  const std::byte* GetRawBuffer() const { return FBuffer.get(); }
+  const std::byte* GetRawBuffer() const { return FBuffer.Data(); }
   std::int32_t GetLength() const { return FLength; }
   bool DeleteCache();
 
  private:
-  struct TAlignedFree {
-    void operator()(std::byte* Memory) const;
-  };
-
   void TryToFillBuffer(std::size_t Randomness);
 
-  std::unique_ptr<std::byte[], TAlignedFree> FBuffer;
+  TAlignedBuffer FBuffer;
   std::int32_t FLength = 0;
 };

@@ -30,6 +30,9 @@ struct TSetting {
   bool NeedDelete = false;
   std::string RecordPath;
   std::string DetailedRecordPath;
+  // After a pass has filled the drive, read back every file it wrote and check every byte. Its
+  // writes then carry a stamp in each 4 KiB sector.
+  bool NeedVerify = false;
   // The per-write CSV (one line per write, for the analysis); empty: none.
   std::string WritesCsvPath;
   // The run's result as JSON, saved anew after every pass; empty: none.

@@ -4,11 +4,14 @@
 #include <optional>
 #include <string>
 
+#include "engine/Verify.Tally.h"
+
 // An operating-system error that ended a pass: which operation failed, the error code
 // (errno on Linux) and the system's text for it. Message() is the error's own text,
 // e.g. "WriteFileError: 28".
 struct TTesterError {
-  // "WriteFile", "CreateFile", "FlushFileBuffers", "DeleteFile", "OpenFolder", "LockFolder" ...
+  // "WriteFile", "CreateFile", "FlushFileBuffers", "DeleteFile", "OpenFolder", "LockFolder",
+  // "OpenFile" and "ReadFile" (reading back) ...
   std::string Operation;
   std::string Path;  // the file concerned, when there is one
   std::uint32_t Code = 0;
@@ -60,4 +63,14 @@ class TTesterPresenter {
   // take a while and ignores a cancel.
   virtual void StartDeleting() = 0;
   virtual void EndDeleting() = 0;
+
+  // Verification (read-back), only with the setting's NeedVerify: after a pass has filled the
+  // drive and before its files are deleted, the pass's files are read back. StartVerify opens
+  // it with the MiB to read; ApplyReadProgress follows each timed read of a block as
+  // ApplyProgress follows each write, with the read's Seconds; EndVerify hands over what was found,
+  // also after a cancel (for the part read), before the pass's EndTest.
+  virtual void StartVerify(std::int32_t NeedToReadInMiB) = 0;
+  virtual void ApplyReadProgress(std::int32_t HostReadInMiB, std::int32_t NeedToReadInMiB,
+                                 std::int32_t SpeedInMiB, double Seconds) = 0;
+  virtual void EndVerify(const TVerifyTally& Tally) = 0;
 };

@@ -1,7 +1,9 @@
 #include "engine/Tester.Thread.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
+#include <cstring>
 #include <limits>
 #include <stdexcept>
 
@@ -87,6 +89,10 @@ std::vector<TTesterError> TTesterThread::DeleteErrors() const {
   return FDeleteErrors;
 }
 
+bool TTesterThread::DataDamaged() const {
+  return IsFinished() && FDataDamaged;
+}
+
 void TTesterThread::Execute(std::stop_token StopToken) {
   FStopToken = std::move(StopToken);
   try {
@@ -153,11 +159,24 @@ void TTesterThread::InitializeTest() {
   FCurrentTestCount = 1;
   FTestStartTime = FSystem->Now();
   FTestHostWriteInMiB = 0;
+  if (FTestSetting.NeedVerify) {
+    const auto Length = static_cast<std::size_t>(FRandomBuffer->GetLength());
+    if (!FWriteBuffer.Allocate(Length) || !FReadBuffer.Allocate(Length)) {
+      throw TPassFailure{SystemError("CreateBuffer", "", ENOMEM)};
+    }
+    std::memcpy(FWriteBuffer.Data(), FRandomBuffer->GetRawBuffer(), Length);
+    // Drawn after the block, which stays the one an unverified run with this seed writes.
+    const std::uint64_t High = FRandomBuffer->genrand_int32();
+    FWritten = {FRandomBuffer->GetRawBuffer(), Length, High << 32 | FRandomBuffer->genrand_int32(),
+                0};
+  }
 }
 
 void TTesterThread::PrepareTest() {
   SetNeedToFillInMiB();
   SetMinFileNumber();
+  // A sector left on the drive by an earlier pass cannot pass for one of this pass.
+  ++FWritten.Pass;
 }
 
 void TTesterThread::SetNeedToFillInMiB() {
@@ -205,13 +224,18 @@ void TTesterThread::FillDrive() {
   std::int32_t Remaining = FNeedToFillInMiB;
   const std::int32_t BufferMiB = FRandomBuffer->GetLength() >> 20;
   std::int32_t Written = 0;
+  FPassWrittenInMiB = 0;
   FTemperature = TDiskTemperature::OfFolder(FTestSetting.DrivePath);
   FLastTemperature.reset();
   FTemperatureRead = false;
   while (BufferMiB <= Remaining) {
     OpenFileIfNeeded(Written);
+    if (FTestSetting.NeedVerify) {
+      PrepareWriteBuffer(Written);
+    }
     const std::optional<float> Temperature = ReadTemperatureBetweenWrites();
     const double Seconds = WriteAndMeasure();
+    FPassWrittenInMiB = Written + BufferMiB;
     Remaining -= BufferMiB;
     Written += BufferMiB;
     FToView->ApplyWriteTime(Seconds, Temperature);
@@ -247,7 +271,8 @@ void TTesterThread::OpenFileIfNeeded(std::int32_t HostWriteInMiB) {
 }
 
 double TTesterThread::WriteAndMeasure() {
-  const std::byte* Data = FRandomBuffer->GetRawBuffer();
+  const std::byte* Data =
+      FTestSetting.NeedVerify ? FWriteBuffer.Data() : FRandomBuffer->GetRawBuffer();
   const auto Length = static_cast<std::size_t>(FRandomBuffer->GetLength());
   const std::int64_t Start = FSystem->PerformanceCounter();
   const int Code = FSystem->WriteAll(FFileHandle, Data, Length);
@@ -255,7 +280,114 @@ double TTesterThread::WriteAndMeasure() {
   if (Code != 0) {
     throw TPassFailure{SystemError("WriteFile", FFilePath, Code)};
   }
+  return Seconds(Start, End);
+}
+
+double TTesterThread::Seconds(std::int64_t Start, std::int64_t End) const {
   return static_cast<double>(End - Start) / static_cast<double>(FFrequency);
+}
+
+void TTesterThread::PrepareWriteBuffer(std::int32_t HostWriteInMiB) {
+  // Outside the timed write: only the stamps change, a few bytes of every sector.
+  StampBlock(FWriteBuffer.Data(), FWriteBuffer.Length(), FWritten.Run, FWritten.Pass,
+             FMinFileNumber + HostWriteInMiB / FileMiB,
+             std::int64_t{HostWriteInMiB % FileMiB} << 20);
+}
+
+void TTesterThread::VerifyDrive() {
+  FTally = {};
+  FTally.WrittenSectors = (std::int64_t{FPassWrittenInMiB} << 20) / SectorBytes;
+  FToView->StartVerify(FPassWrittenInMiB);
+  for (std::size_t Index = 0; Index < FOwnFiles.size(); ++Index) {
+    if (!VerifyFile(Index)) {
+      break;
+    }
+  }
+  FDataDamaged = FDataDamaged || FTally.DamagedSectors() > 0;
+  FToView->EndVerify(FTally);
+}
+
+bool TTesterThread::VerifyFile(std::size_t Index) {
+  const TOwnFile& File = FOwnFiles[Index];
+  const std::int64_t FileStart = static_cast<std::int64_t>(Index) * FileMiB;
+  const std::int64_t Bytes = std::min<std::int64_t>(FileMiB, FPassWrittenInMiB - FileStart) << 20;
+  const std::string Name = TestFileName(File.Number);
+  FFilePath = FTestSetting.DrivePath + Name;
+  const TOpenedForRead Opened = FSystem->OpenForRead(FFolder, Name, !FTestSetting.NeedCache);
+  if (Opened.Handle == NoFile && !Opened.Missing) {
+    throw TPassFailure{SystemError("OpenFile", FFilePath, Opened.Error)};
+  }
+  if (Opened.Handle == NoFile || Opened.Identity != File.Identity) {
+    // Gone, or the name means another file now: nothing this pass wrote there can be read back.
+    if (Opened.Handle != NoFile) {
+      FSystem->CloseFile(Opened.Handle);
+    }
+    for (std::int64_t Offset = 0; Offset < Bytes; Offset += SectorBytes) {
+      FTally.Add(TSectorState::Unreadable, {File.Number, Offset, (FileStart << 20) + Offset});
+    }
+    return true;
+  }
+  FFileHandle = Opened.Handle;
+  const std::int64_t Block = FRandomBuffer->GetLength();
+  for (std::int64_t Offset = 0; Offset < Bytes; Offset += Block) {
+    const double Seconds = ReadAndCheck(File.Number, Offset, (FileStart << 20) + Offset);
+    FTally.ReadSeconds += Seconds;
+    const auto ReadInMiB = static_cast<std::int32_t>(FTally.ReadSectors() * SectorBytes >> 20);
+    FToView->ApplyReadProgress(ReadInMiB, FPassWrittenInMiB,
+                               SpeedInMiB(static_cast<std::int32_t>(Block >> 20), Seconds),
+                               Seconds);
+    if (FIdle.load()) {
+      WaitWhileIdle();
+    }
+    if (Terminated()) {
+      CloseFile(false);
+      return false;
+    }
+  }
+  CloseFile(false);
+  return true;
+}
+
+double TTesterThread::ReadAndCheck(std::int32_t FileNumber, std::int64_t Offset,
+                                   std::int64_t PassOffset) {
+  const std::size_t Length = FReadBuffer.Length();
+  const std::int64_t Start = FSystem->PerformanceCounter();
+  const TReadResult Read = FSystem->ReadAt(FFileHandle, Offset, FReadBuffer.Data(), Length);
+  const double Taken = Seconds(Start, FSystem->PerformanceCounter());
+  if (Read.Error != 0 && !Read.BadSector) {
+    throw TPassFailure{SystemError("ReadFile", FFilePath, Read.Error)};
+  }
+  if (Read.Error == 0 && Read.Count == Length) {
+    CheckSectors(FReadBuffer.Data(), Length, FWritten, FileNumber, Offset, PassOffset, FTally);
+    return Taken;
+  }
+  // A sector the drive cannot read, or a file shorter than written: sector by sector, so that
+  // every sector that can be read is still checked.
+  return Taken + ReadSectorBySector(FileNumber, Offset, PassOffset);
+}
+
+double TTesterThread::ReadSectorBySector(std::int32_t FileNumber, std::int64_t Offset,
+                                         std::int64_t PassOffset) {
+  double Taken = 0;
+  for (std::size_t At = 0; At < FReadBuffer.Length(); At += SectorBytes) {
+    // A failing drive can take seconds for each sector: a cancel must not wait for all of them.
+    if (Terminated()) {
+      break;
+    }
+    const auto Step = static_cast<std::int64_t>(At);
+    std::byte* Sector = FReadBuffer.Data() + At;
+    const std::int64_t Start = FSystem->PerformanceCounter();
+    const TReadResult Read = FSystem->ReadAt(FFileHandle, Offset + Step, Sector, SectorBytes);
+    Taken += Seconds(Start, FSystem->PerformanceCounter());
+    if (Read.Error != 0 && !Read.BadSector) {
+      throw TPassFailure{SystemError("ReadFile", FFilePath, Read.Error)};
+    }
+    const TSectorState State = Read.Error == 0 && Read.Count == SectorBytes
+                                   ? ClassifySector(Sector, FWritten, FileNumber, Offset + Step)
+                                   : TSectorState::Unreadable;
+    FTally.Add(State, {FileNumber, Offset + Step, PassOffset + Step});
+  }
+  return Taken;
 }
 
 std::optional<float> TTesterThread::ReadTemperatureBetweenWrites() {
@@ -284,6 +416,10 @@ void TTesterThread::WaitWhileIdle() {
 
 void TTesterThread::CloseTest() {
   CloseFile(true);
+  // A cancelled pass ends as it is, unread.
+  if (FTestSetting.NeedVerify && FPassWrittenInMiB > 0 && !Terminated()) {
+    VerifyDrive();
+  }
   // With repetition the files of a finished pass always go, so that the next pass finds the
   // space again; a cancelled pass keeps them unless deletion was asked for.
   if (FTestSetting.NeedDelete || (FTestSetting.InfiniteRepetition && !Terminated())) {

@@ -14,14 +14,18 @@
 #include <vector>
 
 #include "device/Disk.Temperature.h"
+#include "engine/Aligned.Buffer.h"
 #include "engine/RandomBuffer.h"
 #include "engine/Setting.h"
 #include "engine/Tester.Presenter.h"
+#include "engine/Verify.Check.h"
 #include "platform/Platform.Files.h"
 
 // The worker that performs a test: fills the volume with numbered files of the same random
 // 8 MiB block, timing every write, and reports through its presenter. It starts running as
-// soon as it is constructed. Passes repeat without end when the setting asks for it.
+// soon as it is constructed. Passes repeat without end when the setting asks for it. With
+// verification on, each sector written carries a stamp of its place, and a pass reads its files
+// back, timing every read, before they are deleted.
 class TTesterThread {
  public:
   static constexpr std::uint32_t BufferKiB = 8192;
@@ -58,6 +62,8 @@ class TTesterThread {
   // The files this run created and could not delete, each already reported; empty while
   // running.
   std::vector<TTesterError> DeleteErrors() const;
+  // True when a pass's verification found data that was not as written; false while running.
+  bool DataDamaged() const;
 
  private:
   struct TPassFailure {
@@ -82,6 +88,15 @@ class TTesterThread {
   void FillDrive();
   void OpenFileIfNeeded(std::int32_t HostWriteInMiB);
   double WriteAndMeasure();
+  // With verification on: the next write's copy of the block, stamped for its place.
+  void PrepareWriteBuffer(std::int32_t HostWriteInMiB);
+  void VerifyDrive();
+  // False when a cancel ended the read.
+  bool VerifyFile(std::size_t Index);
+  // Reads the block at Offset of the open file and checks it; the time the reads took.
+  double ReadAndCheck(std::int32_t FileNumber, std::int64_t Offset, std::int64_t PassOffset);
+  double ReadSectorBySector(std::int32_t FileNumber, std::int64_t Offset, std::int64_t PassOffset);
+  double Seconds(std::int64_t Start, std::int64_t End) const;
   std::optional<float> ReadTemperatureBetweenWrites();
   void WaitWhileIdle();
   void CloseTest();
@@ -108,6 +123,8 @@ class TTesterThread {
   // names still mean them.
   std::vector<TOwnFile> FOwnFiles;
   std::int32_t FNeedToFillInMiB = 0;
+  // What the pass has written, in MiB.
+  std::int32_t FPassWrittenInMiB = 0;
   // Test files found when the run began, named after the first header.
   std::int32_t FLeftoverCount = 0;
   std::int64_t FLeftoverBytes = 0;
@@ -127,6 +144,14 @@ class TTesterThread {
   std::int32_t FCurrentTestCount = 1;
   double FTestStartTime = 0.0;
   std::uint64_t FTestHostWriteInMiB = 0;
+
+  // Verification: the stamped copy that is written, the block read back, and what the stamps
+  // name (the run's random number, drawn once, and the pass, counted over every pass).
+  TAlignedBuffer FWriteBuffer;
+  TAlignedBuffer FReadBuffer;
+  TWrittenData FWritten;
+  TVerifyTally FTally;
+  bool FDataDamaged = false;
 
   std::optional<TTesterError> FError;
   std::vector<TTesterError> FDeleteErrors;

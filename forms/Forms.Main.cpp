@@ -150,6 +150,7 @@ void TfMain::ShowChartMenu(const QPoint& At) {
 void TfMain::FormCreate() {
   QCoreApplication::postEvent(this, new QEvent(WM_OPEN_SETTING));
   FSpeedSeries->setName(tr("구간 속도"));
+  cLog->FReadSeries->setName(tr("읽기 속도"));
   FHorizontalLine->setName(tr("평균 속도 50%"));
 }
 

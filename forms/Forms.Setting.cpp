@@ -20,6 +20,9 @@
 namespace {
 
 const QString TextFileFilter = QStringLiteral("Text File(*.txt)");
+// The height of the row that the verification's check box adds: the step between the rows of
+// the two logs.
+constexpr int VerifyRow = 34;
 
 QLabel* MakeLabel(QWidget* Parent, const QString& Text, int Left, int Top) {
   auto* Label = new QLabel(Text, Parent);
@@ -88,7 +91,7 @@ TfSetting::TfSetting(QWidget* Owner, TSettingSources Sources)
   QFont Font = font();
   Font.setPixelSize(14);
   setFont(Font);
-  resize(470, 337);
+  resize(470, 337 + VerifyRow);
   CreateControls();
   SetTabOrder();
   FormCreate();
@@ -109,15 +112,20 @@ void TfSetting::CreateControls() {
   cUnitSpeed = MakeList(this, {"0.1%", "1%", "10%"}, {129, 101, 332, 27});
   cCacheEffect = MakeCheck<QCheckBox>(this, tr("윈도 캐시 효과 적용"), {13, 135, 448, 18}, false);
   cRepeat = MakeCheck<QCheckBox>(this, tr("무한 반복 진행"), {13, 164, 448, 25}, false);
-  bStart = MakeButton(this, tr("시작"), {13, 299, 448, 30});
+  bStart = MakeButton(this, tr("시작"), {13, 299 + VerifyRow, 448, 30});
   cDelete = MakeCheck<QCheckBox>(this, tr("종료 후 파일 삭제"), {13, 197, 448, 26}, true);
-  cDetailedRecord =
-      MakeCheck<TReleaseCheckBox>(this, tr("상세 로그 저장"), {13, 268, 117, 19}, false);
-  cLogNeeded = MakeCheck<TReleaseCheckBox>(this, tr("로그 저장"), {13, 235, 89, 19}, false);
-  eLogPath = MakePathBox(this, {109, 231, 305, 27});
-  eDetailedLogPath = MakePathBox(this, {131, 265, 285, 27});
-  bLogPath = MakeButton(this, QStringLiteral("..."), {422, 231, 39, 26});
-  bDetailedLogPath = MakeButton(this, QStringLiteral("..."), {422, 265, 39, 26});
+  cVerify = MakeCheck<QCheckBox>(this, tr("쓰기 후 검증"), {13, 231, 448, 26}, false);
+  cVerify->setToolTip(
+      tr("패스가 드라이브를 채운 뒤 쓴 파일을 모두 다시 읽어 모든 바이트를 "
+         "확인합니다.\n가짜 용량 드라이브와 바뀐 데이터를 찾아냅니다."));
+  cDetailedRecord = MakeCheck<TReleaseCheckBox>(this, tr("상세 로그 저장"),
+                                                {13, 268 + VerifyRow, 117, 19}, false);
+  cLogNeeded =
+      MakeCheck<TReleaseCheckBox>(this, tr("로그 저장"), {13, 235 + VerifyRow, 89, 19}, false);
+  eLogPath = MakePathBox(this, {109, 231 + VerifyRow, 305, 27});
+  eDetailedLogPath = MakePathBox(this, {131, 265 + VerifyRow, 285, 27});
+  bLogPath = MakeButton(this, QStringLiteral("..."), {422, 231 + VerifyRow, 39, 26});
+  bDetailedLogPath = MakeButton(this, QStringLiteral("..."), {422, 265 + VerifyRow, 39, 26});
 
   // Qt's own dialog, so it looks and behaves the same everywhere and tests can drive it.
   sdText = new QFileDialog(this);
@@ -153,10 +161,10 @@ void TfSetting::CreateControls() {
 }
 
 void TfSetting::SetTabOrder() {
-  const QWidget* Order[] = {eDrive,           bDriveFolder,    eLeft,           cSelection,
-                            cUnitSpeed,       cCacheEffect,    cRepeat,         bStart,
-                            cDelete,          cDetailedRecord, cLogNeeded,      eLogPath,
-                            eDetailedLogPath, bLogPath,        bDetailedLogPath};
+  const QWidget* Order[] = {eDrive,     bDriveFolder,     eLeft,           cSelection,
+                            cUnitSpeed, cCacheEffect,     cRepeat,         bStart,
+                            cDelete,    cVerify,          cDetailedRecord, cLogNeeded,
+                            eLogPath,   eDetailedLogPath, bLogPath,        bDetailedLogPath};
   for (std::size_t Index = 1; Index < std::size(Order); ++Index) {
     setTabOrder(const_cast<QWidget*>(Order[Index - 1]), const_cast<QWidget*>(Order[Index]));
   }

@@ -57,6 +57,9 @@ class TfSetting : public QDialog {
   QPushButton* bStart;
   QFileDialog* sdText;
   QCheckBox* cDelete;
+  // Read back and check what each pass wrote; the row below cDelete, which moved the rows
+  // after it (and the window's bottom) down by one.
+  QCheckBox* cVerify;
   TReleaseCheckBox* cDetailedRecord;
   TReleaseCheckBox* cLogNeeded;
   QLineEdit* eLogPath;

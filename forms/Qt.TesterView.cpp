@@ -66,6 +66,10 @@ void TQtTesterView::AddChartPoint(double X, double Y) {
   FMain.cLog->AddPoint(X, Y);
 }
 
+void TQtTesterView::AddReadChartPoint(double X, double Y) {
+  FMain.cLog->AddReadPoint(X, Y);
+}
+
 void TQtTesterView::ClearChart() {
   // A new pass: the one before stays behind it, faint (only a repeating run has one).
   KeepAsEarlierPass(*FMain.cLog, FChartPass);

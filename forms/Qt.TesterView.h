@@ -15,6 +15,7 @@ class TQtTesterView : public TTesterView {
   void SetCurrFileText(const std::string& Text) override;
   void SetCurrSpdText(const std::string& Text) override;
   void AddChartPoint(double X, double Y) override;
+  void AddReadChartPoint(double X, double Y) override;
   void ClearChart() override;
   void RefreshHorizontalLine(bool IsEnd, double Level) override;
   void AddChartTemperature(double X, double TemperatureInC) override;

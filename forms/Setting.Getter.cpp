@@ -58,6 +58,7 @@ TSetting GetSetting(const TfSetting* fSetting) {
   Setting.NeedCache = fSetting->cCacheEffect->isChecked();
   Setting.InfiniteRepetition = fSetting->cRepeat->isChecked();
   Setting.NeedDelete = fSetting->cDelete->isChecked();
+  Setting.NeedVerify = fSetting->cVerify->isChecked();
   Setting.RecordPath = fSetting->RecordPath().toStdString();
   Setting.DetailedRecordPath = fSetting->DetailedRecordPath().toStdString();
   return Setting;

@@ -27,6 +27,7 @@ const QColor TemperatureColor(200, 60, 40);
 // See-through, so that the speeds under a step still show.
 const QColor PhaseColor(230, 130, 0, 150);
 const QColor MarkerColor(110, 110, 110);
+const QColor ReadColor(46, 139, 87);
 
 // A round upper end for the speed axis at or above MaxY, about four round steps;
 // Ticks receives the number of tick marks from 0.
@@ -113,11 +114,14 @@ TSpeedChart::TSpeedChart(QWidget* Parent, std::string DecimalSeparator)
 
   FSpeedSeries = new QLineSeries(Chart);
   FSpeedSeries->setPen(QPen(SpeedColor, 1));
+  FReadSeries = new QLineSeries(Chart);
+  FReadSeries->setPen(QPen(ReadColor, 1));
   FHorizontalLine = new QLineSeries(Chart);
   FHorizontalLine->setPen(QPen(Qt::red, 1));
   FHorizontalLine->append(0, 25);
   FHorizontalLine->append(100, 25);
   Chart->addSeries(FSpeedSeries);
+  Chart->addSeries(FReadSeries);
   Chart->addSeries(FHorizontalLine);
 
   AxisX = new QCategoryAxis(Chart);
@@ -131,13 +135,14 @@ TSpeedChart::TSpeedChart(QWidget* Parent, std::string DecimalSeparator)
   AxisY->setLabelFormat(QStringLiteral("%d"));
   Chart->addAxis(AxisX, Qt::AlignBottom);
   Chart->addAxis(AxisY, Qt::AlignLeft);
-  for (QLineSeries* Series : {FSpeedSeries, FHorizontalLine}) {
+  for (QLineSeries* Series : {FSpeedSeries, FReadSeries, FHorizontalLine}) {
     Series->attachAxis(AxisX);
     Series->attachAxis(AxisY);
   }
   FHorizontalLine->setVisible(false);
   // A hidden series would otherwise vanish from the legend too.
   Chart->legend()->markers(FHorizontalLine).first()->setVisible(true);
+  ShowReadSeries(false);
 
   connect(AxisX, &QValueAxis::rangeChanged, this, [this] {
     PlaceTicksX();
@@ -158,13 +163,17 @@ TSpeedChart::TSpeedChart(QWidget* Parent, std::string DecimalSeparator)
   FRefreshTimer.start();
 }
 
-void TSpeedChart::AddPoint(double X, double Y) {
-  if (FPoints.empty()) {
+void TSpeedChart::TakeIntoRange(double X) {
+  if (FPoints.empty() && FReadPoints.empty()) {
     FDataMinX = FDataMaxX = X;
   } else {
     FDataMinX = std::min(FDataMinX, X);
     FDataMaxX = std::max(FDataMaxX, X);
   }
+}
+
+void TSpeedChart::AddPoint(double X, double Y) {
+  TakeIntoRange(X);
   FPoints.emplace_back(X, Y);
   FDirty = true;
 }
@@ -271,18 +280,36 @@ void TSpeedChart::ClearTemperature() {
   }
 }
 
+void TSpeedChart::AddReadPoint(double X, double Y) {
+  TakeIntoRange(X);
+  FReadPoints.emplace_back(X, Y);
+  FDirty = true;
+  if (!FReadSeries->isVisible()) {
+    ShowReadSeries(true);
+  }
+}
+
+void TSpeedChart::ShowReadSeries(bool Shown) {
+  FReadSeries->setVisible(Shown);
+  chart()->legend()->markers(FReadSeries).first()->setVisible(Shown);
+}
+
 void TSpeedChart::Clear() {
   FPoints.clear();
   FPoints.shrink_to_fit();
+  FReadPoints.clear();
+  FReadPoints.shrink_to_fit();
   FZoomed = false;
   FSpeedSeries->clear();
   ClearPhases();
   ClearTemperature();
+  FReadSeries->clear();
+  ShowReadSeries(false);
   FDirty = false;
 }
 
 void TSpeedChart::FitAxisToData() {
-  if (FPoints.empty()) {
+  if (FPoints.empty() && FReadPoints.empty()) {
     return;
   }
   FZoomed = false;
@@ -337,6 +364,13 @@ void TSpeedChart::Refresh() {
   ThinToColumns(FPoints, AxisX->min(), AxisX->max(), Columns, Thinned, MaxY);
   FSpeedSeries->replace(Thinned);
   FSpeedSeries->setPointsVisible(Thinned.size() == 1);  // one write draws no line: show a dot
+  if (!FReadPoints.empty()) {
+    double MaxReadY = 0;
+    ThinToColumns(FReadPoints, AxisX->min(), AxisX->max(), Columns, Thinned, MaxReadY);
+    FReadSeries->replace(Thinned);
+    FReadSeries->setPointsVisible(Thinned.size() == 1);
+    MaxY = std::max(MaxY, MaxReadY);
+  }
   int Ticks = 5;
   AxisY->setRange(0, NiceAxisMax(std::max(MaxY, FOverlayMaxY), Ticks));
   AxisY->setTickCount(Ticks);
@@ -367,7 +401,7 @@ void TSpeedChart::RefreshHorizontalLine(bool IsEnd, double Level) {
 }
 
 void TSpeedChart::ZoomAt(double X, double Factor) {
-  if (FPoints.empty() || FDataMaxX <= FDataMinX) {
+  if ((FPoints.empty() && FReadPoints.empty()) || FDataMaxX <= FDataMinX) {
     return;
   }
   const double Min = AxisX->min();

@@ -25,10 +25,11 @@ class QValueAxis;
 void ThinToColumns(const std::vector<QPointF>& Points, double MinX, double MaxX, int Columns,
                    QList<QPointF>& Thinned, double& MaxY);
 
-// The speed chart: speed against the remaining share of the disk. It keeps every point of the
-// pass itself, because a Qt series is slow to append to and to draw at hundreds of thousands
-// of points, and shows the series as a per-pixel-column copy, refreshed on a timer when new
-// points came in and at once when the visible range changes.
+// The speed chart: speed against the remaining share of the disk, of the writes and, with
+// verification on, of the reads. It keeps every point of the pass itself, because a Qt series is
+// slow to append to and to draw at hundreds of thousands of points, and shows the series as a
+// per-pixel-column copy, refreshed on a timer when new points came in and at once when the visible
+// range changes.
 //
 // The horizontal axis puts its ticks on round values and writes their labels itself, with the
 // decimal separator of the report texts (Qt's value axis would write a C-locale dot); the
@@ -41,6 +42,9 @@ class TSpeedChart : public QChartView {
                        std::string DecimalSeparator = Platform::LocaleDecimalSeparator());
 
   QLineSeries* FSpeedSeries;
+  // The reads of the verification, at the places of their writes; shown (with its entry in the
+  // legend) only once it has a point.
+  QLineSeries* FReadSeries;
   QLineSeries* FHorizontalLine;
   QCategoryAxis* AxisX;
   QValueAxis* AxisY;
@@ -58,7 +62,9 @@ class TSpeedChart : public QChartView {
   void AddPoint(double X, double Y);
   void AddTemperature(double X, double TemperatureInC);
   void ShowPhases(const std::vector<TChartPhase>& Phases);
-  // Empties the speed series and takes the temperature and the phases out of the chart.
+  void AddReadPoint(double X, double Y);
+  // Empties the speed and read series, hides the read series and takes the temperature and
+  // the phases out of the chart.
   void Clear();
   // Puts the half-average line at Level across the horizontal axis and shows it; the axis is
   // first fitted to the data when it still starts at 0 or when IsEnd is set.
@@ -72,6 +78,7 @@ class TSpeedChart : public QChartView {
   const std::vector<QPointF>& Points() const { return FPoints; }
   // The phases shown, as ShowPhases got them; empty until then and after Clear.
   const std::vector<TChartPhase>& Phases() const { return FPhases; }
+  const std::vector<QPointF>& ReadPoints() const { return FReadPoints; }
   // The highest speed of curves drawn over the pass (a loaded result): the speed axis reaches
   // it too. 0 without such curves.
   void SetOverlayMaxY(double MaxY) {
@@ -95,12 +102,15 @@ class TSpeedChart : public QChartView {
   void AddToChart(QAbstractSeries* Series, QAbstractAxis* AxisOfY, bool InLegend);
   void ClearPhases();
   void ClearTemperature();
+  void TakeIntoRange(double X);
+  void ShowReadSeries(bool Shown);
 
   const std::string FDecimalSeparator;
   TAxisTicks FTicksX;
   std::vector<QPointF> FPoints;
   std::vector<QPointF> FTemperaturePoints;
   std::vector<TChartPhase> FPhases;
+  std::vector<QPointF> FReadPoints;
   double FDataMinX = 0;
   double FDataMaxX = 0;
   bool FDirty = false;

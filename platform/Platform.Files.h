@@ -88,6 +88,24 @@ struct TDeleteResult {
   int Error = 0;
 };
 
+// A file of the run opened again to read back what was written to it. Handle is NoFile when it
+// was not opened: Missing when nothing has that name any more, otherwise Error says why.
+struct TOpenedForRead {
+  TFileHandle Handle = NoFile;
+  TFileIdentity Identity;
+  int Error = 0;
+  bool Missing = false;
+};
+
+// What a read gave: Count bytes, fewer than asked for only where the file ends or the read
+// failed (Error, the system's code). BadSector when the failure is the drive's own, a sector it
+// cannot read back, rather than a drive that is gone or a call that was refused.
+struct TReadResult {
+  std::size_t Count = 0;
+  int Error = 0;
+  bool BadSector = false;
+};
+
 // Everything the test worker asks of the operating system: the folder, its files, free space
 // and clocks. Injectable so that the worker's arithmetic and ordering can be checked without a
 // disk. Error codes are errno values on Linux and GetLastError values on Windows.
@@ -124,6 +142,16 @@ class TTesterPlatform {
   // left as it is (Replaced).
   virtual TDeleteResult DeleteOwnFile(TFolderHandle Folder, const std::string& Name,
                                       const TFileIdentity& Identity) = 0;
+
+  // Opens Name for reading back what the run wrote, so that the reads reach the drive and not
+  // the system's cache: Unbuffered reads bypass the cache (Data, Offset and Length of ReadAt
+  // are then whole units of 4 KiB); otherwise the file's cached pages are written out and
+  // dropped first. Identity is the opened file's, to be compared with the one created.
+  virtual TOpenedForRead OpenForRead(TFolderHandle Folder, const std::string& Name,
+                                     bool Unbuffered) = 0;
+  // Reads Length bytes from Offset into Data, or as many as the file still has.
+  virtual TReadResult ReadAt(TFileHandle File, std::int64_t Offset, std::byte* Data,
+                             std::size_t Length) = 0;
 
   virtual std::int64_t PerformanceCounter() = 0;
   virtual std::int64_t PerformanceFrequency() = 0;

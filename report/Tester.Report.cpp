@@ -38,6 +38,12 @@ std::string ErrorDescription(const TTesterError& Error) {
   if (Error.Operation == "FlushFileBuffers") {
     return Localized("캐시에 쓴 데이터를 드라이브가 받지 못해 테스트를 끝냈습니다.");
   }
+  if (Error.Operation == "OpenFile") {
+    return Localized("검증할 파일을 열지 못해 테스트를 끝냈습니다.");
+  }
+  if (Error.Operation == "ReadFile") {
+    return Localized("검증할 파일을 읽지 못해 테스트를 끝냈습니다.");
+  }
   if (Error.Operation == "DeleteFile") {
     return Localized("테스트 파일을 지우지 못했습니다.");
   }
@@ -62,6 +68,7 @@ void TTesterToView::DeleteLastLog() {
 void TTesterToView::PrintInitialSetting(std::int32_t TestCount, std::int64_t FreeSizeInByte,
                                         std::int64_t TotalSizeInByte, std::int64_t ToFillInByte) {
   ResetSpeedStatistics();
+  ResetReadStatistics();
   DeleteLastLog();
 
   TDiskIdentity Disk = FDiskQuery(FTestSetting.DrivePath);
@@ -121,6 +128,10 @@ void TTesterToView::PrintHeader(std::int32_t TestCount, std::int64_t FreeSizeInB
   AddStringAtList(Localized("- 모드 적용 사항 -"));
   AddStringAtList(Localized("윈도 캐시 효과 : {0}", Applied(FTestSetting.NeedCache)));
   AddStringAtList(Localized("무한 반복 : {0}", Applied(FTestSetting.InfiniteRepetition)));
+  // Named only when on: without it the header stays as it always was.
+  if (FTestSetting.NeedVerify) {
+    AddStringAtList(Localized("쓰기 후 검증 : {0}", Applied(true)));
+  }
   AddStringAtList(RuleLine);
 }
 
@@ -231,6 +242,10 @@ void TTesterToView::PrintSummary(double TestStartTime, std::uint64_t TestHostWri
                 std::to_string(Sum.Sum / static_cast<std::uint64_t>(Sum.Count))));
   Add(Localized("평균 속도 50% 미만 구간 : {0}%", FormatFixed(SlowPercent, 1, FDecimalSeparator)));
   Add(RuleLine);
+  // What the read-back found belongs to the pass's own figures; the analysis comes after.
+  if (FVerifyTally) {
+    PrintVerifyReport(*FVerifyTally, Add);
+  }
   for (const std::string& Line : AnalysisLines) {
     Add(Line);
   }

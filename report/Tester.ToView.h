@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -62,6 +63,10 @@ class TTesterToView final : public TTesterPresenter {
   void PrintReplacedFile(const std::string& Path) override;
   void StartDeleting() override;
   void EndDeleting() override;
+  void StartVerify(std::int32_t NeedToReadInMiB) override;
+  void ApplyReadProgress(std::int32_t HostReadInMiB, std::int32_t NeedToReadInMiB,
+                         std::int32_t SpeedInMiB, double Seconds) override;
+  void EndVerify(const TVerifyTally& Tally) override;
 
   // The only way a line reaches the log lists and the log file.
   void AddStringAtList(std::string Value);
@@ -107,6 +112,12 @@ class TTesterToView final : public TTesterPresenter {
   // On the GUI thread: the line goes to both lists and the log file at once.
   void AddLineNow(const std::string& Value);
 
+  // Verification (Tester.Verify.Report.cpp).
+  void ResetReadStatistics();
+  void RefreshReadLabelsNow(std::int32_t ReadInMiB, std::int32_t NeedToReadInMiB);
+  // The lines after the summary, on the GUI thread like it.
+  void PrintVerifyReport(const TVerifyTally& Tally, const std::function<void(std::string)>& Add);
+
   const TSetting FTestSetting;
   TTesterView& FView;
   std::unique_ptr<TGuiDispatcher> FDispatcher;
@@ -142,6 +153,16 @@ class TTesterToView final : public TTesterPresenter {
   double FStartTime = 0;
   std::int32_t FToDeleteLogCount = 0;
   std::int32_t FLastLogCount = 0;
+  std::vector<std::int32_t> FSpeedList;
+  // The read-back of the pass, with verification on: read speeds as the summary has them for
+  // the writes, the label's logging step, and the tally the worker handed over.
+  std::int32_t FMaxReadSpeed = 0;
+  std::int32_t FMinReadSpeed = 0;  // 0: no minimum taken yet
+  std::int64_t FReadSpeedSum = 0;
+  std::int32_t FReadCount = 0;
+  double FLastReadPercent = -1;
+  std::optional<TVerifyTally> FVerifyTally;
+  bool FDamageShown = false;  // the window says it once a run
   // The pass's writes, for the slow share and the analysis; the next write's time waits here
   // for its progress.
   std::vector<TWriteRecord> FWrites;

@@ -23,7 +23,9 @@ class TTesterView {
 
   // One point of the speed chart: X = remaining share of the disk in percent, Y = MiB/s.
   virtual void AddChartPoint(double X, double Y) = 0;
-  // Empties the speed series (the half-average line stays).
+  // One point of the read speed series (verification), X and Y as for AddChartPoint.
+  virtual void AddReadChartPoint(double X, double Y) = 0;
+  // Empties the speed series and the read speed series (the half-average line stays).
   virtual void ClearChart() = 0;
   // Moves the half-average line to Level across the horizontal axis; when the axis minimum is
   // exactly 0 or IsEnd is set, the axis range is first recomputed from the data. Shows the line.

@@ -1,5 +1,6 @@
 #include "results/Writes.Csv.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <cmath>
@@ -24,6 +25,10 @@ using TFields = std::array<std::string_view, FieldCount>;
 
 const char* const FieldNames[FieldCount] = {"pass",    "index", "written_mib", "remain_pct",
                                             "seconds", "mib_s", "temp_c"};
+// A read line: its kind, then a write line's fields up to the speed.
+const char* const ReadFieldNames[FieldCount] = {"read",       "pass",    "index", "read_mib",
+                                                "remain_pct", "seconds", "mib_s"};
+constexpr std::string_view ReadKind = "read,";
 
 std::string Quoted(std::string_view Field) {
   return "\"" + std::string(Field) + "\"";
@@ -31,7 +36,8 @@ std::string Quoted(std::string_view Field) {
 
 class TLineReader {
  public:
-  TLineReader(std::size_t Line, std::string_view Text) : FLine(Line) {
+  TLineReader(std::size_t Line, std::string_view Text, const char* const* Names = FieldNames)
+      : FLine(Line), FNames(Names) {
     std::size_t Count = 0;
     std::size_t Start = 0;
     while (true) {
@@ -48,7 +54,10 @@ class TLineReader {
     }
     if (Count != FieldCount) {
       Fail(std::to_string(Count) + " fields where " + std::to_string(FieldCount) +
-           " are expected (" + std::string(WritesCsvHeader) + ")");
+           " are expected (" +
+           (Names == FieldNames ? std::string(WritesCsvHeader)
+                                : "read,pass,index,read_mib,remain_pct,seconds,mib_s") +
+           ")");
     }
   }
 
@@ -85,15 +94,55 @@ class TLineReader {
     throw TWritesCsvError(FLine, Problem);
   }
 
-  static std::string Name(std::size_t Field) { return std::string(FieldNames[Field]) + " "; }
+  std::string Name(std::size_t Field) const { return std::string(FNames[Field]) + " "; }
 
  private:
   std::size_t FLine;
+  const char* const* FNames;
   TFields FFields;
 };
 
 namespace Column {
 enum : std::size_t { Pass, Index, WrittenMiB, RemainPercent, Seconds, MiBPerSecond, Temperature };
+}
+
+// The timed part of a line from its first field on: a write's from 0, a read's from 1.
+TWriteRecord TimedFields(const TLineReader& Reader, std::size_t First) {
+  TWriteRecord Record;
+  Record.WrittenInMiB = Reader.Whole(First + Column::WrittenMiB, 1);
+  Record.RemainPercent = Reader.Number<double>(First + Column::RemainPercent);
+  Record.Seconds = Reader.Number<double>(First + Column::Seconds);
+  if (Record.Seconds < 0.0) {
+    Reader.Fail(Reader.Name(First + Column::Seconds) +
+                Quoted(Reader.Text(First + Column::Seconds)) + " is below 0");
+  }
+  Record.SpeedInMiB = Reader.Whole(First + Column::MiBPerSecond, 0);
+  return Record;
+}
+
+// A read line: after a write of its own pass, its index next, its read_mib growing and within
+// what the pass wrote.
+void AddRead(const TLineReader& Reader, std::vector<TPassWrites>& Passes) {
+  const std::int32_t PassNumber = Reader.Whole(1 + Column::Pass, 1);
+  const std::int32_t ReadIndex = Reader.Whole(1 + Column::Index, 1);
+  const TWriteRecord Read = TimedFields(Reader, 1);
+  if (Passes.empty() || Passes.back().Pass != PassNumber) {
+    Reader.Fail("read of pass " + std::to_string(PassNumber) +
+                " does not follow the writes of its pass");
+  }
+  TPassWrites& Pass = Passes.back();
+  const auto Expected = static_cast<std::int32_t>(Pass.Reads.size()) + 1;
+  if (ReadIndex != Expected) {
+    Reader.Fail("index " + std::to_string(ReadIndex) + " where " + std::to_string(Expected) +
+                " is expected");
+  }
+  const std::int32_t Before = Pass.Reads.empty() ? 0 : Pass.Reads.back().WrittenInMiB;
+  if (Read.WrittenInMiB <= Before || Read.WrittenInMiB > Pass.Writes.back().WrittenInMiB) {
+    Reader.Fail("read_mib " + std::to_string(Read.WrittenInMiB) + " is not between " +
+                std::to_string(Before) + " and what the pass wrote (" +
+                std::to_string(Pass.Writes.back().WrittenInMiB) + ")");
+  }
+  Pass.Reads.push_back(Read);
 }
 
 }  // namespace
@@ -114,6 +163,21 @@ void AppendWritesCsvLine(std::string& Out, std::int32_t PassNumber, std::int32_t
   } else if (Cursor != End) {
     *Cursor++ = '\n';
   }
+  Out.append(Line, Cursor);
+}
+
+void AppendReadsCsvLine(std::string& Out, std::int32_t PassNumber, std::int32_t ReadIndex,
+                        const TWriteRecord& Read) {
+  char Line[WritesCsvMaxLine];
+  char* const End = Line + sizeof Line;
+  char* Cursor = Line;
+  Cursor = std::copy(ReadKind.begin(), ReadKind.end(), Cursor);
+  Put(Cursor, End, PassNumber, ',');
+  Put(Cursor, End, ReadIndex, ',');
+  Put(Cursor, End, Read.WrittenInMiB, ',');
+  Put(Cursor, End, Read.RemainPercent, ',');
+  Put(Cursor, End, Read.Seconds, ',');
+  Put(Cursor, End, Read.SpeedInMiB, '\n');
   Out.append(Line, Cursor);
 }
 
@@ -148,27 +212,27 @@ std::vector<TPassWrites> ParseWritesCsv(std::string_view Text) {
     if (Line.empty()) {
       continue;
     }
+    if (Line.substr(0, ReadKind.size()) == ReadKind) {
+      AddRead(TLineReader(LineNumber, Line, ReadFieldNames), Passes);
+      continue;
+    }
     const TLineReader Reader(LineNumber, Line);
     const std::int32_t PassNumber = Reader.Whole(Column::Pass, 1);
     const std::int32_t WriteIndex = Reader.Whole(Column::Index, 1);
-    TWriteRecord Write;
-    Write.WrittenInMiB = Reader.Whole(Column::WrittenMiB, 1);
-    Write.RemainPercent = Reader.Number<double>(Column::RemainPercent);
-    Write.Seconds = Reader.Number<double>(Column::Seconds);
-    if (Write.Seconds < 0.0) {
-      Reader.Fail("seconds " + Quoted(Reader.Text(Column::Seconds)) + " is below 0");
-    }
-    Write.SpeedInMiB = Reader.Whole(Column::MiBPerSecond, 0);
+    TWriteRecord Write = TimedFields(Reader, 0);
     if (!Reader.Empty(Column::Temperature)) {
       Write.TemperatureInC = Reader.Number<float>(Column::Temperature);
     }
 
     if (Passes.empty() || PassNumber > Passes.back().Pass) {
-      Passes.push_back({PassNumber, {}});
+      Passes.push_back({PassNumber, {}, {}});
       LastIndex = 0;
     } else if (PassNumber < Passes.back().Pass) {
       Reader.Fail("pass " + std::to_string(PassNumber) + " after pass " +
                   std::to_string(Passes.back().Pass) + ": a pass's lines stand together");
+    }
+    if (!Passes.back().Reads.empty()) {
+      Reader.Fail("a write of pass " + std::to_string(PassNumber) + " after its reads");
     }
     std::vector<TWriteRecord>& Writes = Passes.back().Writes;
     if (WriteIndex != LastIndex + 1) {

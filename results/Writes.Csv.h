@@ -14,6 +14,10 @@
 // with "." decimals whatever the locale, LF line ends, index counting a pass's writes from 1,
 // numbers in their shortest form that reads back to the same bits (so seconds recompute the
 // speed exactly), and temp_c empty when no temperature was read.
+// With verification, a pass's writes are followed by its reads, one line per 8 MiB read,
+//   read,pass,index,read_mib,remain_pct,seconds,mib_s
+// read_mib the MiB read so far in the pass, remain_pct where the block read was written. Without
+// verification there is no such line.
 
 inline constexpr std::string_view WritesCsvHeader =
     "pass,index,written_mib,remain_pct,seconds,mib_s,temp_c";
@@ -23,6 +27,9 @@ inline constexpr std::string_view WritesCsvHeader =
 void AppendWritesCsvLine(std::string& Out, std::int32_t Pass, std::int32_t Index,
                          const TWriteRecord& Write);
 inline constexpr std::size_t WritesCsvMaxLine = 160;
+// The same for a read of the verification.
+void AppendReadsCsvLine(std::string& Out, std::int32_t Pass, std::int32_t Index,
+                        const TWriteRecord& Read);
 
 // A line that is not a write of the format: its number (from 1) and what is wrong, as
 // "line 7: seconds "abc" is not a number".
@@ -39,5 +46,6 @@ class TWritesCsvError : public std::runtime_error {
 // ends, a UTF-8 byte-order mark, blank lines and a last line without its end. Throws
 // TWritesCsvError for anything else that is not the format: a missing header, a field count
 // other than 7, a number that does not read, a negative time or speed, a pass number that
-// goes back, an index that skips or repeats, a written_mib that does not grow.
+// goes back, an index that skips or repeats, a written_mib that does not grow; and for a read
+// line, one that does not follow a write line of its own pass.
 std::vector<TPassWrites> ParseWritesCsv(std::string_view Text);

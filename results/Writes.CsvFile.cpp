@@ -38,6 +38,18 @@ bool TWritesCsvFile::Append(std::int32_t Pass, const TWriteRecord& Write) {
   return true;
 }
 
+bool TWritesCsvFile::AppendRead(std::int32_t Pass, const TWriteRecord& Read) {
+  if (Pass != FReadPass) {
+    FReadPass = Pass;
+    FReadIndex = 0;
+  }
+  AppendReadsCsvLine(FBuffer, Pass, ++FReadIndex, Read);
+  if (FBuffer.size() + WritesCsvMaxLine > BufferBytes) {
+    return Flush();
+  }
+  return true;
+}
+
 bool TWritesCsvFile::Flush() {
   if (FBuffer.empty()) {
     return true;

@@ -36,6 +36,9 @@ class TWritesCsvFile {
   // The write's line; index counts the writes of each pass number from 1. False when a
   // write-out failed (disk full): those lines are lost, later ones are tried again.
   bool Append(std::int32_t Pass, const TWriteRecord& Write);
+  // A read of the verification, after the pass's writes (WrittenInMiB: the MiB read so far);
+  // its index counts the reads of each pass from 1. False as for Append.
+  bool AppendRead(std::int32_t Pass, const TWriteRecord& Read);
   // Writes out the lines held back. False when the system refused them.
   bool Flush();
   // The system's code for the last write-out that failed, 0 when none did.
@@ -48,4 +51,6 @@ class TWritesCsvFile {
   std::string FBuffer;
   std::int32_t FPass = 0;
   std::int32_t FIndex = 0;
+  std::int32_t FReadPass = 0;
+  std::int32_t FReadIndex = 0;
 };

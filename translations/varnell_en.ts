@@ -135,6 +135,10 @@
         <translation>Write speed</translation>
     </message>
     <message>
+        <source>읽기 속도</source>
+        <translation>Read speed</translation>
+    </message>
+    <message>
         <source>평균 속도 50%</source>
         <translation>50% of average speed</translation>
     </message>
@@ -184,6 +188,16 @@
     <message>
         <source>종료 후 파일 삭제</source>
         <translation>Delete the files at the end</translation>
+    </message>
+    <message>
+        <source>쓰기 후 검증</source>
+        <translation>Verify after writing</translation>
+    </message>
+    <message>
+        <source>패스가 드라이브를 채운 뒤 쓴 파일을 모두 다시 읽어 모든 바이트를 확인합니다.
+가짜 용량 드라이브와 바뀐 데이터를 찾아냅니다.</source>
+        <translation>After a pass has filled the drive, reads back every file it wrote and checks every byte.
+Catches drives with a fake capacity and changed data.</translation>
     </message>
     <message>
         <source>상세 로그 저장</source>

@@ -212,6 +212,59 @@ class TLinuxTesterPlatform final : public TTesterPlatform {
     return {TDeleteOutcome::Deleted, 0};
   }
 
+  TOpenedForRead OpenForRead(TFolderHandle Folder, const std::string& Name,
+                             bool Unbuffered) override {
+    // A link is never followed: the name must still be the file that was written.
+    const int File = openat(ToFd(Folder), Name.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+    if (File < 0) {
+      const int Code = errno;
+      return {NoFile, {}, Code == ENOENT ? 0 : Code, Code == ENOENT};
+    }
+    struct stat Info {};
+    int Code = fstat(File, &Info) == 0 ? 0 : errno;
+    const TFileIdentity Identity =
+        Code == 0 ? IdentityOf(Info, File, "", AT_EMPTY_PATH) : TFileIdentity{};
+    if (Code == 0 && Unbuffered) {
+      const int Flags = fcntl(File, F_GETFL);
+      if (Flags < 0 || fcntl(File, F_SETFL, Flags | O_DIRECT) != 0) {
+        Code = errno;
+      }
+    } else if (Code == 0) {
+      // Clean pages are all that can be dropped: what is still dirty goes out first. Both only
+      // speed the reads up to the drive's own; a failure leaves the reads correct, from the cache.
+      fdatasync(File);
+      posix_fadvise(File, 0, 0, POSIX_FADV_DONTNEED);
+    }
+    if (Code != 0) {
+      close(File);
+      return {NoFile, {}, Code, false};
+    }
+    return {File, Identity, 0, false};
+  }
+
+  TReadResult ReadAt(TFileHandle File, std::int64_t Offset, std::byte* Data,
+                     std::size_t Length) override {
+    TReadResult Result;
+    while (Result.Count < Length) {
+      const ssize_t Read = pread(static_cast<int>(File), Data + Result.Count, Length - Result.Count,
+                                 static_cast<off_t>(Offset) + static_cast<off_t>(Result.Count));
+      if (Read < 0) {
+        if (errno == EINTR) {
+          continue;
+        }
+        Result.Error = errno;
+        // What a drive (or a filesystem's checksum) says of data it cannot give back.
+        Result.BadSector = errno == EIO || errno == EBADMSG || errno == EILSEQ;
+        return Result;
+      }
+      if (Read == 0) {
+        break;  // the end of the file
+      }
+      Result.Count += static_cast<std::size_t>(Read);
+    }
+    return Result;
+  }
+
   std::int64_t PerformanceCounter() override { return Platform::PerformanceCounter(); }
   std::int64_t PerformanceFrequency() override { return Platform::PerformanceFrequency(); }
   std::uint32_t TickCount() override { return Platform::TickCount(); }

@@ -17,6 +17,8 @@ constexpr NTSTATUS StatusObjectNameNotFound = static_cast<NTSTATUS>(0xC0000034L)
 constexpr NTSTATUS StatusObjectNameCollision = static_cast<NTSTATUS>(0xC0000035L);
 constexpr NTSTATUS StatusObjectPathNotFound = static_cast<NTSTATUS>(0xC000003AL);
 constexpr NTSTATUS StatusFileIsADirectory = static_cast<NTSTATUS>(0xC00000BAL);
+// ERROR_DEVICE_HARDWARE_ERROR, which mingw-w64's headers do not name.
+constexpr DWORD ErrorDeviceHardwareError = 483;
 
 HANDLE ToHandle(std::intptr_t Handle) {
   return reinterpret_cast<HANDLE>(Handle);
@@ -245,6 +247,59 @@ class TWindowsTesterPlatform final : public TTesterPlatform {
     }
     // The name goes when the last handle closes; one held elsewhere keeps it until then.
     CloseHandle(File);
+    return Result;
+  }
+
+  TOpenedForRead OpenForRead(TFolderHandle Folder, const std::string& Name, bool) override {
+    // Always unbuffered: Windows has no call that drops one file's cached data, and a read that
+    // bypasses the cache makes the system write out what it holds of the file first.
+    HANDLE File;
+    const NTSTATUS Status =
+        OpenInFolder(Folder, Name, GENERIC_READ, ShareAll, FILE_OPEN,
+                     FILE_NON_DIRECTORY_FILE | FILE_NO_INTERMEDIATE_BUFFERING, File);
+    if (IsNotFound(Status)) {
+      return {NoFile, {}, 0, true};
+    }
+    if (!NT_SUCCESS(Status)) {
+      return {NoFile, {}, ErrorOf(Status), false};
+    }
+    BY_HANDLE_FILE_INFORMATION Information{};
+    if (!InformationOf(File, Information)) {
+      const int Code = LastError();
+      CloseHandle(File);
+      return {NoFile, {}, Code, false};
+    }
+    return {reinterpret_cast<TFileHandle>(File), IdentityOf(Information), 0, false};
+  }
+
+  TReadResult ReadAt(TFileHandle File, std::int64_t Offset, std::byte* Data,
+                     std::size_t Length) override {
+    TReadResult Result;
+    while (Result.Count < Length) {
+      const DWORD Chunk =
+          static_cast<DWORD>(std::min<std::size_t>(Length - Result.Count, 0x40000000));
+      const auto At = static_cast<std::uint64_t>(Offset) + Result.Count;
+      OVERLAPPED Place{};
+      Place.Offset = static_cast<DWORD>(At);
+      Place.OffsetHigh = static_cast<DWORD>(At >> 32);
+      DWORD Read = 0;
+      if (!ReadFile(ToHandle(File), Data + Result.Count, Chunk, &Read, &Place)) {
+        const DWORD Code = GetLastError();
+        if (Code == ERROR_HANDLE_EOF) {
+          break;
+        }
+        Result.Error = static_cast<int>(Code);
+        // What a drive says of a sector it cannot give back.
+        Result.BadSector = Code == ERROR_CRC || Code == ERROR_SECTOR_NOT_FOUND ||
+                           Code == ERROR_READ_FAULT || Code == ERROR_IO_DEVICE ||
+                           Code == ErrorDeviceHardwareError;
+        return Result;
+      }
+      if (Read == 0) {
+        break;
+      }
+      Result.Count += Read;
+    }
     return Result;
   }
 

@@ -10,6 +10,8 @@
 #include "cli/Cli.Process.h"
 #include "device/System.Drive.h"
 #include "engine/Scratch.Volume.h"
+#include "results/Writes.Csv.h"
+#include "simdrive/Sim.Drive.h"
 
 namespace {
 
@@ -234,6 +236,68 @@ TEST_F(CliBinary, FullVolumeEndsWithExitOneAndNothingLeft) {
   EXPECT_NE(Run.Output.find("No space left on device"), std::string::npos);
   EXPECT_NE(ReadWholeFile(Log).find("No space left on device"), std::string::npos);
   EXPECT_NE(Run.Errors.find("No space left on device"), std::string::npos) << Run.Errors;
+}
+
+// With --verify the report goes on after the summary with what the read-back found.
+TEST_F(CliBinary, VerifyReadsAHealthyVolumeBackIntact) {
+  const FillTarget Fill;
+  SKIP_UNLESS_USABLE(Fill);
+  const std::string Csv = Capture.Path() / "writes.csv";
+  const TProcessResult Run = RunCliProcess(
+      {"--verify", "--leave", Fill.LeaveForFourWrites(), "--csv", Csv, Fill.Path().string()},
+      Capture.Path().string());
+  ASSERT_EQ(Run.ExitCode, 0) << Run.Errors;
+  // The per-write file has each 8 MiB read after the writes, where its write lay.
+  const std::vector<TPassWrites> Passes = ParseWritesCsv(ReadWholeFile(Csv));
+  ASSERT_EQ(Passes.size(), 1U);
+  ASSERT_EQ(Passes[0].Reads.size(), Passes[0].Writes.size());
+  for (std::size_t Index = 0; Index < Passes[0].Reads.size(); ++Index) {
+    const TWriteRecord& Read = Passes[0].Reads[Index];
+    EXPECT_EQ(Read.WrittenInMiB, Passes[0].Writes[Index].WrittenInMiB);
+    EXPECT_EQ(Read.RemainPercent, Passes[0].Writes[Index].RemainPercent);
+    EXPECT_GT(Read.Seconds, 0.0);
+    EXPECT_GT(Read.SpeedInMiB, 0);
+  }
+  EXPECT_FALSE(HasRandomFiles(Fill.Path()));
+  EXPECT_NE(Run.Output.find("\n쓰기 후 검증 : 적용\n"), std::string::npos) << Run.Output;
+  const std::size_t Block = Run.Output.find("평균 속도 50% 미만 구간 : ");
+  ASSERT_NE(Block, std::string::npos) << Run.Output;
+  const std::string After = Run.Output.substr(Run.Output.find('\n', Block) + 1);
+  EXPECT_EQ(
+      After.rfind("***************************************\n- 쓰기 후 검증 -\n읽은 용량 : ", 0), 0u)
+      << After;
+  if (Fill.Exact()) {
+    EXPECT_NE(After.find("읽은 용량 : 32MiB / 32MiB\n온전한 용량 : 32MiB\n"), std::string::npos);
+  }
+  EXPECT_NE(After.find("첫 손상 위치 : 없음\n"), std::string::npos) << After;
+  EXPECT_NE(After.find("\n검증 결과 : 이상 없음\n"), std::string::npos) << After;
+  EXPECT_EQ(Run.Errors, "");
+}
+
+// A drive that reports 64 MiB and holds 16, wrapping around: the run ends with 3 and says where
+// the data stops being there.
+TEST_F(CliBinary, VerifyCatchesAFakeDriveAndExitsWithThree) {
+  SIMDRIVE_SKIP_IF_UNAVAILABLE();
+  using namespace SimDrive::Literals;
+  SimDrive::TConfig Config;
+  Config.Capacity = 64_MiB;
+  Config.RealCapacity = 16_MiB;
+  SimDrive::TSimDrive Drive(Config);
+  ASSERT_TRUE(Drive.Mounted()) << Drive.Error();
+  const TProcessResult Run =
+      RunCliProcess({"--verify", Drive.Path().string()}, Capture.Path().string());
+  EXPECT_EQ(Run.ExitCode, 3) << Run.Output << Run.Errors;
+  EXPECT_FALSE(HasRandomFiles(Drive.Path()));
+  for (const char* Line :
+       {"읽은 용량 : 56MiB / 56MiB", "온전한 용량 : 16MiB", "덮어쓰인 용량 : 40MiB (10240섹터)",
+        "첫 손상 위치 : Randomfile0, 0바이트 지점", "사용 가능한 용량 : 0MiB",
+        "검증 결과 : 손상 있음"}) {
+    EXPECT_NE(Run.Output.find(std::string("\n") + Line + "\n"), std::string::npos)
+        << Line << " missing from\n"
+        << Run.Output;
+  }
+  // Not a terminal: what the window says in a box goes where scripts look for it.
+  EXPECT_NE(Run.Errors.find("손상된 데이터를 찾았습니다"), std::string::npos) << Run.Errors;
 }
 
 TEST_F(CliBinary, InterruptEndsThePassWithItsSummaryAndRemovesTheFiles) {

@@ -18,9 +18,9 @@ TEST(CliOptions, DefaultsMakeTheSettingsWindowsDefaultRecord) {
 }
 
 TEST(CliOptions, EveryOptionReachesTheSetting) {
-  const TCliParseResult Result =
-      ParseCliArguments({"-l", "500MiB", "--step=10", "-c", "-r", "-k", "--log", "a.txt",
-                         "--detailed-log=b.txt", "-q", "--allow-system-drive", "/data/"});
+  const TCliParseResult Result = ParseCliArguments({"-l", "500MiB", "--step=10", "-c", "-r", "-k",
+                                                    "--log", "a.txt", "--detailed-log=b.txt", "-q",
+                                                    "--allow-system-drive", "--verify", "/data/"});
   ASSERT_TRUE(Result.Ok()) << Result.Error;
   const TSetting& Setting = Result.Options.Setting;
   EXPECT_EQ(Setting.DrivePath, "/data/");
@@ -30,6 +30,7 @@ TEST(CliOptions, EveryOptionReachesTheSetting) {
   EXPECT_TRUE(Setting.NeedCache);
   EXPECT_TRUE(Setting.InfiniteRepetition);
   EXPECT_FALSE(Setting.NeedDelete);
+  EXPECT_TRUE(Setting.NeedVerify);
   EXPECT_EQ(Setting.RecordPath, "a.txt");
   EXPECT_EQ(Setting.DetailedRecordPath, "b.txt");
   EXPECT_TRUE(Result.Options.Quiet);
@@ -109,6 +110,7 @@ TEST(CliOptions, BadArgumentsSayWhatIsWrong) {
       {{"/a", "--detailed-log"}, "--detailed-log needs a value"},
       {{"-s", "5", "/a"}, "--step must be 0.1, 1 or 10"},
       {{"--cache=yes", "/a"}, "--cache takes no value"},
+      {{"--verify=no", "/a"}, "--verify takes no value"},
       {{"--log=", "/a"}, "--log needs a file name"},
       {{"--detailed-log", "", "/a"}, "--detailed-log needs a file name"},
       // An unset shell variable: never the current folder or "/".
@@ -137,7 +139,7 @@ TEST(CliOptions, HelpNamesEveryOptionWithItsShortForm) {
        {"  -l, --leave AMOUNT", "  -s, --step STEP", "  -c, --cache", "  -r, --repeat",
         "  -k, --keep", "      --log FILE", "      --detailed-log FILE",
         "      --allow-system-drive", "  -q, --quiet", "  -h, --help", "      --version",
-        "1.5GiB leaves 1536 MiB", "Exit codes: 0"}) {
+        "      --verify", "1.5GiB leaves 1536 MiB", "Exit codes: 0", "; 3 --verify"}) {
     EXPECT_NE(Help.find(Name), std::string::npos) << Name;
   }
   // Every line fits an 80-column terminal.

@@ -13,6 +13,15 @@ TEST(CliStatusLine, ShowsBarFiguresAndTimeLeft) {
             "00:05:00 left");
 }
 
+TEST(CliStatusLine, TheReadBackSaysSoAndStillFits) {
+  TPassStatus Reading = Running;
+  Reading.Reading = true;
+  EXPECT_EQ(FormatStatusLine(Reading, 200),
+            "verify [#####---------------]  25%  25.00/100.00 GiB  512 MiB/s  00:01:40 elapsed  "
+            "00:05:00 left");
+  EXPECT_EQ(FormatStatusLine(Reading, 31), "verify 25%  00:05:00 left");
+}
+
 TEST(CliStatusLine, ANarrowTerminalKeepsThePercentageAndTheTimeLeft) {
   const struct {
     int Width;

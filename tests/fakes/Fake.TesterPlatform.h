@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdint>
 #include <functional>
@@ -41,13 +42,21 @@ class TFakeTesterPlatform : public TTesterPlatform {
   std::function<void(std::uint32_t Milliseconds)> OnSleep;
   // A wait that a stop request can cut short; the fake's waits take no time.
   std::function<void(std::uint32_t Milliseconds, const std::stop_token& Stop)> OnStoppableSleep;
+  // Reading back: the bytes written are kept only when asked for (a run of many GiB keeps none).
+  bool KeepData = false;
+  std::int64_t TicksPerRead = Frequency / 100;  // 0.01 s: 800 MiB/s for 8 MiB
+  // Sectors (4 KiB, by file path and offset) that the drive cannot read back.
+  std::map<std::string, std::set<std::int64_t>> BadSectors;
+  int FailReadAt = -1;  // index of the read that fails as a drive that is gone, from 0
+  int ReadError = ENOTCONN;
+  std::function<void(int ReadIndex)> OnRead;
 
   // A file that is there before the run (or appears during it): a new file each time, with a
   // number of its own, or with Number, as a filesystem that hands a freed number out again.
   // Files the run creates are numbered 1, 2, ... unless files were added before.
   void AddFile(const std::string& Path, std::int64_t Size = 0, std::uint64_t Number = 0) {
     std::lock_guard Lock(FMutex);
-    FFiles[Path] = {Size, Number != 0 ? Number : ++FLastFileNumber};
+    FFiles[Path] = {Size, Number != 0 ? Number : ++FLastFileNumber, {}};
   }
   // Free space as the next pass will find it.
   void SetFreeBytes(std::int64_t FreeBytes) {
@@ -66,10 +75,16 @@ class TFakeTesterPlatform : public TTesterPlatform {
     }
     return Sizes;
   }
-  // File operations in order: "create P", "create P direct", "flush P", "close P", "delete P".
+  // File operations in order: "create P", "create P direct", "flush P", "close P", "delete P",
+  // "open P", "open P direct" (to read back).
   std::vector<std::string> Log() const {
     std::lock_guard Lock(FMutex);
     return FLog;
+  }
+  // Changes the kept bytes of a file, as a drive that returns other data does.
+  void ChangeData(const std::string& Path, std::int64_t Offset, std::byte Mask) {
+    std::lock_guard Lock(FMutex);
+    FFiles.at(Path).Data.at(static_cast<std::size_t>(Offset)) ^= Mask;
   }
   std::vector<std::uint32_t> Sleeps() const {
     std::lock_guard Lock(FMutex);
@@ -147,13 +162,13 @@ class TFakeTesterPlatform : public TTesterPlatform {
     if (FFiles.count(Path) != 0 || FFolders.count(Path) != 0) {
       return {NoFile, {}, EEXIST};
     }
-    FFiles[Path] = {0, ++FLastFileNumber};
+    FFiles[Path] = {0, ++FLastFileNumber, {}};
     const TFileHandle Handle = FNextHandle++;
     FOpen[Handle] = Path;
     return {Handle, {1, FLastFileNumber}, 0};
   }
 
-  int WriteAll(TFileHandle File, const std::byte*, std::size_t Length) override {
+  int WriteAll(TFileHandle File, const std::byte* Data, std::size_t Length) override {
     int Index = 0;
     {
       std::lock_guard Lock(FMutex);
@@ -176,7 +191,11 @@ class TFakeTesterPlatform : public TTesterPlatform {
       return ENOSPC;
     }
     FFree -= Size;
-    FFiles[Open->second].Size += Size;
+    TFile& Written = FFiles[Open->second];
+    Written.Size += Size;
+    if (KeepData) {
+      Written.Data.insert(Written.Data.end(), Data, Data + Length);
+    }
     return 0;
   }
 
@@ -219,6 +238,53 @@ class TFakeTesterPlatform : public TTesterPlatform {
     return {TDeleteOutcome::Deleted, 0};
   }
 
+  TOpenedForRead OpenForRead(TFolderHandle Folder, const std::string& Name,
+                             bool Unbuffered) override {
+    std::lock_guard Lock(FMutex);
+    const std::string Path = FOpenFolders.at(Folder) + Name;
+    FLog.push_back("open " + Path + (Unbuffered ? " direct" : ""));
+    const auto File = FFiles.find(Path);
+    if (File == FFiles.end()) {
+      return {NoFile, {}, 0, true};
+    }
+    const TFileHandle Handle = FNextHandle++;
+    FOpen[Handle] = Path;
+    return {Handle, {1, File->second.Number}, 0, false};
+  }
+
+  TReadResult ReadAt(TFileHandle File, std::int64_t Offset, std::byte* Data,
+                     std::size_t Length) override {
+    int Index = 0;
+    {
+      std::lock_guard Lock(FMutex);
+      Index = FReads++;
+    }
+    if (OnRead) {
+      OnRead(Index);
+    }
+    std::lock_guard Lock(FMutex);
+    FClock += TicksPerRead;
+    const auto Open = FOpen.find(File);
+    if (Open == FOpen.end()) {
+      return {0, EBADF, false};
+    }
+    if (Index == FailReadAt) {
+      return {0, ReadError, false};
+    }
+    const std::vector<std::byte>& Kept = FFiles.at(Open->second).Data;
+    const auto From = static_cast<std::size_t>(Offset);
+    const std::size_t Count = From >= Kept.size() ? 0 : std::min(Length, Kept.size() - From);
+    const auto Bad = BadSectors.find(Open->second);
+    if (Bad != BadSectors.end()) {
+      const auto First = Bad->second.lower_bound(Offset);
+      if (First != Bad->second.end() && *First < Offset + static_cast<std::int64_t>(Count)) {
+        return {0, EIO, true};
+      }
+    }
+    std::copy_n(Kept.begin() + static_cast<std::ptrdiff_t>(From), Count, Data);
+    return {Count, 0, false};
+  }
+
   std::int64_t PerformanceCounter() override {
     std::lock_guard Lock(FMutex);
     return FClock;
@@ -249,7 +315,8 @@ class TFakeTesterPlatform : public TTesterPlatform {
  private:
   struct TFile {
     std::int64_t Size = 0;
-    std::uint64_t Number = 0;  // the identity's file number, unique in the fake's life
+    std::uint64_t Number = 0;     // the identity's file number, unique in the fake's life
+    std::vector<std::byte> Data;  // with KeepData
   };
 
   mutable std::mutex FMutex;
@@ -257,6 +324,7 @@ class TFakeTesterPlatform : public TTesterPlatform {
   std::int64_t FTotal;
   std::int64_t FClock = 1'000'000;
   int FWrites = 0;
+  int FReads = 0;
   std::intptr_t FNextHandle = 3;
   std::uint64_t FLastFileNumber = 0;
   std::map<std::string, TFile> FFiles;

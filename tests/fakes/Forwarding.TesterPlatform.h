@@ -36,6 +36,14 @@ class TForwardingTesterPlatform : public TTesterPlatform {
                               const TFileIdentity& Identity) override {
     return FReal->DeleteOwnFile(Folder, Name, Identity);
   }
+  TOpenedForRead OpenForRead(TFolderHandle Folder, const std::string& Name,
+                             bool Unbuffered) override {
+    return FReal->OpenForRead(Folder, Name, Unbuffered);
+  }
+  TReadResult ReadAt(TFileHandle File, std::int64_t Offset, std::byte* Data,
+                     std::size_t Length) override {
+    return FReal->ReadAt(File, Offset, Data, Length);
+  }
   std::int64_t PerformanceCounter() override { return FReal->PerformanceCounter(); }
   std::int64_t PerformanceFrequency() override { return FReal->PerformanceFrequency(); }
   std::uint32_t TickCount() override { return FReal->TickCount(); }

@@ -13,8 +13,8 @@
 
 // The real files and clocks, with three test aids: the free space can be made to look smaller
 // (so that a run on a big disk writes only a few MiB), the open flags the kernel holds for
-// every created file are read back from /proc, and a hook runs before each write (on the
-// worker's thread), e.g. to change the folder under a running pass.
+// every created file (and every file opened to be read back) are read back from /proc, and a hook
+// runs before each write (on the worker's thread), e.g. to change the folder under a running pass.
 class TObservedTesterPlatform : public TForwardingTesterPlatform {
  public:
   explicit TObservedTesterPlatform(std::optional<std::int64_t> FreeBytes = std::nullopt)
@@ -25,6 +25,11 @@ class TObservedTesterPlatform : public TForwardingTesterPlatform {
   std::vector<int> OpenFlags() const {
     std::lock_guard Lock(FMutex);
     return FOpenFlags;
+  }
+  // The same for every file opened to be read back.
+  std::vector<int> ReadOpenFlags() const {
+    std::lock_guard Lock(FMutex);
+    return FReadOpenFlags;
   }
 
   TVolumeSpace VolumeSpace(const std::string& Path) override {
@@ -42,6 +47,15 @@ class TObservedTesterPlatform : public TForwardingTesterPlatform {
       FOpenFlags.push_back(KernelFlags(Created.Handle));
     }
     return Created;
+  }
+  TOpenedForRead OpenForRead(TFolderHandle Folder, const std::string& Name,
+                             bool Unbuffered) override {
+    const TOpenedForRead Opened = FReal->OpenForRead(Folder, Name, Unbuffered);
+    if (Opened.Handle != NoFile) {
+      std::lock_guard Lock(FMutex);
+      FReadOpenFlags.push_back(KernelFlags(Opened.Handle));
+    }
+    return Opened;
   }
   int WriteAll(TFileHandle File, const std::byte* Data, std::size_t Length) override {
     if (BeforeWrite) {
@@ -69,4 +83,5 @@ class TObservedTesterPlatform : public TForwardingTesterPlatform {
   int FWrites = 0;  // the worker's thread only
   mutable std::mutex FMutex;
   std::vector<int> FOpenFlags;
+  std::vector<int> FReadOpenFlags;
 };

@@ -53,9 +53,20 @@ class TPresenterRecord {
     return Found;
   }
 
+  // Every EndVerify's tally, in order.
+  void AddTally(const TVerifyTally& Tally) {
+    std::lock_guard Lock(FMutex);
+    FTallies.push_back(Tally);
+  }
+  std::vector<TVerifyTally> Tallies() const {
+    std::lock_guard Lock(FMutex);
+    return FTallies;
+  }
+
  private:
   mutable std::mutex FMutex;
   std::vector<std::string> FCalls;
+  std::vector<TVerifyTally> FTallies;
   std::vector<TWriteTime> FWriteTimes;
 };
 
@@ -73,6 +84,23 @@ inline std::string Progress(std::int32_t Written, std::int32_t Target, std::int3
 inline std::string EndTest(double StartTime, std::uint64_t HostWrite) {
   std::ostringstream Text;
   Text << "EndTest " << StartTime << ' ' << HostWrite;
+  return Text.str();
+}
+inline std::string ReadProgress(std::int32_t Read, std::int32_t Target, std::int32_t Speed) {
+  std::ostringstream Text;
+  Text << "ApplyReadProgress " << Read << ' ' << Target << ' ' << Speed;
+  return Text.str();
+}
+// "EndVerify" and the sectors read: intact, a few bits, many bytes, overwritten, unreadable,
+// and the first damage as file:offset.
+inline std::string VerifyCall(const TVerifyTally& Tally) {
+  std::ostringstream Text;
+  Text << "EndVerify " << Tally.ReadSectors() << '/' << Tally.WrittenSectors << ' '
+       << Tally.IntactSectors << ' ' << Tally.FewBitsSectors << ' ' << Tally.ManyBytesSectors << ' '
+       << Tally.OverwrittenSectors << ' ' << Tally.UnreadableSectors;
+  if (Tally.FirstDamage) {
+    Text << ' ' << Tally.FirstDamage->File << ':' << Tally.FirstDamage->Offset;
+  }
   return Text.str();
 }
 inline std::string ErrorCall(const TTesterError& Error) {
@@ -113,6 +141,17 @@ class TRecordingPresenter : public TTesterPresenter {
   }
   void StartDeleting() override { FRecord->Add("StartDeleting"); }
   void EndDeleting() override { FRecord->Add("EndDeleting"); }
+  void StartVerify(std::int32_t NeedToReadInMiB) override {
+    FRecord->Add("StartVerify " + std::to_string(NeedToReadInMiB));
+  }
+  void ApplyReadProgress(std::int32_t HostReadInMiB, std::int32_t NeedToReadInMiB,
+                         std::int32_t SpeedInMiB, double) override {
+    FRecord->Add(ReadProgress(HostReadInMiB, NeedToReadInMiB, SpeedInMiB));
+  }
+  void EndVerify(const TVerifyTally& Tally) override {
+    FRecord->Add(VerifyCall(Tally));
+    FRecord->AddTally(Tally);
+  }
 
  private:
   std::shared_ptr<TPresenterRecord> FRecord;

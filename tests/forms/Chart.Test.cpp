@@ -186,6 +186,34 @@ TEST_F(TSpeedChartTest, HalfAverageLineSpansTheAxisAndStaysAcrossClear) {
   EXPECT_EQ(Chart.FSpeedSeries->count(), 1);  // the end of a pass refreshes at once
 }
 
+// The reads of a verification are a series of their own over the same axis, thinned as the
+// writes are; it and its legend entry show only while it has points.
+TEST_F(TSpeedChartTest, ReadSeriesShowsOnlyWithReadsAndSharesTheAxes) {
+  const auto ReadMarker = [this] {
+    return Chart.chart()->legend()->markers(Chart.FReadSeries).first()->isVisible();
+  };
+  EXPECT_FALSE(Chart.FReadSeries->isVisible());
+  EXPECT_FALSE(ReadMarker());
+  AddPass(87.5, 12.25, 20000);
+  for (int Index = 0; Index < 20000; ++Index) {
+    Chart.AddReadPoint(87.5 - (87.5 - 12.25) * Index / 19999, 3000 + Index % 7);
+  }
+  EXPECT_TRUE(Chart.FReadSeries->isVisible());
+  EXPECT_TRUE(ReadMarker());
+  Chart.Refresh();
+  EXPECT_GT(Chart.FReadSeries->count(), 0);
+  EXPECT_LE(Chart.FReadSeries->count(), 2 * 800);
+  EXPECT_TRUE(SortedByX(Chart.FReadSeries->points()));
+  EXPECT_EQ(Chart.AxisY->max(), 4000) << "the axis takes in the faster reads";
+  EXPECT_EQ(Chart.ReadPoints().size(), 20000U);
+
+  Chart.Clear();
+  EXPECT_TRUE(Chart.ReadPoints().empty());
+  EXPECT_EQ(Chart.FReadSeries->count(), 0);
+  EXPECT_FALSE(Chart.FReadSeries->isVisible());
+  EXPECT_FALSE(ReadMarker());
+}
+
 // As the range grows between two refreshes, or changes by zooming, the line follows the axis
 // from end to end, not only at the end of a pass.
 TEST_F(TSpeedChartTest, HalfAverageLineSpansTheAxisAtEveryRefresh) {
@@ -313,13 +341,14 @@ TEST_F(TSpeedChartTest, PhasesShowAMarkerWhereEachLaterOneBeginsAndALabelledStep
   // Phases shown again replace the earlier ones.
   Chart.ShowPhases({{87.5, 12.25, 100}});
   EXPECT_TRUE(Chart.FPhaseMarkers.empty());
-  EXPECT_EQ(SeriesOf(Chart).size(), 4);  // speed, half-average line, step, labels
+  EXPECT_EQ(SeriesOf(Chart).size(), 5);  // speed, read, half-average line, step, labels
 
   Chart.Clear();  // a new pass
   EXPECT_TRUE(Chart.Phases().empty());
   EXPECT_EQ(Chart.FPhaseSteps, nullptr);
   EXPECT_EQ(Chart.FPhaseLabels, nullptr);
-  EXPECT_EQ(SeriesOf(Chart), (QList<QAbstractSeries*>{Chart.FSpeedSeries, Chart.FHorizontalLine}));
+  EXPECT_EQ(SeriesOf(Chart), (QList<QAbstractSeries*>{Chart.FSpeedSeries, Chart.FReadSeries,
+                                                      Chart.FHorizontalLine}));
 }
 
 TEST_F(TSpeedChartTest, TemperatureHasItsOwnRightAxisOnlyWhenOneWasRead) {

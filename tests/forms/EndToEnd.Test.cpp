@@ -41,6 +41,7 @@
 #include "forms/Tester.Thread.Worker.h"
 #include "report/Tester.ToView.h"
 #include "results/Run.Json.h"
+#include "simdrive/Sim.Drive.h"
 #include "tests/forms/Forms.Fixtures.h"
 
 namespace {
@@ -93,6 +94,7 @@ struct TEndToEndTest : testing::Test {
   QTemporaryDir Logs;
   std::unique_ptr<TfMain> Window;
   TSettingSources Sources = SystemSettingSources();
+  bool Verify = false;  // "쓰기 후 검증" checked at the start
 
   void SetUp() override { ReportedErrors().clear(); }
 
@@ -111,7 +113,7 @@ struct TEndToEndTest : testing::Test {
     const QString LogDir = QDir(Logs.path()).canonicalPath();
     const bool OnSystemDrive = Sources.HoldsSystem(Folder.toStdString());
     Window = std::make_unique<TfMain>(Sources, std::move(Factory));
-    WhenModalShown<TfSetting>([=](TfSetting* Setting) {
+    WhenModalShown<TfSetting>([=, this](TfSetting* Setting) {
       WhenModalShown<QFileDialog>([Folder](QFileDialog* Dialog) {
         Dialog->setDirectory(Folder);
         Dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->clear();
@@ -132,6 +134,7 @@ struct TEndToEndTest : testing::Test {
       Setting->cSelection->setCurrentIndex(1);  // MiB
       Setting->cCacheEffect->setChecked(true);
       Setting->cRepeat->setChecked(Repeat);
+      Setting->cVerify->setChecked(Verify);
       if (OnSystemDrive) {
         AnswerMessageBox(QStringLiteral("예"));  // a temporary folder on the system's drive
       }
@@ -443,6 +446,56 @@ TEST_F(TEndToEndTest, AFullFilesystemEndsInTheErrorMessageWithNothingLeftBehind)
   Box->close();
   Window->close();
   EXPECT_FALSE(Window->HasTester());
+}
+
+// A stick that reports 64 MiB and holds 16, wrapping around: with "쓰기 후 검증" the window reads
+// the pass back, draws the reads beside the writes and says what is not there, in the report
+// and in a message.
+TEST_F(TEndToEndTest, VerificationCatchesAFakeDriveInTheWindow) {
+  SIMDRIVE_SKIP_IF_UNAVAILABLE();
+  using namespace SimDrive::Literals;
+  SimDrive::TConfig Config;
+  Config.Capacity = 64_MiB;
+  Config.RealCapacity = 16_MiB;
+  SimDrive::TSimDrive Drive(Config);
+  ASSERT_TRUE(Drive.Mounted()) << Drive.Error();
+  const QString Point = QString::fromStdString(Drive.Path().string());
+  Verify = true;
+  Start(Point, 0, QStringLiteral("0"));
+  ASSERT_TRUE(WaitUntil([this] { return ButtonsGone(); }, 60000));
+  QMessageBox* Box = nullptr;
+  ASSERT_TRUE(WaitUntil([&] {
+    Box = Window->findChild<QMessageBox*>();
+    return Box != nullptr && Box->isVisible();
+  }));
+  EXPECT_TRUE(
+      Box->text().startsWith(QStringLiteral("쓰기 후 검증에서 손상된 데이터를 찾았습니다.")))
+      << Box->text().toStdString();
+  EXPECT_TRUE(Box->text().contains(QStringLiteral("사용 가능한 용량 : 0MiB")));
+
+  // Seven writes and seven reads of 8 MiB, the reads where their writes lie.
+  EXPECT_EQ(Window->cLog->Points().size(), 7U);
+  ASSERT_EQ(Window->cLog->ReadPoints().size(), 7U);
+  for (std::size_t Index = 0; Index < 7; ++Index) {
+    EXPECT_EQ(Window->cLog->ReadPoints()[Index].x(), Window->cLog->Points()[Index].x());
+  }
+  EXPECT_TRUE(Window->cLog->FReadSeries->isVisible());
+  EXPECT_EQ(Window->cLog->FReadSeries->name(), QStringLiteral("읽기 속도"));
+  const QStringList Lines = Items(Window->lCurrentLog);
+  for (const char* Line :
+       {"쓰기 후 검증 : 적용", "읽은 용량 : 56MiB / 56MiB", "온전한 용량 : 16MiB",
+        "덮어쓰인 용량 : 40MiB (10240섹터)", "검증 결과 : 손상 있음"}) {
+    EXPECT_EQ(Lines.filter(QString::fromUtf8(Line)).size(), 1) << Line;
+  }
+  EXPECT_EQ(LogFileLines("Pass log.txt"), Lines);
+  EXPECT_TRUE(Window->lCurrFile->text().startsWith(QStringLiteral("현재 검증한 용량 : ")));
+  EXPECT_TRUE(Window->lCurrSpd->text().startsWith(QStringLiteral("읽기 속도 : ")));
+  EXPECT_EQ(TestFiles(Point), QStringList{});
+  SaveScreenshot("verify-fake-drive.png");
+  Box->close();
+  Window->lCurrentLog->scrollToBottom();
+  SaveScreenshot("verify-fake-drive-report.png");
+  Window->close();
 }
 
 }  // namespace

@@ -260,6 +260,9 @@ class TSyncEndPresenter : public TTesterPresenter {
   void PrintReplacedFile(const std::string&) override {}
   void StartDeleting() override {}
   void EndDeleting() override {}
+  void StartVerify(std::int32_t) override {}
+  void ApplyReadProgress(std::int32_t, std::int32_t, std::int32_t, double) override {}
+  void EndVerify(const TVerifyTally&) override {}
 
  private:
   TTesterView& FView;

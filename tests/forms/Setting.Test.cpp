@@ -61,7 +61,7 @@ struct TSettingWindowTest : testing::Test {
 
 TEST_F(TSettingWindowTest, OpensWithTheDefaults) {
   EXPECT_EQ(Window.windowTitle(), QStringLiteral("설정"));
-  EXPECT_EQ(Window.size(), QSize(470, 337));
+  EXPECT_EQ(Window.size(), QSize(470, 371));  // one row more than 337, for the verification
   EXPECT_EQ(Window.minimumSize(), Window.maximumSize());
   EXPECT_EQ(Window.eDrive->count(), 2);
   EXPECT_EQ(Window.eDrive->currentIndex(), 0);
@@ -71,6 +71,8 @@ TEST_F(TSettingWindowTest, OpensWithTheDefaults) {
   EXPECT_FALSE(Window.cCacheEffect->isChecked());
   EXPECT_FALSE(Window.cRepeat->isChecked());
   EXPECT_TRUE(Window.cDelete->isChecked());
+  EXPECT_FALSE(Window.cVerify->isChecked());
+  EXPECT_EQ(Window.cVerify->text(), QStringLiteral("쓰기 후 검증"));
   EXPECT_FALSE(Window.cLogNeeded->isChecked());
   EXPECT_FALSE(Window.cDetailedRecord->isChecked());
   EXPECT_TRUE(Window.eLogPath->text().isEmpty());
@@ -82,6 +84,31 @@ TEST_F(TSettingWindowTest, OpensWithTheDefaults) {
   Window.eDrive->setCurrentIndex(1);
   EXPECT_EQ(Window.lCurrRemain->text(), Decimal("5632.0 MiB(5.5GiB)"));
   EXPECT_EQ(Asked, (std::vector<std::string>{"/", "/mnt/usb"}));
+}
+
+// The verification's row sits below "종료 후 파일 삭제"; the rows after it moved down by one, and
+// no control covers another or leaves the window.
+TEST_F(TSettingWindowTest, TheVerificationRowPushesTheLogRowsDownWithoutOverlap) {
+  EXPECT_EQ(Window.cVerify->geometry(), QRect(13, 231, 448, 26));
+  EXPECT_EQ(Window.cDelete->geometry(), QRect(13, 197, 448, 26));
+  EXPECT_EQ(Window.eLogPath->geometry(), QRect(109, 265, 305, 27));
+  EXPECT_EQ(Window.eDetailedLogPath->geometry(), QRect(131, 299, 285, 27));
+  EXPECT_EQ(Window.bStart->geometry(), QRect(13, 333, 448, 30));
+  EXPECT_EQ(Window.height() - Window.bStart->geometry().bottom(), 337 - (299 + 30) + 1);
+  const QList<QWidget*> Controls =
+      Window.findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly);
+  for (QWidget* A : Controls) {
+    if (!A->isWindow()) {
+      EXPECT_TRUE(Window.rect().contains(A->geometry())) << A->metaObject()->className();
+    }
+    for (QWidget* B : Controls) {
+      if (A != B && !A->isWindow() && !B->isWindow()) {
+        EXPECT_FALSE(A->geometry().intersects(B->geometry()))
+            << A->metaObject()->className() << " " << B->metaObject()->className() << " at "
+            << A->y() << " and " << B->y();
+      }
+    }
+  }
 }
 
 TEST(FreeSpaceText, RoundsToOneDecimalWithTheLocaleSeparator) {
@@ -185,6 +212,7 @@ TEST_F(TSettingWindowTest, GetSettingReadsEveryControl) {
   Window.cCacheEffect->setChecked(true);
   Window.cRepeat->setChecked(true);
   Window.cDelete->setChecked(false);
+  Window.cVerify->setChecked(true);
   Window.bStartClick();
   TSetting Expected;
   Expected.IsSet = true;
@@ -193,6 +221,7 @@ TEST_F(TSettingWindowTest, GetSettingReadsEveryControl) {
   Expected.UnitSpeed = TUnitSpeed::TenPercent;
   Expected.NeedCache = true;
   Expected.InfiniteRepetition = true;
+  Expected.NeedVerify = true;
   EXPECT_EQ(GetSetting(&Window), Expected);
 
   Window.eDrive->setCurrentIndex(0);  // the root keeps its single separator
@@ -381,10 +410,10 @@ TEST(SettingWindowFocus, TabGoesThroughTheControlsInTheirOrder) {
   TfSetting Window(nullptr, TSettingSources{[] { return std::vector<std::string>{"/"}; },
                                             [](const std::string&) { return 0; }});
   const std::vector<QWidget*> Expected{
-      Window.eDrive,           Window.bDriveFolder,    Window.eLeft,           Window.cSelection,
-      Window.cUnitSpeed,       Window.cCacheEffect,    Window.cRepeat,         Window.bStart,
-      Window.cDelete,          Window.cDetailedRecord, Window.cLogNeeded,      Window.eLogPath,
-      Window.eDetailedLogPath, Window.bLogPath,        Window.bDetailedLogPath};
+      Window.eDrive,     Window.bDriveFolder,     Window.eLeft,           Window.cSelection,
+      Window.cUnitSpeed, Window.cCacheEffect,     Window.cRepeat,         Window.bStart,
+      Window.cDelete,    Window.cVerify,          Window.cDetailedRecord, Window.cLogNeeded,
+      Window.eLogPath,   Window.eDetailedLogPath, Window.bLogPath,        Window.bDetailedLogPath};
   std::vector<QWidget*> Seen;
   QWidget* Widget = Window.eDrive;
   do {

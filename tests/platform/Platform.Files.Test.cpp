@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <chrono>
+#include <cstring>
 #include <filesystem>
 #include <map>
 #include <memory>
@@ -13,6 +14,7 @@
 #include <string>
 #include <thread>
 
+#include "engine/Aligned.Buffer.h"
 #include "report/Report.TempFolder.h"
 
 namespace {
@@ -108,6 +110,48 @@ TEST_F(PlatformFiles, NamesAreFilesFoldersOrMissingAndListedByPrefix) {
     Found[Each.Name] = Each.Size;
   }
   EXPECT_EQ(Found, (std::map<std::string, std::int64_t>{{"Randomfile0", 5}, {"Randomfile12", 1}}));
+}
+
+// What a pass wrote is read back from any offset to the file's end, written and read with or
+// without the cache; a name that is gone is said to be missing, not an error.
+TEST_F(PlatformFiles, AFileIsReadBackFromAnyOffsetToItsEnd) {
+  constexpr std::size_t Block = 64 * 1024;
+  TAlignedBuffer Data;
+  ASSERT_TRUE(Data.Allocate(3 * Block));
+  for (std::size_t At = 0; At < Data.Length(); ++At) {
+    Data.Data()[At] = static_cast<std::byte>(At * 7 / 4096 + At);
+  }
+  for (const bool Unbuffered : {false, true}) {
+    SCOPED_TRACE(Unbuffered ? "unbuffered" : "through the cache");
+    const std::string Name = Unbuffered ? "Randomfile1" : "Randomfile0";
+    const TCreatedFile Created = System->CreateNewFile(Opened.Handle, Name, Unbuffered);
+    ASSERT_NE(Created.Handle, NoFile) << Created.Error;
+    ASSERT_EQ(System->WriteAll(Created.Handle, Data.Data(), Data.Length()), 0);
+    EXPECT_EQ(System->FlushFile(Created.Handle), 0);
+    System->CloseFile(Created.Handle);
+
+    const TOpenedForRead Reader = System->OpenForRead(Opened.Handle, Name, Unbuffered);
+    ASSERT_NE(Reader.Handle, NoFile) << Reader.Error;
+    EXPECT_EQ(Reader.Identity, Created.Identity);
+    TAlignedBuffer Back;
+    ASSERT_TRUE(Back.Allocate(2 * Block));
+    TReadResult Read = System->ReadAt(Reader.Handle, Block, Back.Data(), Block);
+    EXPECT_EQ(Read.Count, Block);
+    EXPECT_EQ(Read.Error, 0);
+    EXPECT_EQ(std::memcmp(Back.Data(), Data.Data() + Block, Block), 0);
+    Read = System->ReadAt(Reader.Handle, 2 * Block, Back.Data(), 2 * Block);
+    EXPECT_EQ(Read.Count, Block) << "the file ends after its third block";
+    EXPECT_EQ(Read.Error, 0);
+    EXPECT_EQ(std::memcmp(Back.Data(), Data.Data() + 2 * Block, Block), 0);
+    Read = System->ReadAt(Reader.Handle, 3 * Block, Back.Data(), Block);
+    EXPECT_EQ(Read.Count, 0U);
+    EXPECT_EQ(Read.Error, 0);
+    System->CloseFile(Reader.Handle);
+  }
+  const TOpenedForRead Gone = System->OpenForRead(Opened.Handle, "Randomfile9", false);
+  EXPECT_EQ(Gone.Handle, NoFile);
+  EXPECT_TRUE(Gone.Missing);
+  EXPECT_EQ(Gone.Error, 0);
 }
 
 TEST(PlatformWait, AStopRequestEndsTheWaitAtOnce) {

@@ -39,6 +39,9 @@ class TFakeView : public TTesterView {
   void ShowChartPhases(const std::vector<TChartPhase>& Phases) override {
     ShownPhases.push_back(Phases);
   }
+  void AddReadChartPoint(double X, double Y) override {
+    Calls.push_back("ReadPoint " + Number(X) + " " + Number(Y));
+  }
   void ClearChart() override { Calls.push_back("ClearChart"); }
   void RefreshHorizontalLine(bool IsEnd, double Level) override {
     HorizontalLevels.push_back(Level);

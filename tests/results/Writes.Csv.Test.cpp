@@ -27,6 +27,9 @@ std::string CsvOf(const std::vector<TPassWrites>& Passes) {
       AppendWritesCsvLine(Text, Pass.Pass, static_cast<std::int32_t>(Index + 1),
                           Pass.Writes[Index]);
     }
+    for (std::size_t Index = 0; Index < Pass.Reads.size(); ++Index) {
+      AppendReadsCsvLine(Text, Pass.Pass, static_cast<std::int32_t>(Index + 1), Pass.Reads[Index]);
+    }
   }
   return Text;
 }
@@ -49,12 +52,18 @@ TEST(WritesCsv, LineIsTheShortestExactTextOfEachNumber) {
 
 TEST(WritesCsv, ReadsBackWhatWasWrittenToTheBit) {
   // Times of every kind of binary fraction, two passes, temperatures now and then.
-  std::vector<TPassWrites> Passes = {{1, TCurve(5).Steady(300, 1500, 0.35).Stall(2.2)},
-                                     {2, TCurve(6).Steady(200, 180, 0.35)}};
+  std::vector<TPassWrites> Passes = {{1, TCurve(5).Steady(300, 1500, 0.35).Stall(2.2), {}},
+                                     {2, TCurve(6).Steady(200, 180, 0.35), {}}};
   for (TPassWrites& Pass : Passes) {
     for (std::size_t Index = 0; Index < Pass.Writes.size(); Index += 7) {
       Pass.Writes[Index].TemperatureInC = 30.0F + 0.1F * static_cast<float>(Index);
     }
+  }
+  // The first pass was read back (the reads without a temperature); the second was not.
+  const std::vector<TWriteRecord> Reads = TCurve(7).Steady(300, 900, 0.35);
+  for (TWriteRecord Read : Reads) {
+    Read.TemperatureInC.reset();
+    Passes[0].Reads.push_back(Read);
   }
   const std::vector<TPassWrites> Read = ParseWritesCsv(CsvOf(Passes));
   EXPECT_EQ(Read, Passes);
@@ -68,8 +77,8 @@ TEST(WritesCsv, ReadsBackWhatWasWrittenToTheBit) {
 
 TEST(WritesCsv, TolerantOfLineEndsAndAByteOrderMark) {
   const std::vector<TPassWrites> Expected = {
-      {1, {Record(8, 0.5, 16, 90, std::nullopt), Record(16, 0.25, 32, 80, 40.0F)}},
-      {3, {Record(8, 1, 8, 70, std::nullopt)}},
+      {1, {Record(8, 0.5, 16, 90, std::nullopt), Record(16, 0.25, 32, 80, 40.0F)}, {}},
+      {3, {Record(8, 1, 8, 70, std::nullopt)}, {}},
   };
   for (const char* Text : {
            "pass,index,written_mib,remain_pct,seconds,mib_s,temp_c\n1,1,8,90,0.5,16,\n"
@@ -82,6 +91,12 @@ TEST(WritesCsv, TolerantOfLineEndsAndAByteOrderMark) {
     EXPECT_EQ(ParseWritesCsv(Text), Expected) << Text;
   }
   EXPECT_TRUE(ParseWritesCsv(Header).empty());
+}
+
+TEST(WritesCsv, AReadLineNamesItsKindAndLacksOnlyTheTemperature) {
+  std::string Out;
+  AppendReadsCsvLine(Out, 2, 3, Record(24, 0.0125, 640, 90.5, 41.0F));
+  EXPECT_EQ(Out, "read,2,3,24,90.5,0.0125,640\n");
 }
 
 TEST(WritesCsv, MalformedLinesAreRefusedWithTheirNumber) {
@@ -114,6 +129,16 @@ TEST(WritesCsv, MalformedLinesAreRefusedWithTheirNumber) {
       {First + "2,2,8,80,0.5,32,\n", 3, "line 3: index 2 where 1 is expected"},
       {First + "2,1,8,80,0.5,32,\n1,2,16,80,0.5,32,\n", 4, "line 4: pass 1 after pass 2"},
       {First + "\r\n\n1,2,16,80,0.5,32,x\r\n", 5, "line 5: temp_c \"x\" is not a number"},
+      // The reads of the verification, after their pass's writes.
+      {Header + "read,1,1,8,90,0.5,16\n", 2, "line 2: read of pass 1 does not follow the writes"},
+      {First + "read,2,1,8,90,0.5,16\n", 3, "line 3: read of pass 2 does not follow the writes"},
+      {First + "read,1,1,8,90,0.5\n", 3, "line 3: 6 fields where 7 are expected (read,pass,"},
+      {First + "read,1,2,8,90,0.5,16\n", 3, "line 3: index 2 where 1 is expected"},
+      {First + "read,1,1,16,90,0.5,16\n", 3, "line 3: read_mib 16 is not between 0 and what"},
+      {First + "read,1,1,8,90,-1,16\n", 3, "line 3: seconds \"-1\" is below 0"},
+      {First + "read,1,1,8,90,0.5,x\n", 3, "line 3: mib_s \"x\" is not a whole number"},
+      {First + "read,1,1,8,90,0.5,16\n1,2,16,80,0.5,32,\n", 4,
+       "line 4: a write of pass 1 after its reads"},
   };
   for (const auto& Case : Cases) {
     try {

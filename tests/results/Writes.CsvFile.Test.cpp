@@ -28,7 +28,8 @@ TEST(WritesCsvFile, HeaderAtOnceLinesByPassAndEverythingOnFlush) {
     // Held back until a flush: a pass's lines do not cost a system call each.
     EXPECT_EQ(ReadBytes(Path), "");
     EXPECT_TRUE(File.Flush());
-    EXPECT_EQ(ParseWritesCsv(ReadBytes(Path)), (std::vector<TPassWrites>{{1, First}, {2, Second}}));
+    EXPECT_EQ(ParseWritesCsv(ReadBytes(Path)),
+              (std::vector<TPassWrites>{{1, First, {}}, {2, Second, {}}}));
     EXPECT_TRUE(File.Append(2, Second.back()));
   }
   // The destructor writes out the rest: the third line of pass 2.
@@ -48,7 +49,7 @@ TEST(WritesCsvFile, LongPassGoesOutInPiecesAndReadsBackWhole) {
     }
     EXPECT_GT(ReadBytes(Path).size(), 1024U * 1024U) << "written out before the end";
   }
-  EXPECT_EQ(ParseWritesCsv(ReadBytes(Path)), (std::vector<TPassWrites>{{7, Writes}}));
+  EXPECT_EQ(ParseWritesCsv(ReadBytes(Path)), (std::vector<TPassWrites>{{7, Writes, {}}}));
 }
 
 TEST(WritesCsvFile, FileThatCannotBeCreatedThrowsWithItsPath) {

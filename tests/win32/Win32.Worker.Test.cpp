@@ -66,4 +66,28 @@ TEST(Win32Worker, APassWritesItsOwnFileAndDeletesNothingElse) {
   }
 }
 
+// The read-back through the system's own files: every sector of the pass comes back intact.
+TEST(Win32Worker, AVerifiedPassReadsItsFileBackIntact) {
+  for (const bool NeedCache : {false, true}) {
+    SCOPED_TRACE(NeedCache ? "through the cache" : "unbuffered");
+    TTempFolder Folder;
+    TSetting Setting;
+    Setting.IsSet = true;
+    Setting.DrivePath = Folder.Path() + "\\";
+    Setting.ToLeftUnit = TLeftUnit::LeaveByMiB;
+    Setting.NeedCache = NeedCache;
+    Setting.NeedDelete = true;
+    Setting.NeedVerify = true;
+    auto Record = std::make_shared<TPresenterRecord>();
+    TTesterThread Thread(Setting, std::make_unique<TRecordingPresenter>(Record),
+                         std::make_shared<TSmallVolume>(41 * MiB + MiB / 2));
+    ASSERT_TRUE(Thread.WaitFor(std::chrono::seconds(60)));
+    EXPECT_FALSE(Thread.Error()) << Thread.Error()->Message;
+    EXPECT_FALSE(Thread.DataDamaged());
+    EXPECT_EQ(Record->CallsStartingWith("EndVerify"),
+              (std::vector<std::string>{"EndVerify 10240/10240 10240 0 0 0 0"}));
+    EXPECT_FALSE(std::filesystem::exists(Setting.DrivePath + "Randomfile0"));
+  }
+}
+
 }  // namespace
