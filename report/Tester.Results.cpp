@@ -3,12 +3,36 @@
 #include <memory>
 #include <utility>
 
+#include "engine/Tester.FileName.h"
+#include "engine/Verify.Stamp.h"
 #include "report/Tester.ToView.h"
 #include "report/Varnell.Identity.h"
 #include "results/Run.Json.h"
 
 TDriveIdentity TTesterToView::DefaultIdentify(const std::string& Folder) {
   return IdentifyDriveOf(Folder);
+}
+
+TPassVerifyResult TTesterToView::VerifyResult(const TVerifyTally& Tally) const {
+  const auto MiBOf = [](std::int64_t Sectors) {
+    return static_cast<double>(Sectors) * static_cast<double>(SectorBytes) / (1024.0 * 1024.0);
+  };
+  TPassVerifyResult Verify;
+  Verify.ReadMiB = MiBOf(Tally.ReadSectors());
+  Verify.IntactMiB = MiBOf(Tally.IntactSectors);
+  Verify.ChangedMiB = MiBOf(Tally.FewBitsSectors + Tally.ManyBytesSectors);
+  Verify.OverwrittenMiB = MiBOf(Tally.OverwrittenSectors);
+  Verify.UnreadableMiB = MiBOf(Tally.UnreadableSectors);
+  Verify.UsableMiB = MiBOf(Tally.UsableSectors());
+  // As the report's lines: the reads' speeds, the mean truncated.
+  Verify.ReadMaxSpeed = FMaxReadSpeed;
+  Verify.ReadMinSpeed = FMinReadSpeed;
+  Verify.ReadMeanSpeed = FReadCount > 0 ? static_cast<double>(FReadSpeedSum / FReadCount) : 0.0;
+  if (Tally.FirstDamage) {
+    Verify.FirstDamagedFile = TestFileName(Tally.FirstDamage->File);
+    Verify.FirstDamagedOffset = Tally.FirstDamage->Offset;
+  }
+  return Verify;
 }
 
 TPassResult TTesterToView::MakePassResult(double SlowPercent, TPassAnalysis Analysis) const {
@@ -25,6 +49,9 @@ TPassResult TTesterToView::MakePassResult(double SlowPercent, TPassAnalysis Anal
                        : static_cast<std::int64_t>(Sum.Sum / static_cast<std::uint64_t>(Sum.Count));
   Pass.SlowSharePct = SlowPercent;
   Pass.Analysis = std::move(Analysis);
+  if (FVerifyTally) {
+    Pass.Verify = VerifyResult(*FVerifyTally);
+  }
   Pass.End = FPassEnd;
   Pass.WriteSeconds.reserve(FWrites.size());
   for (const TWriteRecord& Write : FWrites) {
@@ -45,6 +72,7 @@ void TTesterToView::RecordPass(TPassResult Pass) {
     TRunResult& Header = FRun.Header();
     Header.Version = VarnellIdentity::ProductVersion;
     Header.Setting = FTestSetting;
+    Header.Verify = FTestSetting.NeedVerify;
     Header.Drive = FIdentify(FTestSetting.DrivePath);
   }
   FRun.Add(std::move(Pass));

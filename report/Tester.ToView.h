@@ -105,6 +105,7 @@ class TTesterToView final : public TTesterPresenter {
   // The pass's result, added to the run's: the summary's figures, its analysis and how it
   // ended. Then the result file is saved anew and the window gets a copy of the run.
   TPassResult MakePassResult(double SlowPercent, TPassAnalysis Analysis) const;
+  TPassVerifyResult VerifyResult(const TVerifyTally& Tally) const;
   void RecordPass(TPassResult Pass);
   void SaveResultFile();
   static TDriveIdentity DefaultIdentify(const std::string& Folder);

@@ -43,7 +43,7 @@ struct TPassVerifyResult {
   double OverwrittenMiB = 0.0;
   double UnreadableMiB = 0.0;
   double UsableMiB = 0.0;      // intact data up to the first damaged sector
-  double ReadMeanSpeed = 0.0;  // MiB/s: MiB read over the reads' own time
+  double ReadMeanSpeed = 0.0;  // MiB/s: the mean of the reads' speeds, as the report's line
   double ReadMaxSpeed = 0.0;
   double ReadMinSpeed = 0.0;
   // The first damaged sector: its file's name and the byte offset in it; none when intact.

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <sstream>
 
 #include "cli/Cli.FillTarget.h"
@@ -12,6 +13,7 @@
 #include "report/Report.Rule.h"
 #include "results/Run.Json.h"
 #include "results/Writes.Csv.h"
+#include "simdrive/Sim.Drive.h"
 
 namespace {
 
@@ -133,6 +135,47 @@ TEST_F(CliResult, AFailedPassIsInTheFileWithTheErrorItsLineNames) {
   EXPECT_EQ(Pass.Error->Code, 28u);  // no space left
   EXPECT_GT(Pass.Writes, 0);
   EXPECT_EQ(Pass.WriteSeconds.size(), static_cast<std::size_t>(Pass.Writes));
+}
+
+// A drive that reports 64 MiB and holds 16, wrapping around: the file's verification is the
+// report's, figure for figure.
+TEST_F(CliResult, TheVerificationOfAFakeDriveIsInTheFileAsTheReportSaysIt) {
+  SIMDRIVE_SKIP_IF_UNAVAILABLE();
+  using namespace SimDrive::Literals;
+  SimDrive::TConfig Config;
+  Config.Capacity = 64_MiB;
+  Config.RealCapacity = 16_MiB;
+  SimDrive::TSimDrive Drive(Config);
+  ASSERT_TRUE(Drive.Mounted()) << Drive.Error();
+  const std::string Json = (Capture.Path() / "result.json").string();
+  const TProcessResult Run =
+      RunCliProcess({"--verify", "--json", Json, Drive.Path().string()}, Capture.Path().string());
+  EXPECT_EQ(Run.ExitCode, 3) << Run.Output << Run.Errors;
+  const std::vector<std::string> Lines = SplitLines(Run.Output);
+  const TRunResult Result = ParseRunResult(ReadWholeFile(Json));
+  EXPECT_TRUE(Result.Verify);
+  ASSERT_EQ(Result.Passes.size(), 1u);
+  ASSERT_TRUE(Result.Passes[0].Verify.has_value());
+  const TPassVerifyResult& Verify = *Result.Passes[0].Verify;
+  const auto MiB = [](double Value) { return std::to_string(std::lround(Value)) + "MiB"; };
+  EXPECT_EQ(MiB(Verify.ReadMiB) + " / " + MiB(Verify.ReadMiB), ValueOf(Lines, "읽은 용량"));
+  EXPECT_EQ(MiB(Verify.IntactMiB), ValueOf(Lines, "온전한 용량"));
+  EXPECT_EQ(MiB(Verify.OverwrittenMiB) + " (" +
+                std::to_string(std::lround(Verify.OverwrittenMiB * 256)) + "섹터)",
+            ValueOf(Lines, "덮어쓰인 용량"));
+  EXPECT_EQ(Verify.ChangedMiB, 0.0);
+  EXPECT_EQ(Verify.UnreadableMiB, 0.0);
+  EXPECT_EQ(MiB(Verify.UsableMiB), ValueOf(Lines, "사용 가능한 용량"));
+  ASSERT_TRUE(Verify.FirstDamagedFile && Verify.FirstDamagedOffset);
+  EXPECT_EQ(
+      *Verify.FirstDamagedFile + ", " + std::to_string(*Verify.FirstDamagedOffset) + "바이트 지점",
+      ValueOf(Lines, "첫 손상 위치"));
+  EXPECT_EQ(std::to_string(std::lround(Verify.ReadMaxSpeed)) + "MiB/s",
+            ValueOf(Lines, "최대 읽기 속도"));
+  EXPECT_EQ(std::to_string(std::lround(Verify.ReadMinSpeed)) + "MiB/s",
+            ValueOf(Lines, "최소 읽기 속도"));
+  EXPECT_EQ(std::to_string(std::lround(Verify.ReadMeanSpeed)) + "MiB/s",
+            ValueOf(Lines, "평균 읽기 속도"));
 }
 
 TEST_F(CliResult, TheResultFileMustBeAFileOfItsOwn) {
