@@ -160,8 +160,8 @@ int RunCli(const std::vector<std::string>& Arguments, std::FILE* Output, std::FI
   }
   bool PlotFailed = false;
   if (!Options.PlotPath.empty() && !View.ChartPasses().empty()) {
-    TPlotFigure Figure =
-        SpeedChartFigure(View.ChartPasses(), Options.Setting, StartedAt, View.HalfAverage());
+    TPlotFigure Figure = SpeedChartFigure(View.ChartPasses(), Options.Setting, StartedAt,
+                                          View.HalfAverage(), View.ChartReads());
     Figure.Steps = PhaseSteps(View.ChartPhases());
     if (const std::string Failure = SavePlot(Figure, Options.PlotPath); !Failure.empty()) {
       std::fprintf(Errors, "varnell-cli: --plot: %s\n", Failure.c_str());

@@ -137,7 +137,15 @@ void TTerminalView::ClearChart() {
   }
   FCurrentPass = {};
   FCurrentPass.Label = Localized("{0}회차", std::to_string(++FChartPass));
+  FCurrentReads = {};
+  FCurrentReads.Label = Localized("{0}회차 읽기 속도", std::to_string(FChartPass));
   FChartPhases.clear();
+}
+
+void TTerminalView::AddReadChartPoint(double X, double Y) {
+  if (FRecordChart) {
+    FCurrentReads.Points.push_back({X, Y});
+  }
 }
 
 void TTerminalView::ShowChartPhases(const std::vector<TChartPhase>& Phases) {

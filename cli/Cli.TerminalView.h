@@ -22,7 +22,7 @@ class TTerminalView final : public TTesterView {
   void SetCurrFileText(const std::string&) override {}
   void SetCurrSpdText(const std::string&) override {}
   void AddChartPoint(double X, double Y) override;
-  void AddReadChartPoint(double, double) override {}
+  void AddReadChartPoint(double X, double Y) override;
   void ClearChart() override;
   void ShowChartPhases(const std::vector<TChartPhase>& Phases) override;
   void RefreshHorizontalLine(bool, double Level) override { FHalfAverage = Level; }
@@ -60,6 +60,8 @@ class TTerminalView final : public TTesterView {
   // labelled with its number; and the half-average line's level.
   std::vector<TPlotCurve> ChartPasses() const;
   std::optional<double> HalfAverage() const { return FHalfAverage; }
+  // The current pass's read-back, when it was verified.
+  const TPlotCurve& ChartReads() const { return FCurrentReads; }
   // The phases of the current pass, once it has ended and was long enough to judge.
   const std::vector<TChartPhase>& ChartPhases() const { return FChartPhases; }
 
@@ -87,6 +89,7 @@ class TTerminalView final : public TTesterView {
   std::int32_t FChartPass = 0;
   std::vector<TPlotCurve> FEarlierPasses;  // the last few before the current one
   TPlotCurve FCurrentPass;
+  TPlotCurve FCurrentReads;
   std::optional<double> FHalfAverage;
   std::vector<TChartPhase> FChartPhases;
 };

@@ -31,7 +31,13 @@ TPlotFigure ChartFigure(const TSpeedChart& Chart, const TSetting& Setting,
   if (Chart.FHorizontalLine->isVisible() && Chart.FHorizontalLine->count() > 0) {
     HalfAverage = Chart.FHorizontalLine->at(0).y();
   }
-  TPlotFigure Figure = SpeedChartFigure({std::move(Curve)}, Setting, DateText, HalfAverage);
+  TPlotCurve Reads;
+  Reads.Label = Chart.FReadSeries->name().toStdString();
+  for (const QPointF& Point : Chart.ReadPoints()) {
+    Reads.Points.push_back({Point.x(), Point.y()});
+  }
+  TPlotFigure Figure =
+      SpeedChartFigure({std::move(Curve)}, Setting, DateText, HalfAverage, std::move(Reads));
   Figure.Steps = PhaseSteps(Chart.Phases());
   // The window's own axis titles.
   Figure.XTitle = Chart.AxisX->titleText().toStdString();

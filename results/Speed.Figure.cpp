@@ -26,7 +26,8 @@ std::string Applied(bool On) {
 }  // namespace
 
 TPlotFigure SpeedChartFigure(std::vector<TPlotCurve> Passes, const TSetting& Setting,
-                             const std::string& DateText, std::optional<double> HalfAverage) {
+                             const std::string& DateText, std::optional<double> HalfAverage,
+                             TPlotCurve Reads) {
   TPlotFigure Figure;
   Figure.Title = Localized("{0} {1} - 쓰기 속도", VarnellIdentity::ProductName,
                            VarnellIdentity::ProductVersion);
@@ -41,6 +42,10 @@ TPlotFigure SpeedChartFigure(std::vector<TPlotCurve> Passes, const TSetting& Set
     Passes[Index].Faint = Index + 1 < Passes.size();
   }
   Figure.Curves = std::move(Passes);
+  if (!Reads.Points.empty()) {
+    Reads.Faint = false;
+    Figure.Curves.push_back(std::move(Reads));
+  }
   Figure.HalfAverage = HalfAverage;
   return Figure;
 }

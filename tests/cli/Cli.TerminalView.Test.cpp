@@ -6,6 +6,7 @@
 #include <string>
 
 #include "report/Report.TempFolder.h"
+#include "results/Speed.Figure.h"
 
 namespace {
 
@@ -68,6 +69,39 @@ TEST(CliTerminalView, AFailedWriteIsSaidOnceOnTheOtherStreamAndCounts) {
                       "No space left on device (code 28); the file misses lines\n"),
             std::string::npos)
       << Said;
+}
+
+}  // namespace
+
+namespace {
+
+// The picture of a repeating, verified run: the last passes, the current one last and solid,
+// then its read-back, solid too; a new pass starts its reads afresh.
+TEST(CliTerminalView, ThePictureHoldsTheLastPassesAndTheCurrentPassesReads) {
+  TSharedScreen Screen;
+  TTerminalView View(Screen.Output, Screen.Errors, false);
+  View.RecordChart();
+  for (int Pass = 1; Pass <= 5; ++Pass) {
+    View.ClearChart();
+    View.AddChartPoint(90.0, 100.0 * Pass);
+    View.AddReadChartPoint(90.0, 50.0 * Pass);
+  }
+  TSetting Setting;
+  const TPlotFigure Figure =
+      SpeedChartFigure(View.ChartPasses(), Setting, "2026/12/11 03:20", 100.0, View.ChartReads());
+  std::vector<std::string> Labels;
+  std::vector<bool> Faint;
+  for (const TPlotCurve& Curve : Figure.Curves) {
+    Labels.push_back(Curve.Label);
+    Faint.push_back(Curve.Faint);
+  }
+  EXPECT_EQ(Labels,
+            (std::vector<std::string>{"2회차", "3회차", "4회차", "5회차", "5회차 읽기 속도"}));
+  EXPECT_EQ(Faint, (std::vector<bool>{true, true, true, false, false}));
+  EXPECT_EQ(Figure.Curves.back().Points, (std::vector<TPlotPoint>{{90.0, 250.0}}));
+
+  View.ClearChart();
+  EXPECT_TRUE(View.ChartReads().Points.empty());
 }
 
 }  // namespace
