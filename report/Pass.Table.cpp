@@ -18,13 +18,10 @@ std::string SizeText(double MiB, const std::string& Separator) {
 }
 
 // " (-2.5%)" after a figure of a later pass; nothing for pass 1 or without a base.
-std::string Drift(const TPassResult& Pass, const TPassResult& First,
-                  const std::optional<double>& Before, const std::optional<double>& Now,
+template <typename TFigure>
+std::string Drift(const TPassResult& Pass, const TPassResult& First, TFigure Figure,
                   const std::string& Separator) {
-  if (&Pass == &First || !Before || !Now) {
-    return {};
-  }
-  const std::optional<double> Percent = DriftPercent(*Before, *Now);
+  const std::optional<double> Percent = DriftSince(First, Pass, Figure);
   if (!Percent) {
     return {};
   }
@@ -32,20 +29,8 @@ std::string Drift(const TPassResult& Pass, const TPassResult& First,
   return " (" + (Text[0] == '-' ? Text : "+" + Text) + "%)";
 }
 
-std::optional<double> CacheMiB(const TPassResult& Pass) {
-  const auto& Figures = Pass.Analysis.Figures;
-  if (!Figures || !Figures->Cache) {
-    return std::nullopt;
-  }
-  return static_cast<double>(Figures->Cache->SizeInMiB);
-}
-
-std::optional<double> PostCacheSpeed(const TPassResult& Pass) {
-  const auto& Figures = Pass.Analysis.Figures;
-  if (!Figures || !Figures->Cache) {
-    return std::nullopt;
-  }
-  return Figures->Cache->PostCacheSpeed;
+std::optional<double> MeanSpeed(const TPassResult& Pass) {
+  return static_cast<double>(Pass.MeanSpeed);
 }
 
 }  // namespace
@@ -68,16 +53,14 @@ std::vector<std::string> PassTableLines(const std::vector<TPassResult>& Passes,
     }
     const TPassResult& Pass = Passes[Index];
     const double Mean = static_cast<double>(Pass.MeanSpeed);
-    std::string Line =
-        Localized("{0}회차 : 평균 {1}MiB/s{2}", std::to_string(Pass.Number), Whole(Mean),
-                  Drift(Pass, First, static_cast<double>(First.MeanSpeed), Mean, Separator));
+    std::string Line = Localized("{0}회차 : 평균 {1}MiB/s{2}", std::to_string(Pass.Number),
+                                 Whole(Mean), Drift(Pass, First, MeanSpeed, Separator));
     if (!Pass.Analysis.Figures) {
       Line += Localized(", 캐시 판단 불가");
-    } else if (const std::optional<double> Cache = CacheMiB(Pass)) {
+    } else if (const std::optional<double> Cache = CacheSizeMiB(Pass)) {
       Line += Localized(", 캐시 {0}{1}, 캐시 이후 {2}MiB/s{3}", SizeText(*Cache, Separator),
-                        Drift(Pass, First, CacheMiB(First), Cache, Separator),
-                        Whole(*PostCacheSpeed(Pass)),
-                        Drift(Pass, First, PostCacheSpeed(First), PostCacheSpeed(Pass), Separator));
+                        Drift(Pass, First, CacheSizeMiB, Separator), Whole(*PostCacheSpeed(Pass)),
+                        Drift(Pass, First, PostCacheSpeed, Separator));
     } else {
       Line += Localized(", 캐시 없음");
     }

@@ -48,6 +48,22 @@ std::optional<double> DriftPercent(double Before, double Now) {
   return (Now - Before) / Before * 100.0;
 }
 
+std::optional<double> CacheSizeMiB(const TPassResult& Pass) {
+  const auto& Figures = Pass.Analysis.Figures;
+  if (!Figures || !Figures->Cache) {
+    return std::nullopt;
+  }
+  return static_cast<double>(Figures->Cache->SizeInMiB);
+}
+
+std::optional<double> PostCacheSpeed(const TPassResult& Pass) {
+  const auto& Figures = Pass.Analysis.Figures;
+  if (!Figures || !Figures->Cache) {
+    return std::nullopt;
+  }
+  return Figures->Cache->PostCacheSpeed;
+}
+
 std::string CompareTable(const std::vector<TNamedRun>& Runs) {
   std::vector<std::vector<std::string>> Rows = {
       {"RUN", "DRIVE", "PASS", "MEAN MiB/s", "CACHE", "IN CACHE MiB/s", "AFTER CACHE MiB/s",

@@ -2,6 +2,7 @@
 
 #include "device/Drive.Identity.Json.h"
 #include "results/Analysis.Json.h"
+#include "results/Compare.Table.h"
 
 using nlohmann::json;
 
@@ -151,7 +152,21 @@ TPassError ErrorFromJson(const json& Object) {
           Object.at("code").get<std::uint32_t>(), Object.at("text").get<std::string>()};
 }
 
-json PassToJson(const TPassResult& Pass) {
+json PercentOrNull(const std::optional<double>& Percent) {
+  return Percent ? json(*Percent) : json();
+}
+
+// The change since the run's first pass, as the per-pass table of an endurance run shows it.
+json DriftToJson(const TPassResult& First, const TPassResult& Pass) {
+  const auto Mean = [](const TPassResult& Of) -> std::optional<double> {
+    return static_cast<double>(Of.MeanSpeed);
+  };
+  return {{"mean_mib_s", PercentOrNull(DriftSince(First, Pass, Mean))},
+          {"cache_mib", PercentOrNull(DriftSince(First, Pass, CacheSizeMiB))},
+          {"post_cache_mib_s", PercentOrNull(DriftSince(First, Pass, PostCacheSpeed))}};
+}
+
+json PassToJson(const TPassResult& Pass, const TPassResult& First) {
   return {{"pass", Pass.Number},
           {"start_time", Pass.StartTime},
           {"written_mib", Pass.WrittenMiB},
@@ -161,6 +176,7 @@ json PassToJson(const TPassResult& Pass) {
           {"mean_mib_s", Pass.MeanSpeed},
           {"slow_share_pct", Pass.SlowSharePct},
           {"analysis", AnalysisToJson(Pass.Analysis)},
+          {"drift_pct", DriftToJson(First, Pass)},
           {"verify", Pass.Verify ? VerifyToJson(*Pass.Verify) : json()},
           {"end", PassEndKey(Pass.End)},
           {"error", Pass.Error ? ErrorToJson(*Pass.Error) : json()},
@@ -200,7 +216,7 @@ json RunResultToJson(const TRunResult& Run) {
   Device["mount_point"] = Run.Setting.DrivePath;
   json Passes = json::array();
   for (const TPassResult& Pass : Run.Passes) {
-    Passes.push_back(PassToJson(Pass));
+    Passes.push_back(PassToJson(Pass, Run.Passes.front()));
   }
   return {{"schema_version", RunResultSchemaVersion},
           {"program", {{"name", Run.Program}, {"version", Run.Version}}},

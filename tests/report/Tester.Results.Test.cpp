@@ -2,6 +2,8 @@
 // per-pass table of an endurance run and the result file saved after every pass.
 #include <gtest/gtest.h>
 
+#include <nlohmann/json.hpp>
+
 #include "Report.Rig.h"
 #include "Report.TempFolder.h"
 #include "report/Report.Rule.h"
@@ -117,6 +119,10 @@ TEST(TesterResults, AnEndlessRunTablesItsPassesAndSavesTheFileAfterEach) {
   const TRunResult Saved = ParseRunResult(ReadBytes(Setting.ResultJsonPath));
   ASSERT_EQ(Saved.Passes.size(), 2u);
   EXPECT_EQ(Saved.Passes[1].End, TPassEnd::Cancelled);
+  // The table's drift is in the file too.
+  const nlohmann::json Document = nlohmann::json::parse(ReadBytes(Setting.ResultJsonPath));
+  EXPECT_EQ(Document["passes"][1]["drift_pct"]["mean_mib_s"], -50.0);
+  EXPECT_TRUE(Document["passes"][0]["drift_pct"]["mean_mib_s"].is_null());
   EXPECT_EQ(Saved.Passes[1].WriteSeconds, (std::vector<double>{0.16, 0.16, 0.16, 0.16}));
   EXPECT_EQ(Saved.Passes, Rig.View.Run->Passes);  // what the window would save
 }
