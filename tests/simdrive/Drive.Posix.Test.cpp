@@ -79,13 +79,17 @@ TEST(SimDrivePosix, ABufferedReadBackReachesTheDriveOnlyOnceThePageCacheIsDroppe
   TBuffer Back;
   TFd Reader(open(Path.c_str(), O_RDONLY | O_CLOEXEC));
   ASSERT_EQ(ReadAll(Reader.Get(), Back.Data(), Back.Size(), 0), 0);
-  EXPECT_EQ(Drive.Stats().ReadRequests, 0u) << "the page cache should have answered";
-  // ...and a read-back that means to check the drive drops them first.
+  // (the kernel may still drop a few pages of it meanwhile, on a machine short of memory or
+  // when FUSE revalidates the file: those few are read from the drive)...
+  const std::uint64_t ReadFromCache = Drive.Stats().BytesRead;
+  EXPECT_LT(ReadFromCache, WriteBytes / 8) << "the page cache should have answered";
+  // ...and a read-back that means to check the drive drops them first: all of it comes from
+  // the drive.
   ASSERT_EQ(posix_fadvise(Reader.Get(), 0, 0, POSIX_FADV_DONTNEED), 0);
   std::memset(Back.Data(), 0, Back.Size());
   ASSERT_EQ(ReadAll(Reader.Get(), Back.Data(), Back.Size(), 0), 0);
   EXPECT_EQ(std::memcmp(Back.Data(), Data.Data(), Data.Size()), 0);
-  EXPECT_EQ(Drive.Stats().BytesRead, WriteBytes);
+  EXPECT_EQ(Drive.Stats().BytesRead - ReadFromCache, WriteBytes);
 }
 
 // The two other ways a drive can meet the page cache: the kernel keeps dirty pages and writes
