@@ -35,12 +35,6 @@ std::vector<QLineSeries*> Overlays(const TSpeedChart& Chart) {
 }  // namespace
 
 void OverlayRun(TSpeedChart& Chart, const TNamedRun& Run) {
-  double MaxY = 0.0;
-  for (QLineSeries* Series : Overlays(Chart)) {
-    for (const QPointF& Point : Series->points()) {
-      MaxY = std::max(MaxY, Point.y());
-    }
-  }
   std::size_t Colour = Overlays(Chart).size();
   const QString File = QFileInfo(QString::fromStdString(Run.Name)).fileName();
   for (const TPassResult& Pass : Run.Run.Passes) {
@@ -60,7 +54,6 @@ void OverlayRun(TSpeedChart& Chart, const TNamedRun& Run) {
     QList<QPointF> Drawn;
     for (const TPlotPoint& Point : ThinnedForColumns(Points, OverlayColumns)) {
       Drawn.append(QPointF(Point.X, Point.Y));
-      MaxY = std::max(MaxY, Point.Y);
     }
     Series->replace(Drawn);
     Series->setName(Translated("%1 %2회차").arg(File).arg(Pass.Number));
@@ -71,7 +64,7 @@ void OverlayRun(TSpeedChart& Chart, const TNamedRun& Run) {
     Series->attachAxis(Chart.AxisX);
     Series->attachAxis(Chart.AxisY);
   }
-  Chart.SetOverlayMaxY(std::max(MaxY, ExtraCurvesMaxY(Chart)));
+  Chart.SetOverlayMaxY(ExtraCurvesMaxY(Chart));
 }
 
 void ClearOverlays(TSpeedChart& Chart) {

@@ -203,18 +203,21 @@ void TTesterToView::EndTest(double TestStartTime, std::uint64_t TestHostWriteInM
   if (FTestSetting.InfiniteRepetition && FRun.Run().Passes.size() >= 2) {
     PassTable = PassTableLines(FRun.Run().Passes, FDecimalSeparator, PassTableRows);
   }
+  // The summary states the figures the result keeps, so the two never differ.
+  const TPassResult& Pass = FRun.Run().Passes.back();
   FDispatcher->Sync([&] {
     RefreshHorizontalLineNow(true);
     if (!Phases.empty()) {
       FView.ShowChartPhases(Phases);
     }
-    PrintSummary(TestStartTime, TestHostWriteInMiB, SlowPercent, AnalysisLines, PassTable);
+    PrintSummary(TestStartTime, TestHostWriteInMiB, Pass, AnalysisLines, PassTable);
   });
   SaveResultFile();
 }
 
 void TTesterToView::PrintSummary(double TestStartTime, std::uint64_t TestHostWriteInMiB,
-                                 double SlowPercent, const std::vector<std::string>& AnalysisLines,
+                                 const TPassResult& Pass,
+                                 const std::vector<std::string>& AnalysisLines,
                                  const std::vector<std::string>& PassTable) {
   // On the GUI thread while the worker waits: the lines go out at once, in order.
   const auto Add = [this](const std::string& Line) {
@@ -222,7 +225,6 @@ void TTesterToView::PrintSummary(double TestStartTime, std::uint64_t TestHostWri
     ++FLastLogCount;
   };
   const double EndTime = FNow();
-  const TSpeedSum::TSnapshot Sum = FSpeedSum.Read();
 
   Add(RuleLine);
   Add(Localized("종료 시간 : {0}", FormatDateTimeToMinute(EndTime)));
@@ -236,11 +238,11 @@ void TTesterToView::PrintSummary(double TestStartTime, std::uint64_t TestHostWri
                                  FDecimalSeparator)));
   }
   Add(RuleLine);
-  Add(Localized("최대 속도 : {0}MiB/s", std::to_string(FMaxSpeed)));
-  Add(Localized("최소 속도 : {0}MiB/s", std::to_string(FMinSpeed)));
-  Add(Localized("평균 속도 : {0}MiB/s",
-                std::to_string(Sum.Sum / static_cast<std::uint64_t>(Sum.Count))));
-  Add(Localized("평균 속도 50% 미만 구간 : {0}%", FormatFixed(SlowPercent, 1, FDecimalSeparator)));
+  Add(Localized("최대 속도 : {0}MiB/s", std::to_string(Pass.MaxSpeed)));
+  Add(Localized("최소 속도 : {0}MiB/s", std::to_string(Pass.MinSpeed)));
+  Add(Localized("평균 속도 : {0}MiB/s", std::to_string(Pass.MeanSpeed)));
+  Add(Localized("평균 속도 50% 미만 구간 : {0}%",
+                FormatFixed(Pass.SlowSharePct, 1, FDecimalSeparator)));
   Add(RuleLine);
   // What the read-back found belongs to the pass's own figures; the analysis comes after.
   if (FVerifyTally) {

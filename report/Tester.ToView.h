@@ -99,7 +99,7 @@ class TTesterToView final : public TTesterPresenter {
   std::string RefusalReason() const;
   std::string NoRoomReason(std::int64_t FreeSizeInByte) const;
   double GetSlowPercent() const;
-  void PrintSummary(double TestStartTime, std::uint64_t TestHostWriteInMiB, double SlowPercent,
+  void PrintSummary(double TestStartTime, std::uint64_t TestHostWriteInMiB, const TPassResult& Pass,
                     const std::vector<std::string>& AnalysisLines,
                     const std::vector<std::string>& PassTable);
   // The pass's result, added to the run's: the summary's figures, its analysis and how it

@@ -6,12 +6,12 @@
 #include "engine/Verify.Stamp.h"
 #include "report/DateTime.Text.h"
 #include "report/Number.Text.h"
+#include "report/Report.Rule.h"
 #include "report/Tester.ToView.h"
 #include "report/Text.Catalogue.h"
 
 namespace {
 
-const std::string RuleLine(39, '*');
 constexpr std::int64_t SectorsPerMiB = (1 << 20) / SectorBytes;
 
 // Whole MiB as they are; less than a MiB in KiB; otherwise MiB cut (not rounded) to two

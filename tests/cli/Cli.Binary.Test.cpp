@@ -278,11 +278,7 @@ TEST_F(CliBinary, VerifyReadsAHealthyVolumeBackIntact) {
 // the data stops being there.
 TEST_F(CliBinary, VerifyCatchesAFakeDriveAndExitsWithThree) {
   SIMDRIVE_SKIP_IF_UNAVAILABLE();
-  using namespace SimDrive::Literals;
-  SimDrive::TConfig Config;
-  Config.Capacity = 64_MiB;
-  Config.RealCapacity = 16_MiB;
-  SimDrive::TSimDrive Drive(Config);
+  SimDrive::TSimDrive Drive(SimDrive::FakeStick());
   ASSERT_TRUE(Drive.Mounted()) << Drive.Error();
   const TProcessResult Run =
       RunCliProcess({"--verify", Drive.Path().string()}, Capture.Path().string());

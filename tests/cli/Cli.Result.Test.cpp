@@ -141,11 +141,7 @@ TEST_F(CliResult, AFailedPassIsInTheFileWithTheErrorItsLineNames) {
 // report's, figure for figure.
 TEST_F(CliResult, TheVerificationOfAFakeDriveIsInTheFileAsTheReportSaysIt) {
   SIMDRIVE_SKIP_IF_UNAVAILABLE();
-  using namespace SimDrive::Literals;
-  SimDrive::TConfig Config;
-  Config.Capacity = 64_MiB;
-  Config.RealCapacity = 16_MiB;
-  SimDrive::TSimDrive Drive(Config);
+  SimDrive::TSimDrive Drive(SimDrive::FakeStick());
   ASSERT_TRUE(Drive.Mounted()) << Drive.Error();
   const std::string Json = (Capture.Path() / "result.json").string();
   const TProcessResult Run =

@@ -453,11 +453,7 @@ TEST_F(TEndToEndTest, AFullFilesystemEndsInTheErrorMessageWithNothingLeftBehind)
 // and in a message.
 TEST_F(TEndToEndTest, VerificationCatchesAFakeDriveInTheWindow) {
   SIMDRIVE_SKIP_IF_UNAVAILABLE();
-  using namespace SimDrive::Literals;
-  SimDrive::TConfig Config;
-  Config.Capacity = 64_MiB;
-  Config.RealCapacity = 16_MiB;
-  SimDrive::TSimDrive Drive(Config);
+  SimDrive::TSimDrive Drive(SimDrive::FakeStick());
   ASSERT_TRUE(Drive.Mounted()) << Drive.Error();
   const QString Point = QString::fromStdString(Drive.Path().string());
   Verify = true;

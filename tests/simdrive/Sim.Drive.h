@@ -68,6 +68,15 @@ class TSimDrive {
   std::string FError;
 };
 
+// A fake stick as the verification meets one: it reports 64 MiB, holds 16 and wraps around, so
+// that a full pass leaves 16 MiB intact and 40 MiB overwritten by later data.
+inline TConfig FakeStick() {
+  TConfig Config;
+  Config.Capacity = 64 * MiB;
+  Config.RealCapacity = 16 * MiB;
+  return Config;
+}
+
 }  // namespace SimDrive
 
 #define SIMDRIVE_SKIP_IF_UNAVAILABLE()                                              \
