@@ -375,15 +375,6 @@ void Fsync(fuse_req_t Request, fuse_ino_t, int, fuse_file_info*) {
   fuse_reply_err(Request, 0);
 }
 
-// A folder is read from the entries it had when it was opened, whatever changes meanwhile.
-struct TFolderListing {
-  struct TEntry {
-    std::string Name;
-    struct stat Attributes;
-  };
-  std::vector<TEntry> Entries;
-};
-
 void OpenFolder(fuse_req_t Request, fuse_ino_t Number, fuse_file_info* Info) {
   TSession& Session = SessionOf(Request);
   TInode* Node = Folder(Session, Number);
@@ -398,15 +389,15 @@ void OpenFolder(fuse_req_t Request, fuse_ino_t Number, fuse_file_info* Info) {
   for (const auto& [Name, Child] : Node->Entries) {
     Listing->Entries.push_back({Name, Session.Drive.Attributes(*Session.Drive.Tree().Find(Child))});
   }
-  Info->fh = reinterpret_cast<std::uint64_t>(Listing.get());
+  Info->fh = Session.NextFolder++;
   if (fuse_reply_open(Request, Info) == 0) {
-    Listing.release();
+    Session.OpenFolders.emplace(Info->fh, std::move(Listing));
   }
 }
 
 void ReadFolder(fuse_req_t Request, fuse_ino_t, std::size_t Size, off_t Offset,
                 fuse_file_info* Info) {
-  const auto& Listing = *reinterpret_cast<TFolderListing*>(Info->fh);
+  const TFolderListing& Listing = *SessionOf(Request).OpenFolders.at(Info->fh);
   std::vector<char> Buffer(Size);
   std::size_t Used = 0;
   for (auto Index = static_cast<std::size_t>(Offset); Index < Listing.Entries.size(); ++Index) {
@@ -423,7 +414,7 @@ void ReadFolder(fuse_req_t Request, fuse_ino_t, std::size_t Size, off_t Offset,
 }
 
 void ReleaseFolder(fuse_req_t Request, fuse_ino_t, fuse_file_info* Info) {
-  delete reinterpret_cast<TFolderListing*>(Info->fh);
+  SessionOf(Request).OpenFolders.erase(Info->fh);
   fuse_reply_err(Request, 0);
 }
 
