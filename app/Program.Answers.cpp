@@ -45,7 +45,8 @@ std::optional<int> TakeLanguage(int& Argc, char** Argv, const char* ProgramName,
     std::fprintf(Errors, "%s: --lang needs a language: ko or en\n", ProgramName);
     return 2;
   }
-  const TLanguageChoice Choice = ChooseLanguage(Option, std::getenv("VARNELL_LANG"));
+  const TLanguageChoice Choice = ChooseLanguage(Option, std::getenv("VARNELL_LANG"),
+                                                LanguageOfLocale(LocaleVariablesOfProcess()));
   if (!Choice.Known) {
     std::fprintf(Errors, "%s: %s%s\n", ProgramName, UnknownLanguageMessage(Choice).c_str(),
                  Given ? "" : "; the program is in ko");

@@ -22,7 +22,8 @@ constexpr const char* Usage =
     "  -h, --help       this text\n"
     "      --version    the program's version\n"
     "      --lang LANG  language of the windows, the report and the log files:\n"
-    "                   ko (the default) or en; without it, VARNELL_LANG says\n"
+    "                   ko or en; without it, VARNELL_LANG says, else the\n"
+    "                   locale (LC_ALL, LC_MESSAGES, LANG, LANGUAGE), else ko\n"
     "\n"
     "Qt's own options are accepted too, e.g. -platform xcb|wayland|offscreen, -style NAME.\n"
     "Without a display, varnell-cli runs the same test on a terminal: varnell-cli --help\n";

@@ -83,8 +83,9 @@ void DescribeFill(CLI::App& App, TFillArguments& Typed, TCliOptions& Options) {
       ->type_name("IMAGE");
   App.add_flag("-q,--quiet", Options.Quiet, "no progress line");
   App.add_option("--lang", Options.Language,
-                 "language of the report and the log files: ko (the\n"
-                 "default) or en; without it, VARNELL_LANG says")
+                 "language of the report and the log files: ko or en;\n"
+                 "without it, VARNELL_LANG says, else the locale\n"
+                 "(LC_ALL, LC_MESSAGES, LANG, LANGUAGE), else ko")
       ->type_name("LANG");
 }
 
@@ -95,7 +96,8 @@ std::string ChooseCliLanguage(const CLI::App& App, TCliParseResult& Result) {
     return "--lang needs a language: ko or en";
   }
   const TLanguageChoice Choice =
-      ChooseLanguage(Result.Options.Language, std::getenv("VARNELL_LANG"));
+      ChooseLanguage(Result.Options.Language, std::getenv("VARNELL_LANG"),
+                     LanguageOfLocale(LocaleVariablesOfProcess()));
   if (Choice.Known) {
     Result.Options.Language = Choice.Language;
     return {};

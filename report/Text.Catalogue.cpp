@@ -1,5 +1,6 @@
 #include "report/Text.Catalogue.h"
 
+#include <cstdlib>
 #include <unordered_map>
 
 #include "report/Text.Catalogue.Data.h"
@@ -130,7 +131,8 @@ std::vector<std::string> TextLanguages() {
   return Languages;
 }
 
-TLanguageChoice ChooseLanguage(const std::string& Option, const char* Environment) {
+TLanguageChoice ChooseLanguage(const std::string& Option, const char* Environment,
+                               std::string_view LocaleLanguage) {
   TLanguageChoice Choice;
   if (!Option.empty()) {
     Choice.Language = Option;
@@ -139,7 +141,8 @@ TLanguageChoice ChooseLanguage(const std::string& Option, const char* Environmen
     Choice.Language = Environment;
     Choice.Source = "VARNELL_LANG";
   } else {
-    Choice.Language = "ko";
+    Choice.Language = LocaleLanguage.empty() ? "ko" : std::string(LocaleLanguage);
+    Choice.Source = LocaleLanguage.empty() ? "" : "locale";
     return Choice;
   }
   const std::vector<std::string> Languages = TextLanguages();
@@ -148,6 +151,56 @@ TLanguageChoice ChooseLanguage(const std::string& Option, const char* Environmen
     Choice.Known = Choice.Known || Language == Choice.Language;
   }
   return Choice;
+}
+
+TLocaleVariables LocaleVariablesOfProcess() {
+  return {std::getenv("LC_ALL"), std::getenv("LC_MESSAGES"), std::getenv("LANG"),
+          std::getenv("LANGUAGE")};
+}
+
+namespace {
+
+// "en_US.UTF-8@euro" -> "en"; "" for a locale that names no language of ours.
+std::string KnownLanguageOfLocaleName(std::string_view Name) {
+  const std::string_view Code = Name.substr(0, Name.find_first_of("_.@"));
+  for (const std::string& Language : TextLanguages()) {
+    if (Code == Language) {
+      return Language;
+    }
+  }
+  return {};
+}
+
+bool IsSet(const char* Variable) {
+  return Variable != nullptr && *Variable != '\0';
+}
+
+}  // namespace
+
+std::string LanguageOfLocale(const TLocaleVariables& Variables) {
+  const char* Locale = IsSet(Variables.LcAll)        ? Variables.LcAll
+                       : IsSet(Variables.LcMessages) ? Variables.LcMessages
+                       : IsSet(Variables.Lang)       ? Variables.Lang
+                                                     : nullptr;
+  if (Locale == nullptr) {
+    return {};
+  }
+  const std::string_view Name = Locale;
+  if (Name == "C" || Name == "POSIX" || Name.substr(0, 2) == "C.") {
+    return {};
+  }
+  if (IsSet(Variables.Language)) {
+    std::string_view List = Variables.Language;
+    while (!List.empty()) {
+      const std::size_t Colon = List.find(':');
+      const std::string Known = KnownLanguageOfLocaleName(List.substr(0, Colon));
+      if (!Known.empty()) {
+        return Known;
+      }
+      List = Colon == std::string_view::npos ? std::string_view() : List.substr(Colon + 1);
+    }
+  }
+  return KnownLanguageOfLocaleName(Name);
 }
 
 std::string UnknownLanguageMessage(const TLanguageChoice& Choice) {

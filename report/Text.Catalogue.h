@@ -14,14 +14,29 @@ const std::string& TextLanguage();
 // "ko" and every language that has a catalogue.
 std::vector<std::string> TextLanguages();
 
-// The language named by --lang or, without it, by VARNELL_LANG; "ko" when neither names one.
-// An unknown language from the variable is also refused, so that a typo is not silent.
+// The language named by --lang or, without it, by VARNELL_LANG, or else the one the locale
+// names (LocaleLanguage, from LanguageOfLocale); "ko" when none names one. An unknown language
+// from the variable is also refused, so that a typo is not silent.
 struct TLanguageChoice {
   std::string Language;
   bool Known = true;
-  std::string Source;  // "--lang" or "VARNELL_LANG"
+  std::string Source;  // "--lang", "VARNELL_LANG" or "locale"
 };
-TLanguageChoice ChooseLanguage(const std::string& Option, const char* Environment);
+TLanguageChoice ChooseLanguage(const std::string& Option, const char* Environment,
+                               std::string_view LocaleLanguage = {});
+
+// The locale's variables as the process has them (null when unset).
+struct TLocaleVariables {
+  const char* LcAll = nullptr;
+  const char* LcMessages = nullptr;
+  const char* Lang = nullptr;
+  const char* Language = nullptr;  // LANGUAGE: a list such as "en_GB:de"
+};
+TLocaleVariables LocaleVariablesOfProcess();
+// The language of messages as gettext picks it: LC_ALL, else LC_MESSAGES, else LANG; a locale
+// other than C or POSIX lets LANGUAGE's list come first. Only languages with texts count ("en_US.
+// UTF-8" is "en"); "" when the locale names none of them, so that Korean stays the default.
+std::string LanguageOfLocale(const TLocaleVariables& Variables);
 std::string UnknownLanguageMessage(const TLanguageChoice& Choice);
 
 std::string LocalizedWith(std::string_view Korean, std::initializer_list<std::string_view> Args);

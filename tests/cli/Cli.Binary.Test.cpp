@@ -130,10 +130,10 @@ TEST_F(CliBinary, PlotDrawsThePassesChartAtTheEnd) {
   EXPECT_FALSE(HasRandomFiles(Fill.Path()));
 }
 
-// --lang wins over VARNELL_LANG; either gives the whole report in English, and the log the
-// same lines. An unknown language is refused by the option and only warned about in the
-// variable.
-TEST_F(CliBinary, TheLanguageComesFromTheOptionOrTheVariable) {
+// --lang wins over VARNELL_LANG, and that over the locale; each gives the whole report in
+// English, and the log the same lines. An unknown language is refused by the option and only warned
+// about in the variable.
+TEST_F(CliBinary, TheLanguageComesFromTheOptionTheVariableOrTheLocale) {
   const FillTarget Fill;
   SKIP_UNLESS_USABLE(Fill);
   const std::string Log = Capture.Path() / "log.txt";
@@ -148,6 +148,9 @@ TEST_F(CliBinary, TheLanguageComesFromTheOptionOrTheVariable) {
       {{"--lang", "ko"}, {"VARNELL_LANG=en"}, false, nullptr},
       {{"--lang=en"}, {"VARNELL_LANG=ko"}, true, nullptr},
       {{}, {"VARNELL_LANG=fr"}, false, "VARNELL_LANG: unknown language \"fr\""},
+      // Without either, an English locale gives English; the variable wins over it.
+      {{}, {"LANG=en_US.UTF-8", "LC_ALL=", "LC_MESSAGES=", "LANGUAGE="}, true, nullptr},
+      {{}, {"LANG=en_US.UTF-8", "LC_ALL=", "LANGUAGE=", "VARNELL_LANG=ko"}, false, nullptr},
   };
   for (const auto& Case : Cases) {
     SCOPED_TRACE(Case.Options.empty() ? Case.Environment.front() : Case.Options.front());

@@ -51,6 +51,44 @@ TEST(TextCatalogue, AnUnknownLanguageIsRefusedAndNamedWithItsSource) {
             "VARNELL_LANG: unknown language \"fr\" (known: ko, en)");
 }
 
+// Read as gettext reads them: LC_ALL, LC_MESSAGES, LANG in that order; LANGUAGE's list first
+// unless the locale is C or POSIX; only languages with texts count.
+TEST(TextCatalogue, TheLocaleNamesALanguageAsForAnyProgramsMessages) {
+  const struct {
+    TLocaleVariables Variables;
+    const char* Language;
+  } Cases[] = {
+      {{}, ""},
+      {{nullptr, nullptr, "en_US.UTF-8", nullptr}, "en"},
+      {{nullptr, nullptr, "ko_KR.UTF-8", nullptr}, "ko"},
+      {{nullptr, nullptr, "de_DE.UTF-8", nullptr}, ""},
+      {{nullptr, nullptr, "C.UTF-8", nullptr}, ""},
+      {{nullptr, nullptr, "en", nullptr}, "en"},
+      {{nullptr, nullptr, "en@euro", nullptr}, "en"},
+      {{"", "", "en_GB", ""}, "en"},
+      {{"ko_KR.UTF-8", nullptr, "en_US.UTF-8", nullptr}, "ko"},
+      {{nullptr, "en_US.UTF-8", "ko_KR.UTF-8", nullptr}, "en"},
+      {{nullptr, nullptr, "ko_KR.UTF-8", "de:en_GB:ko"}, "en"},
+      {{nullptr, nullptr, "de_DE.UTF-8", "fr:de"}, ""},
+      {{nullptr, nullptr, "C", "en"}, ""},
+      {{"POSIX", nullptr, "en_US.UTF-8", "en"}, ""},
+      {{nullptr, nullptr, nullptr, "en"}, ""},
+      {{nullptr, nullptr, "english", nullptr}, ""},
+  };
+  for (const auto& Case : Cases) {
+    const auto Shown = [](const char* Variable) { return Variable ? Variable : "-"; };
+    SCOPED_TRACE(std::string(Shown(Case.Variables.LcAll)) + "/" + Shown(Case.Variables.LcMessages) +
+                 "/" + Shown(Case.Variables.Lang) + "/" + Shown(Case.Variables.Language));
+    EXPECT_EQ(LanguageOfLocale(Case.Variables), Case.Language);
+  }
+  // The option and the variable win over the locale.
+  EXPECT_EQ(ChooseLanguage("", nullptr, "en").Language, "en");
+  EXPECT_EQ(ChooseLanguage("", nullptr, "en").Source, "locale");
+  EXPECT_EQ(ChooseLanguage("", "ko", "en").Language, "ko");
+  EXPECT_EQ(ChooseLanguage("ko", nullptr, "en").Language, "ko");
+  EXPECT_EQ(ChooseLanguage("", nullptr, "").Language, "ko");
+}
+
 TEST(TextCatalogue, ParsingNamesEveryMalformedLine) {
   const TCatalogue Catalogue = ParseCatalogue("de",
                                               "# comment\r\n"
