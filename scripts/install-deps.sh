@@ -12,7 +12,7 @@ Packages=(
   libcli11-dev nlohmann-json3-dev
   fuse3 libfuse3-dev
   # the install tests' checkers
-  desktop-file-utils appstream man-db bash-completion librsvg2-bin
+  desktop-file-utils appstream man-db bash-completion librsvg2-bin lintian
   # the documentation's example script
   python3
 )

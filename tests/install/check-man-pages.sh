@@ -16,6 +16,10 @@ for Page in "$@"; do
     [ -n "$Warnings" ]; then
     fail "$Page: $Warnings"
   fi
+  # Words that a macro's arguments ran together ("aheaderwiththedrive"): no English word of the
+  # pages is 17 letters long.
+  Joined=$(LC_ALL=C.UTF-8 MANWIDTH=1000 man -l "$Page" 2>/dev/null | grep -oE '[a-z]{17,}' | head -n 3)
+  [ -z "$Joined" ] || fail "$Page: words run together: $Joined"
   for Section in NAME SYNOPSIS DESCRIPTION OPTIONS 'EXIT STATUS' 'SEE ALSO'; do
     grep -q "^\.SH $Section\$" "$Page" || fail "$Page has no $Section section"
   done
