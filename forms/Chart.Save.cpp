@@ -66,8 +66,8 @@ std::string SaveChartAs(QWidget* Owner, const TPlotFigure& Figure) {
   const std::string Error = SavePlot(Figure, Path.toStdString());
   if (!Error.empty()) {
     QMessageBox::warning(
-        Owner, QStringLiteral("그래프 저장"),
-        QStringLiteral("그래프를 저장하지 못했습니다.\n") + QString::fromStdString(Error));
+        Owner, Translated("그래프 저장"),
+        Translated("그래프를 저장하지 못했습니다.\n") + QString::fromStdString(Error));
     return {};
   }
   return Path.toStdString();

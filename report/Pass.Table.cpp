@@ -65,6 +65,12 @@ std::vector<std::string> PassTableLines(const std::vector<TPassResult>& Passes,
       Line += Localized(", 캐시 없음");
     }
     Line += Localized(", 평균 속도 50% 미만 {0}%", FormatFixed(Pass.SlowSharePct, 1, Separator));
+    // A pass that did not reach its target has figures of part of the drive only.
+    if (Pass.End == TPassEnd::Cancelled) {
+      Line += Localized(", 도중 취소 (일부만 측정)");
+    } else if (Pass.End == TPassEnd::Failed) {
+      Line += Localized(", 오류로 중단 (일부만 측정)");
+    }
     Lines.push_back(Line);
   }
   Lines.push_back(RuleLine);

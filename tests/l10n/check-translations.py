@@ -2,9 +2,11 @@
 """Every Korean text in the sources has a translation in every language.
 
 The core's texts (string literals outside forms/) must be keys of each l10n/core.<language>.txt;
-the windows' texts (literals in forms/) must be messages of each translations/varnell_<language>.ts.
-Each translation must be there, finished, not empty and free of Hangul. A new Korean text added
-without its translations fails here, named with its file."""
+the windows' texts (literals in forms/) must be messages of each translations/varnell_<language>.ts,
+and reach the window through a translation function (tr, Translated, translate, QT_TR_NOOP),
+since a QStringLiteral of Korean stays Korean in every language. Each translation must be there,
+finished, not empty and free of Hangul. A new Korean text added without its translations fails
+here, named with its file."""
 import pathlib
 import re
 import sys
@@ -54,6 +56,22 @@ def korean_literals(path):
         text = match.group(1).encode().decode("unicode_escape").encode("latin-1").decode("utf-8")
         if HANGUL.search(text):
             yield text
+
+
+# What may stand right before a window's Korean literal: the opening of a translation call, with
+# a context argument for translate().
+TRANSLATION_CALL = re.compile(
+    r'(\btr|\bTranslated|\btranslate|QT_TR_NOOP|QT_TRANSLATE_NOOP)\s*\(\s*("[^"\n]*"\s*,\s*)?$')
+
+
+def untranslated_korean_literals(path):
+    code = strip_comments(path.read_text(encoding="utf-8"))
+    joined = re.sub(r'"\s*\n\s*"', "", code)
+    for match in LITERAL.finditer(joined):
+        text = match.group(1).encode().decode("unicode_escape").encode("latin-1").decode("utf-8")
+        if HANGUL.search(text) and not TRANSLATION_CALL.search(joined[max(0, match.start() - 200) : match.start()]):
+            line = joined.count("\n", 0, match.start()) + 1
+            yield line, text
 
 
 def sources(folders):
@@ -123,6 +141,10 @@ for ts in translations:
     for source, translated in messages.items():
         if HANGUL.search(source or ""):
             check(source, translated, ts.name)
+
+for path in sources(["forms"]):
+    for line, text in untranslated_korean_literals(path):
+        failures.append(f'{path.relative_to(ROOT)}:{line}: "{text}" reaches the window untranslated')
 
 for failure in failures:
     print(failure)

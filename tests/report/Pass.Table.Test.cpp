@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include "report/Text.Catalogue.h"
+
 namespace {
 
 TPassResult Pass(std::int32_t Number, std::int64_t Mean, std::optional<std::int64_t> CacheMiB,
@@ -58,6 +60,19 @@ TEST(PassTable, BeyondItsRowsKeepsPassOneAndTheLatest) {
   EXPECT_EQ(Lines[2], "(2회차 ~ 4회차 생략)");
   EXPECT_EQ(Lines[3], "5회차 : 평균 500MiB/s (+400.0%), 캐시 없음, 평균 속도 50% 미만 0.0%");
   EXPECT_EQ(Lines[4].rfind("6회차 : 평균 600MiB/s", 0), 0u);
+  // A pass that ended early says so, in either language.
+  Passes[4].End = TPassEnd::Cancelled;
+  Passes[5].End = TPassEnd::Failed;
+  Lines = PassTableLines(Passes, ".", 3);
+  EXPECT_EQ(
+      Lines[3],
+      "5회차 : 평균 500MiB/s (+400.0%), 캐시 없음, 평균 속도 50% 미만 0.0%, 도중 취소 (일부만 "
+      "측정)");
+  EXPECT_NE(Lines[4].find(", 오류로 중단 (일부만 측정)"), std::string::npos);
+  ASSERT_TRUE(SetTextLanguage("en"));
+  Lines = PassTableLines(Passes, ".", 3);
+  SetTextLanguage("ko");
+  EXPECT_NE(Lines[3].find(", cancelled part-way (part of the drive only)"), std::string::npos);
   // Exactly as many passes as rows: nothing left out.
   Passes.resize(3);
   EXPECT_EQ(PassTableLines(Passes, ".", 3).size(), 5u);
