@@ -461,6 +461,8 @@ TEST_F(CliBinary, NoRoomSaysWhyAndExitsWithTwo) {
   ASSERT_TRUE(std::regex_search(Run.Output, Found, Reason)) << Run.Output;
   EXPECT_EQ(static_cast<std::size_t>(Found.position(0) + Found.length(0)), Run.Output.size())
       << "the reason is the last line";
+  // Where scripts look for errors too.
+  EXPECT_NE(Run.Errors.find("varnell-cli: " + Found.str(0)), std::string::npos) << Run.Errors;
 }
 
 TEST_F(CliBinary, FilesLeftByAnEarlierRunAreNamedAndKept) {
@@ -553,6 +555,28 @@ TEST_F(CliBinary, AWriteErrorIsReportedBeforeTheDeletionErrorsItCauses) {
   ASSERT_NE(Write, std::string::npos) << Run.Output;
   ASSERT_NE(Delete, std::string::npos) << Run.Output;
   EXPECT_LT(Write, Delete) << Run.Output;
+}
+
+// Started with standard output closed ("1>&-"), the program must not let an output file take
+// descriptor 1: the report would go into the first file it opens.
+TEST_F(CliBinary, AClosedStandardOutputIsTakenByNoOutputFile) {
+  const FillTarget Fill;
+  SKIP_UNLESS_USABLE(Fill);
+  const std::string Log = Capture.Path() / "log.txt";
+  const std::string Csv = Capture.Path() / "writes.csv";
+  const TProcessResult Run = RunCliProcess(
+      {"--leave", Fill.LeaveForFourWrites(), "--log", Log, "--csv", Csv, Fill.Path().string()},
+      Capture.Path().string(), {}, {}, [] { close(STDOUT_FILENO); });
+  EXPECT_EQ(Run.ExitCode, 0) << Run.Errors;
+  const std::string CsvText = ReadWholeFile(Csv);
+  EXPECT_EQ(CsvText.rfind(std::string(WritesCsvHeader) + "\n", 0), 0u) << CsvText.substr(0, 200);
+  const std::string LogText = ReadWholeFile(Log);
+  const std::string PassLine = "테스트 회차 : 1\r\n";
+  const std::size_t First = LogText.find(PassLine);
+  ASSERT_NE(First, std::string::npos) << LogText;
+  EXPECT_EQ(LogText.find(PassLine, First + 1), std::string::npos) << "every line once:\n"
+                                                                  << LogText;
+  EXPECT_EQ(LogText.find('\n', 0), LogText.find("\r\n", 0) + 1) << "CR LF lines only";
 }
 
 TEST_F(CliBinary, HelpAndVersion) {

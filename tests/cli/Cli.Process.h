@@ -34,11 +34,13 @@ inline std::string ReadWholeFile(const std::string& Path) {
 
 // The program runs in CaptureFolder, so relative paths name files there. Interrupt, when set,
 // is called with the child's pid while it runs, on this thread; it may send signals and sleep.
-// Environment: "NAME=value" entries set for the child alone.
+// Environment: "NAME=value" entries set for the child alone. InChild, when set, runs in the
+// child just before the program starts (closing a descriptor, setting a limit).
 inline TProcessResult RunCliProcess(const std::vector<std::string>& Arguments,
                                     const std::string& CaptureFolder,
                                     const std::function<void(pid_t)>& Interrupt = {},
-                                    const std::vector<std::string>& Environment = {}) {
+                                    const std::vector<std::string>& Environment = {},
+                                    const std::function<void()>& InChild = {}) {
   const std::string OutPath = CaptureFolder + "/stdout.txt";
   const std::string ErrPath = CaptureFolder + "/stderr.txt";
   std::vector<char*> Argv;
@@ -63,6 +65,9 @@ inline TProcessResult RunCliProcess(const std::vector<std::string>& Arguments,
     for (const std::string& Entry : Environment) {
       const std::size_t Equals = Entry.find('=');
       setenv(Entry.substr(0, Equals).c_str(), Entry.substr(Equals + 1).c_str(), 1);
+    }
+    if (InChild) {
+      InChild();
     }
     execv(Argv[0], Argv.data());
     _exit(127);
