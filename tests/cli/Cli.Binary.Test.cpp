@@ -225,21 +225,21 @@ TEST_F(CliBinary, ReadOnlyFolderIsRefused) {
   EXPECT_NE(Run.Errors.find("Read-only file system"), std::string::npos) << Run.Errors;
 }
 
-TEST_F(CliBinary, FullVolumeEndsWithExitOneAndNothingLeft) {
+TEST_F(CliBinary, AFailedWriteEndsWithExitOneAndNothingLeft) {
   TMountedVolume Small("-t tmpfs -o size=48m tmpfs");
   SKIP_UNLESS_MOUNTED(Small, "a small tmpfs");
   const std::string Log = Capture.Path() / "log.txt";
   const TProcessResult Run =
-      RunCliProcess({"--leave", "-1GiB", "--cache", "--log", Log, Small.Path().string()},
-                    Capture.Path().string());
+      RunCliProcess({"--leave", "0GiB", "--cache", "--log", Log, Small.Path().string()},
+                    Capture.Path().string(), {}, {}, [] { LimitFileSize(12 << 20); });
   EXPECT_EQ(Run.ExitCode, 1) << Run.Output << Run.Errors;
   EXPECT_TRUE(IsEmptyFolder(Small.Path()));
   // The error names the failing write, its code and the system's text, in the log too.
   EXPECT_NE(Run.Output.find("WriteFile"), std::string::npos) << Run.Output;
-  EXPECT_NE(Run.Output.find("28"), std::string::npos);
-  EXPECT_NE(Run.Output.find("No space left on device"), std::string::npos);
-  EXPECT_NE(ReadWholeFile(Log).find("No space left on device"), std::string::npos);
-  EXPECT_NE(Run.Errors.find("No space left on device"), std::string::npos) << Run.Errors;
+  EXPECT_NE(Run.Output.find("27"), std::string::npos);
+  EXPECT_NE(Run.Output.find("File too large"), std::string::npos);
+  EXPECT_NE(ReadWholeFile(Log).find("File too large"), std::string::npos);
+  EXPECT_NE(Run.Errors.find("File too large"), std::string::npos) << Run.Errors;
 }
 
 // With --verify the report goes on after the summary with what the read-back found.
@@ -551,8 +551,9 @@ TEST_F(CliBinary, AWriteErrorIsReportedBeforeTheDeletionErrorsItCauses) {
   const AppendOnlyFolder Folder("48m");
   SKIP_UNLESS_MOUNTED(Folder.Volume(), "a tmpfs");
   ASSERT_TRUE(Folder.Ready());
-  const TProcessResult Run = RunCliProcess({"--leave", "-1GiB", "--cache", Folder.Path().string()},
-                                           Capture.Path().string());
+  const TProcessResult Run =
+      RunCliProcess({"--leave", "0GiB", "--cache", Folder.Path().string()}, Capture.Path().string(),
+                    {}, {}, [] { LimitFileSize(12 << 20); });
   EXPECT_EQ(Run.ExitCode, 1);
   const std::size_t Write = Run.Output.find("WriteFile 실패");
   const std::size_t Delete = Run.Output.find("DeleteFile 실패");

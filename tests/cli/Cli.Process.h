@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -30,6 +31,15 @@ inline std::string ReadWholeFile(const std::string& Path) {
     std::fclose(File);
   }
   return Text;
+}
+
+// For InChild: no file of the program may grow past Bytes. The write that would goes as far as
+// it may and the next one fails with EFBIG ("File too large"), a write error as real as a full
+// volume's, wherever the test runs (the signal that would end the program is ignored).
+inline void LimitFileSize(rlim_t Bytes) {
+  signal(SIGXFSZ, SIG_IGN);
+  const rlimit Limit{Bytes, Bytes};
+  setrlimit(RLIMIT_FSIZE, &Limit);
 }
 
 // The program runs in CaptureFolder, so relative paths name files there. Interrupt, when set,
