@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <string>
 
 #include "platform/windows/Win32.Text.h"
 
@@ -179,7 +180,8 @@ bool TLogFile::Replace(const char* Data, std::size_t Length) {
     return Write(Data, Length);
   }
   const std::wstring Target = Win32::Widen(FPath);
-  const std::wstring Temporary = Target + L".new";
+  // A name of this process's own beside the file, on the same volume for the rename.
+  const std::wstring Temporary = Target + L"." + std::to_wstring(GetCurrentProcessId()) + L".new";
   const HANDLE New = CreateFileW(Temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                  FILE_ATTRIBUTE_NORMAL, nullptr);
   if (New == INVALID_HANDLE_VALUE) {
