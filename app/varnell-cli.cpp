@@ -9,6 +9,7 @@
 #endif
 
 int main(int argc, char** argv) {
+  Platform::OpenMissingStandardDescriptors();
   Platform::PrepareConsole();
   const std::vector<std::string> Arguments = Platform::ProgramArguments(argc, argv);
 #ifdef VARNELL_HAS_PLOT

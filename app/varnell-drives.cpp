@@ -12,6 +12,7 @@
 #include "report/Varnell.Identity.h"
 
 int main(int argc, char** argv) {
+  Platform::OpenMissingStandardDescriptors();
   Platform::PrepareConsole();
   CLI::App App(
       "Lists the drives Varnell offers (writable, fixed or removable), each with its mount\n"

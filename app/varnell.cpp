@@ -10,6 +10,7 @@
 #include "forms/Setting.Sources.h"
 #include "forms/Tester.Starter.h"
 #include "forms/Varnell.Application.h"
+#include "platform/Platform.Terminal.h"
 
 namespace {
 
@@ -49,6 +50,7 @@ std::string SiblingProgram(const std::string& Self, const char* Name) {
 }  // namespace
 
 int main(int Argc, char** Argv) {
+  Platform::OpenMissingStandardDescriptors();
   if (const auto ExitCode = AnswerHelpOrVersion(Argc, Argv, "varnell", Usage, stdout)) {
     return *ExitCode;
   }

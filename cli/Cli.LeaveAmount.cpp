@@ -49,7 +49,7 @@ bool DigitsToNumber(const std::string& Digits, std::int64_t& Number) {
 }
 
 std::string OutOfRange(const std::string& Text) {
-  return "amount out of range in --leave: " + Text + " (from -2147483648 to 2147483647)";
+  return "amount out of range in --leave: " + Text + " (from 0 to 2147483647)";
 }
 
 }  // namespace
@@ -98,7 +98,8 @@ std::string ParseLeaveAmount(const std::string& Text, std::int64_t& ToLeft, TLef
   }
 
   // Whole MiB of a decimal amount: the digits times the unit's MiB, with the decimals cut off
-  // below the point; rounding down moves a negative amount away from zero.
+  // below the point (rounding down moves a negative amount away from zero, so "-0.5MiB" is
+  // negative too).
   const std::string Product =
       MultiplyDigits(WholeDigits + FractionDigits, HasPoint ? MiBPerUnit : 1);
   const std::size_t WholeLength = Product.size() - FractionDigits.size();
@@ -110,7 +111,13 @@ std::string ParseLeaveAmount(const std::string& Text, std::int64_t& ToLeft, TLef
   if (Negative && CutOff) {
     ++Magnitude;
   }
-  const std::int64_t Value = Negative ? -Magnitude : Magnitude;
+  // A negative amount asks for more than the free space: the fill would end in a write that
+  // finds the volume full, or leave nothing for the filesystem itself.
+  if (Negative && Magnitude > 0) {
+    return "--leave cannot be negative: \"" + Text +
+           "\" (it is the free space to leave; 0GiB fills the volume as far as it goes)";
+  }
+  const std::int64_t Value = Magnitude;
   // The amount has the settings window's range: a signed 32-bit number.
   if (Value < std::numeric_limits<std::int32_t>::min() ||
       Value > std::numeric_limits<std::int32_t>::max()) {

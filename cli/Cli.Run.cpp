@@ -14,6 +14,7 @@
 #include "engine/Tester.Thread.h"
 #include "platform/Platform.Clock.h"
 #include "platform/Platform.Locale.h"
+#include "platform/Platform.LogFile.h"
 #include "platform/Platform.Terminal.h"
 #include "report/DateTime.Text.h"
 #include "report/Gui.QueueDispatcher.h"
@@ -134,15 +135,23 @@ int RunCli(const std::vector<std::string>& Arguments, std::FILE* Output, std::FI
     View.RecordChart();
   }
   bool Refused = false;
+  // The chart's file is held from here on as the other outputs are, and checked with them; it
+  // is written only at the end, and a run that draws nothing leaves it as it was.
+  Platform::TLogFile PlotFile;
   std::unique_ptr<TTesterThread> Worker;
   try {
     auto Presenter = std::make_unique<TTesterToView>(Options.Setting, View,
                                                      std::make_unique<TSharedDispatcher>(Queue));
+    if (!Options.PlotPath.empty()) {
+      TTesterLogger::OpenBeside(PlotFile, Options.PlotPath, Presenter->OutputFiles(),
+                                Options.Setting.DrivePath);
+    }
     auto Watched = std::make_unique<TCliPresenter>(std::move(Presenter), Queue, View, Refused);
     // The wake-up unit lets the main thread notice the end at once instead of at its next poll.
     Worker = std::make_unique<TTesterThread>(Options.Setting, std::move(Watched), nullptr,
                                              [&Queue] { Queue.Queue([] {}); });
   } catch (const std::exception& Error) {
+    PlotFile.Abandon();
     return Refuse(Errors, Error.what());
   }
 
@@ -152,6 +161,10 @@ int RunCli(const std::vector<std::string>& Arguments, std::FILE* Output, std::FI
   const bool Undeleted = !Worker->DeleteErrors().empty();
   const bool Damaged = Worker->DataDamaged();
   Worker.reset();
+  const bool Draws = !Options.PlotPath.empty() && !View.ChartPasses().empty();
+  if (!Draws) {
+    PlotFile.Abandon();
+  }
   if (Error && IsFolderInUse(*Error)) {
     std::fprintf(Errors,
                  "varnell-cli: folder \"%s\" is in use by another run; nothing was written\n",
@@ -159,14 +172,16 @@ int RunCli(const std::vector<std::string>& Arguments, std::FILE* Output, std::FI
     return CliExitBadArguments;
   }
   bool PlotFailed = false;
-  if (!Options.PlotPath.empty() && !View.ChartPasses().empty()) {
+  if (Draws) {
     TPlotFigure Figure = SpeedChartFigure(View.ChartPasses(), Options.Setting, StartedAt,
                                           View.HalfAverage(), View.ChartReads());
     Figure.Steps = PhaseSteps(View.ChartPhases());
     if (const std::string Failure = SavePlot(Figure, Options.PlotPath); !Failure.empty()) {
       std::fprintf(Errors, "varnell-cli: --plot: %s\n", Failure.c_str());
       PlotFailed = true;
+      PlotFile.Abandon();
     }
+    PlotFile.Close();
   }
   if (Damaged) {
     return CliExitDataDamaged;

@@ -30,6 +30,7 @@ class TTerminalView final : public TTesterView {
   void HideButtons() override {}
   void AddLogLine(const std::string& Line) override;
   void ShowError(const std::string& Text) override;
+  void ShowRefusal(const std::string& Reason) override { ShowError(Reason); }
   // Always said on the error stream: no report line says it.
   void ShowLogError(const std::string& Path, int Code, const std::string& SystemText) override;
 

@@ -17,6 +17,12 @@ class TLogFile {
  public:
   // Open's answer when Path is a file that one of the held logs already holds.
   static constexpr int SameFile = -1;
+  // Open's answer when Path is a symbolic link in a folder that everyone may write to and that
+  // keeps others' files (sticky, as /tmp), owned by neither this user nor the folder's owner:
+  // whoever planted it chose the file it names, so it is not followed.
+  static constexpr int ForeignLink = -2;
+  // Open's answer when another program holds the file (another run logging to it).
+  static constexpr int InUse = -3;
 
   TLogFile() = default;
   TLogFile(const TLogFile&) = delete;
@@ -39,9 +45,11 @@ class TLogFile {
   // Writes all bytes, retrying short writes. False when the system refused (e.g. disk full);
   // a line cut short is taken back, so the file keeps whole lines only.
   bool Write(const char* Data, std::size_t Length);
-  // Replaces what this log wrote with Data: a document saved anew (a device or a pipe gets it
-  // appended). False as for Write; the file is then empty.
-  bool Rewrite(const char* Data, std::size_t Length);
+  // Replaces the file with one that holds Data: written beside it under a temporary name and
+  // renamed over it, so that the file is, at every moment, either the previous document or the
+  // new one whole (a device or a pipe gets Data appended). Held again afterwards. False as for
+  // Write; the previous document is then left as it was.
+  bool Replace(const char* Data, std::size_t Length);
   // The error code of the last write that failed, 0 before any.
   int WriteError() const { return FWriteError; }
   const std::string& Path() const { return FPath; }
@@ -65,5 +73,8 @@ class TLogFile {
 
 // The absolute form of Path (relative paths are taken from the current folder).
 std::string FullPath(const std::string& Path);
+
+// True when both paths name one existing folder, however each is spelt.
+bool SameFolder(const std::string& First, const std::string& Second);
 
 }  // namespace Platform

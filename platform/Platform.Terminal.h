@@ -15,6 +15,10 @@ int TerminalWidth();
 // a closed reader's error, which the program handles, instead of ending it on the spot.
 void InstallInterruptCounter();
 int InterruptCount();
+// Opens the null device on every standard descriptor (0, 1, 2) that the program was started
+// without, so that no file it opens later takes one of those numbers and receives what is
+// meant for the terminal. The first call of every program.
+void OpenMissingStandardDescriptors();
 // True for the error (errno) of a write whose reader has gone: a pipe closed at the other end.
 bool IsClosedReaderError(int Code);
 

@@ -9,6 +9,7 @@
 #include <QLegendMarker>
 #include <QLineSeries>
 #include <QPainter>
+#include <QSaveFile>
 #include <QSvgGenerator>
 #include <QValueAxis>
 #include <algorithm>
@@ -225,33 +226,41 @@ std::string SavePlot(const TPlotFigure& Figure, const std::string& Path) {
     return "the image file must end in .svg or .png: \"" + Path + "\"";
   }
   const std::unique_ptr<QGraphicsScene> Scene = BuildScene(Figure);
-  const QString File = Text(Path);
+  // Drawn into a new file beside the old one and renamed over it only when whole: a failure
+  // (a full volume) leaves the earlier picture, never a truncated one.
+  QSaveFile File(Text(Path));
+  if (!File.open(QIODevice::WriteOnly)) {
+    return "cannot write \"" + Path + "\": " + File.errorString().toStdString();
+  }
   if (Svg) {
     QSvgGenerator Generator;
-    Generator.setFileName(File);
+    Generator.setOutputDevice(&File);
     Generator.setSize(QSize(Width, Height));
     Generator.setViewBox(QRect(0, 0, Width, Height));
     Generator.setTitle(Text(Figure.Title));
     QPainter Painter;
     if (!Painter.begin(&Generator)) {
+      File.cancelWriting();
       return "cannot write \"" + Path + "\"";
     }
     Scene->render(&Painter, QRectF(0, 0, Width, Height), QRectF(0, 0, Width, Height));
     Painter.end();
-    // QSvgGenerator says nothing when it could not write: look.
-    if (!QFile::exists(File) || QFile(File).size() == 0) {
-      return "cannot write \"" + Path + "\"";
+  } else {
+    QImage Image(Width, Height, QImage::Format_ARGB32_Premultiplied);
+    Image.fill(Qt::white);
+    QPainter Painter(&Image);
+    Painter.setRenderHint(QPainter::Antialiasing);
+    Scene->render(&Painter, QRectF(0, 0, Width, Height), QRectF(0, 0, Width, Height));
+    Painter.end();
+    if (!Image.save(&File, "PNG")) {
+      const std::string Reason = File.errorString().toStdString();
+      File.cancelWriting();
+      return "cannot write \"" + Path + "\": " + Reason;
     }
-    return {};
   }
-  QImage Image(Width, Height, QImage::Format_ARGB32_Premultiplied);
-  Image.fill(Qt::white);
-  QPainter Painter(&Image);
-  Painter.setRenderHint(QPainter::Antialiasing);
-  Scene->render(&Painter, QRectF(0, 0, Width, Height), QRectF(0, 0, Width, Height));
-  Painter.end();
-  if (!Image.save(File, "PNG")) {
-    return "cannot write \"" + Path + "\"";
+  // The generator reports no write that failed; the file remembers one.
+  if (!File.commit()) {
+    return "cannot write \"" + Path + "\": " + File.errorString().toStdString();
   }
   return {};
 }

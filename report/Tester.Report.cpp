@@ -67,6 +67,10 @@ void TTesterToView::DeleteLastLog() {
 
 void TTesterToView::PrintInitialSetting(std::int32_t TestCount, std::int64_t FreeSizeInByte,
                                         std::int64_t TotalSizeInByte, std::int64_t ToFillInByte) {
+  // The worker holds the folder and this pass writes: the run has started.
+  if (!FOutputsStarted && ToFillInByte > 0 && !IsNoRoomTarget(ToFillInByte)) {
+    StartOutputs();
+  }
   ResetSpeedStatistics();
   ResetReadStatistics();
   DeleteLastLog();
@@ -92,10 +96,15 @@ void TTesterToView::PrintInitialSetting(std::int32_t TestCount, std::int64_t Fre
   // A pass that writes nothing (refused, no room) has no result to keep.
   FPassRecorded = ToFillInByte <= 0 || IsNoRoomTarget(ToFillInByte);
   PrintHeader(TestCount, FreeSizeInByte, TotalSizeInByte, ToFillInByte, Disk.Model);
+  std::string Reason;
   if (ToFillInByte == InvalidFillTarget) {
-    AddStringAtList(RefusalReason());
+    Reason = RefusalReason();
   } else if (IsNoRoomTarget(ToFillInByte)) {
-    AddStringAtList(NoRoomReason(FreeSizeInByte));
+    Reason = NoRoomReason(FreeSizeInByte);
+  }
+  if (!Reason.empty()) {
+    AddStringAtList(Reason);
+    Post([this, Reason] { FView.ShowRefusal(Reason); });
   }
 }
 

@@ -85,7 +85,9 @@ void TTesterToView::SaveResultFile() {
     return;
   }
   const std::string Text = RunResultToJson(FRun.Run()).dump() + "\n";
-  if (!FResultFile->Rewrite(Text.data(), Text.size()) && !FResultErrorShown) {
+  if (FResultFile->Replace(Text.data(), Text.size())) {
+    FResultSaved = true;
+  } else if (!FResultErrorShown) {
     FResultErrorShown = true;
     FDispatcher->Queue([this, Path = Platform::FullPath(FTestSetting.ResultJsonPath),
                         Code = FResultFile->WriteError()] {

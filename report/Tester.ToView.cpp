@@ -19,23 +19,75 @@ TTesterToView::TTesterToView(const TSetting& TestSetting, TTesterView& View,
       FNow(std::move(Now)),
       FDecimalSeparator(std::move(DecimalSeparator)),
       FIdentify(std::move(Identify)) {
-  // Both at once: a refused detailed log must not have emptied the log already.
-  // The per-write CSV and the result file with them: no file is emptied until all are open and
-  // distinct.
+  // Every output open, held and checked, none emptied: a run refused from here on (another run
+  // holds the folder, no room) leaves each file as it was. StartOutputs empties them.
   auto Files = TTesterLogger::OpenAll({FTestSetting.RecordPath, FTestSetting.DetailedRecordPath,
-                                       FTestSetting.WritesCsvPath, FTestSetting.ResultJsonPath});
+                                       FTestSetting.WritesCsvPath, FTestSetting.ResultJsonPath},
+                                      FTestSetting.DrivePath);
   FLogger = TTesterLogger::OnFile(std::move(Files[0]), FTestSetting.RecordPath);
   FDetailedLogger = TTesterLogger::OnFile(std::move(Files[1]), FTestSetting.DetailedRecordPath);
-  if (Files[2]) {
-    FWritesCsv = std::make_unique<TWritesCsvFile>(std::move(Files[2]));
-  }
+  FHeldWritesCsv = std::move(Files[2]);
   FResultFile = std::move(Files[3]);
+}
+
+std::vector<const Platform::TLogFile*> TTesterToView::OutputFiles() const {
+  std::vector<const Platform::TLogFile*> Files;
+  for (const TTesterLogger* Logger : {FLogger.get(), FDetailedLogger.get()}) {
+    if (Logger != nullptr) {
+      Files.push_back(&Logger->File());
+    }
+  }
+  for (const Platform::TLogFile* File : {FHeldWritesCsv.get(), FResultFile.get()}) {
+    if (File != nullptr) {
+      Files.push_back(File);
+    }
+  }
+  return Files;
+}
+
+void TTesterToView::StartOutputs() {
+  FOutputsStarted = true;
+  if (FDetailedLogger && !FDetailedLogger->Start() && !FDetailedLogErrorShown) {
+    FDetailedLogErrorShown = true;
+    FDispatcher->Queue(
+        [this, Path = FDetailedLogger->FullPath(), Code = FDetailedLogger->WriteError()] {
+          FView.ShowLogError(Path, Code, Platform::SystemErrorText(Code));
+        });
+  }
+  if (FHeldWritesCsv) {
+    if (const int Code = FHeldWritesCsv->Empty(); Code != 0) {
+      FWritesCsvErrorShown = true;
+      FHeldWritesCsv.reset();
+      FDispatcher->Queue([this, Path = Platform::FullPath(FTestSetting.WritesCsvPath), Code] {
+        FView.ShowLogError(Path, Code, Platform::SystemErrorText(Code));
+      });
+    } else {
+      FWritesCsv = std::make_unique<TWritesCsvFile>(std::move(FHeldWritesCsv));
+    }
+  }
+  // The log is written on the GUI thread: emptied there, before the lines of this pass.
+  if (FLogger) {
+    Post([this] {
+      if (!FLogger->Start() && !FLogErrorShown) {
+        FLogErrorShown = true;
+        FView.ShowLogError(FLogger->FullPath(), FLogger->WriteError(),
+                           Platform::SystemErrorText(FLogger->WriteError()));
+      }
+    });
+  }
 }
 
 TTesterToView::~TTesterToView() {
   // Queued units refer to this presenter and its loggers: they must go before either.
   FDispatcher.reset();
   FWritesCsv.reset();
+  if (FHeldWritesCsv) {
+    FHeldWritesCsv->Abandon();
+  }
+  // A result file that this run never saved is left as it was (and goes, when made here).
+  if (FResultFile && !FResultSaved) {
+    FResultFile->Abandon();
+  }
   FResultFile.reset();
   FLogger.reset();
   FWrites.clear();

@@ -33,10 +33,11 @@ class TTesterToView final : public TTesterPresenter {
   // Who the drive under a folder is, for the run's result.
   using TDriveIdentify = std::function<TDriveIdentity(const std::string& Folder)>;
 
-  // Opens the log file, the detailed log file, the per-write CSV and the result file, for the
-  // paths that are set, and empties them only once all are open and are distinct files. Throws
-  // TCreateFileError when either cannot be created; nothing is left open then, no existing file was
-  // emptied, and a file made here is removed again.
+  // Opens and holds the log file, the detailed log file, the per-write CSV and the result file,
+  // for the paths that are set, each a file of its own, and empties none: that waits for the
+  // first pass that writes, once the worker holds the folder and knows the target. A run that
+  // never gets there leaves every file as it was (a file made here is removed again). Throws
+  // TCreateFileError when one cannot be opened; nothing is left open then.
   TTesterToView(const TSetting& TestSetting, TTesterView& View,
                 std::unique_ptr<TGuiDispatcher> Dispatcher,
                 TDiskQuery DiskQuery = QueryDiskOfVolume, TClock Now = Platform::Now,
@@ -71,6 +72,9 @@ class TTesterToView final : public TTesterPresenter {
   // The only way a line reaches the log lists and the log file.
   void AddStringAtList(std::string Value);
 
+  // The output files held, for a further output that must be a file of its own (a chart).
+  std::vector<const Platform::TLogFile*> OutputFiles() const;
+
  private:
   // Progress, per write.
   // Queues the unit, or keeps it for the write's single unit at a logging step.
@@ -90,6 +94,8 @@ class TTesterToView final : public TTesterPresenter {
   bool NeedToRecordSpeed(double RemainPercent) const;
   void AddDetailedLine(double RemainShare, std::int32_t SpeedInMiB);
   void ShowWritesCsvError();
+  // The first pass that writes: the output files are emptied for this run.
+  void StartOutputs();
 
   // Report, per pass.
   void DeleteLastLog();
@@ -131,7 +137,10 @@ class TTesterToView final : public TTesterPresenter {
   std::unique_ptr<TTesterLogger> FLogger;
   std::unique_ptr<TTesterLogger> FDetailedLogger;
   std::unique_ptr<TWritesCsvFile> FWritesCsv;
+  std::unique_ptr<Platform::TLogFile> FHeldWritesCsv;  // until the outputs start
   std::unique_ptr<Platform::TLogFile> FResultFile;
+  bool FOutputsStarted = false;
+  bool FResultSaved = false;
   bool FResultErrorShown = false;
   // The run so far, on the worker side; the drive is asked who it is at the first pass end.
   TRunRecorder FRun;

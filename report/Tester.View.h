@@ -47,6 +47,9 @@ class TTesterView {
   virtual void HideButtons() = 0;
   // A write failed: the window tells the user (message box, error line).
   virtual void ShowError(const std::string& Text) = 0;
+  // The pass writes nothing: Reason is its report line saying why (an invalid setting, no room).
+  // A window has it in its log lists already; a terminal also says it where errors go.
+  virtual void ShowRefusal(const std::string& Reason) { (void)Reason; }
   // A line could not be written to the log file at Path (said once per file); Code and
   // SystemText are the system's. A window shows it as it shows a failed write.
   virtual void ShowLogError(const std::string& Path, int Code, const std::string& SystemText);

@@ -1,5 +1,6 @@
 #include "platform/Platform.Terminal.h"
 
+#include <fcntl.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -57,6 +58,20 @@ std::vector<std::string> ProgramArguments(int argc, char** argv) {
 }
 
 void PrepareConsole() {}
+
+void OpenMissingStandardDescriptors() {
+  for (int Descriptor = 0; Descriptor <= 2; ++Descriptor) {
+    if (fcntl(Descriptor, F_GETFD) != -1 || errno != EBADF) {
+      continue;
+    }
+    // The lowest free number is this one: the lower ones are open by now.
+    const int Null = open("/dev/null", Descriptor == 0 ? O_RDONLY : O_WRONLY);
+    if (Null >= 0 && Null != Descriptor) {
+      dup2(Null, Descriptor);
+      close(Null);
+    }
+  }
+}
 
 bool IsWritableDirectory(const char* Path, int& Error) {
   struct stat Info {};

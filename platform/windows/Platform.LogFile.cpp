@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <string>
 
 #include "platform/windows/Win32.Text.h"
 
@@ -102,7 +103,7 @@ int TLogFile::Open(const std::string& Path, const std::vector<const TLogFile*>& 
         return SameFile;
       }
     }
-    return Code;
+    return Code == ERROR_SHARING_VIOLATION ? InUse : Code;
   }
   std::uint64_t Volume = 0;
   std::uint64_t Index = 0;
@@ -127,7 +128,8 @@ int TLogFile::Open(const std::string& Path, const std::vector<const TLogFile*>& 
 int TLogFile::Empty() {
   const HANDLE File = HandleOf(FDescriptor);
   if (GetFileType(File) == FILE_TYPE_DISK && !SetEndOfFile(File)) {
-    return static_cast<int>(GetLastError());
+    FWriteError = static_cast<int>(GetLastError());
+    return FWriteError;
   }
   return 0;
 }
@@ -170,20 +172,72 @@ bool TLogFile::Write(const char* Data, std::size_t Length) {
   return true;
 }
 
-bool TLogFile::Rewrite(const char* Data, std::size_t Length) {
+bool TLogFile::Replace(const char* Data, std::size_t Length) {
   if (FDescriptor < 0) {
     return false;
   }
-  const HANDLE File = HandleOf(FDescriptor);
-  if (GetFileType(File) == FILE_TYPE_DISK) {
-    LARGE_INTEGER Start{};
-    if (!SetFilePointerEx(File, Start, nullptr, FILE_BEGIN) || !SetEndOfFile(File)) {
-      FWriteError = static_cast<int>(GetLastError());
-      return false;
-    }
-    FOffset = 0;
+  if (GetFileType(HandleOf(FDescriptor)) != FILE_TYPE_DISK) {
+    return Write(Data, Length);
   }
-  return Write(Data, Length);
+  const std::wstring Target = Win32::Widen(FPath);
+  // A name of this process's own beside the file, on the same volume for the rename.
+  const std::wstring Temporary = Target + L"." + std::to_wstring(GetCurrentProcessId()) + L".new";
+  const HANDLE New = CreateFileW(Temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                 FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (New == INVALID_HANDLE_VALUE) {
+    FWriteError = static_cast<int>(GetLastError());
+    return false;
+  }
+  int Code = 0;
+  for (std::size_t Done = 0; Code == 0 && Done < Length;) {
+    const DWORD Chunk = static_cast<DWORD>(std::min<std::size_t>(Length - Done, 0x40000000));
+    DWORD Written = 0;
+    if (!WriteFile(New, Data + Done, Chunk, &Written, nullptr)) {
+      Code = static_cast<int>(GetLastError());
+    } else if (Written == 0) {
+      Code = ERROR_DISK_FULL;
+    }
+    Done += Written;
+  }
+  if (Code == 0 && !FlushFileBuffers(New)) {
+    Code = static_cast<int>(GetLastError());
+  }
+  CloseHandle(New);
+  if (Code != 0) {
+    DeleteFileW(Temporary.c_str());
+    FWriteError = Code;
+    return false;
+  }
+  // The held handle allows no renaming over it: let go of it for the rename, then hold the
+  // file at the name again, the new one or, when the rename failed, the previous one.
+  const bool Created = FCreated;
+  _close(FDescriptor);
+  FDescriptor = -1;
+  if (!MoveFileExW(Temporary.c_str(), Target.c_str(),
+                   MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    Code = static_cast<int>(GetLastError());
+    DeleteFileW(Temporary.c_str());
+  }
+  const HANDLE File = CreateFileW(Target.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ,
+                                  nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (File != INVALID_HANDLE_VALUE) {
+    IdentityOf(File, FVolume, FIndex);
+    FDescriptor = _open_osfhandle(reinterpret_cast<intptr_t>(File), _O_BINARY);
+    if (FDescriptor < 0) {
+      CloseHandle(File);
+    }
+  }
+  FCreated = Created;
+  if (Code != 0) {
+    FWriteError = Code;
+    return false;
+  }
+  FOffset = Length;
+  if (FDescriptor >= 0) {
+    LARGE_INTEGER End{};
+    SetFilePointerEx(HandleOf(FDescriptor), End, nullptr, FILE_END);
+  }
+  return true;
 }
 
 void TLogFile::Close() {
@@ -209,6 +263,28 @@ std::string FullPath(const std::string& Path) {
   }
   Result.resize(Length);
   return Win32::Narrow(Result);
+}
+
+bool SameFolder(const std::string& First, const std::string& Second) {
+  const auto IdentityOfFolder = [](const std::string& Path, std::uint64_t& Volume,
+                                   std::uint64_t& Index) {
+    const HANDLE Folder = CreateFileW(Win32::Widen(Path).c_str(), FILE_READ_ATTRIBUTES,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (Folder == INVALID_HANDLE_VALUE) {
+      return false;
+    }
+    const bool Known = IdentityOf(Folder, Volume, Index);
+    CloseHandle(Folder);
+    return Known;
+  };
+  std::uint64_t Volume = 0;
+  std::uint64_t Index = 0;
+  std::uint64_t OtherVolume = 0;
+  std::uint64_t OtherIndex = 0;
+  return IdentityOfFolder(First, Volume, Index) &&
+         IdentityOfFolder(Second, OtherVolume, OtherIndex) && Volume == OtherVolume &&
+         Index == OtherIndex;
 }
 
 }  // namespace Platform

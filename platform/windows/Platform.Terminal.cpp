@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <fcntl.h>
+#include <io.h>
 #include <shellapi.h>
 
 #include <atomic>
@@ -79,6 +81,19 @@ void PrepareConsole() {
   DWORD Mode = 0;
   if (GetConsoleMode(Output, &Mode)) {
     SetConsoleMode(Output, Mode | ENABLE_VIRTUAL_TERMINAL_PROCESSING);
+  }
+}
+
+void OpenMissingStandardDescriptors() {
+  for (int Descriptor = 0; Descriptor <= 2; ++Descriptor) {
+    if (_get_osfhandle(Descriptor) != -1) {
+      continue;
+    }
+    const int Null = _open("NUL", Descriptor == 0 ? _O_RDONLY : _O_WRONLY);
+    if (Null >= 0 && Null != Descriptor) {
+      _dup2(Null, Descriptor);
+      _close(Null);
+    }
   }
 }
 

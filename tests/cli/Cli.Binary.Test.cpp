@@ -1,8 +1,12 @@
 #include <gtest/gtest.h>
+#include <sys/file.h>
+#include <sys/stat.h>
 #include <sys/statvfs.h>
 
 #include <filesystem>
 #include <fstream>
+#include <map>
+#include <optional>
 #include <regex>
 #include <sstream>
 
@@ -224,21 +228,21 @@ TEST_F(CliBinary, ReadOnlyFolderIsRefused) {
   EXPECT_NE(Run.Errors.find("Read-only file system"), std::string::npos) << Run.Errors;
 }
 
-TEST_F(CliBinary, FullVolumeEndsWithExitOneAndNothingLeft) {
+TEST_F(CliBinary, AFailedWriteEndsWithExitOneAndNothingLeft) {
   TMountedVolume Small("-t tmpfs -o size=48m tmpfs");
   SKIP_UNLESS_MOUNTED(Small, "a small tmpfs");
   const std::string Log = Capture.Path() / "log.txt";
   const TProcessResult Run =
-      RunCliProcess({"--leave", "-1GiB", "--cache", "--log", Log, Small.Path().string()},
-                    Capture.Path().string());
+      RunCliProcess({"--leave", "0GiB", "--cache", "--log", Log, Small.Path().string()},
+                    Capture.Path().string(), {}, {}, [] { LimitFileSize(12 << 20); });
   EXPECT_EQ(Run.ExitCode, 1) << Run.Output << Run.Errors;
   EXPECT_TRUE(IsEmptyFolder(Small.Path()));
   // The error names the failing write, its code and the system's text, in the log too.
   EXPECT_NE(Run.Output.find("WriteFile"), std::string::npos) << Run.Output;
-  EXPECT_NE(Run.Output.find("28"), std::string::npos);
-  EXPECT_NE(Run.Output.find("No space left on device"), std::string::npos);
-  EXPECT_NE(ReadWholeFile(Log).find("No space left on device"), std::string::npos);
-  EXPECT_NE(Run.Errors.find("No space left on device"), std::string::npos) << Run.Errors;
+  EXPECT_NE(Run.Output.find("27"), std::string::npos);
+  EXPECT_NE(Run.Output.find("File too large"), std::string::npos);
+  EXPECT_NE(ReadWholeFile(Log).find("File too large"), std::string::npos);
+  EXPECT_NE(Run.Errors.find("File too large"), std::string::npos) << Run.Errors;
 }
 
 // With --verify the report goes on after the summary with what the read-back found.
@@ -464,6 +468,8 @@ TEST_F(CliBinary, NoRoomSaysWhyAndExitsWithTwo) {
   ASSERT_TRUE(std::regex_search(Run.Output, Found, Reason)) << Run.Output;
   EXPECT_EQ(static_cast<std::size_t>(Found.position(0) + Found.length(0)), Run.Output.size())
       << "the reason is the last line";
+  // Where scripts look for errors too.
+  EXPECT_NE(Run.Errors.find("varnell-cli: " + Found.str(0)), std::string::npos) << Run.Errors;
 }
 
 TEST_F(CliBinary, FilesLeftByAnEarlierRunAreNamedAndKept) {
@@ -548,14 +554,235 @@ TEST_F(CliBinary, AWriteErrorIsReportedBeforeTheDeletionErrorsItCauses) {
   const AppendOnlyFolder Folder("48m");
   SKIP_UNLESS_MOUNTED(Folder.Volume(), "a tmpfs");
   ASSERT_TRUE(Folder.Ready());
-  const TProcessResult Run = RunCliProcess({"--leave", "-1GiB", "--cache", Folder.Path().string()},
-                                           Capture.Path().string());
+  const TProcessResult Run =
+      RunCliProcess({"--leave", "0GiB", "--cache", Folder.Path().string()}, Capture.Path().string(),
+                    {}, {}, [] { LimitFileSize(12 << 20); });
   EXPECT_EQ(Run.ExitCode, 1);
   const std::size_t Write = Run.Output.find("WriteFile 실패");
   const std::size_t Delete = Run.Output.find("DeleteFile 실패");
   ASSERT_NE(Write, std::string::npos) << Run.Output;
   ASSERT_NE(Delete, std::string::npos) << Run.Output;
   EXPECT_LT(Write, Delete) << Run.Output;
+}
+
+// Holds a file or a folder as another run would: an exclusive lock, until destroyed.
+class THeldByAnotherRun {
+ public:
+  explicit THeldByAnotherRun(const fs::path& Path) : FFd(open(Path.c_str(), O_RDONLY)) {
+    FHeld = FFd >= 0 && flock(FFd, LOCK_EX | LOCK_NB) == 0;
+  }
+  ~THeldByAnotherRun() {
+    if (FFd >= 0) {
+      close(FFd);
+    }
+  }
+  bool Held() const { return FHeld; }
+
+ private:
+  int FFd;
+  bool FHeld = false;
+};
+
+// The outputs of an earlier run, written anew for each case; Unchanged says which differ now.
+class TEarlierOutputs {
+ public:
+  explicit TEarlierOutputs(const fs::path& Folder) : FFolder(Folder) {
+    fs::create_directories(Folder);
+    for (const auto& [Name, Bytes] : FFiles) {
+      WriteBytes(Folder / Name, Bytes);
+    }
+  }
+  std::string Path(const std::string& Name) const { return (FFolder / Name).string(); }
+  std::string Changed() const {
+    std::string Changed;
+    for (const auto& [Name, Bytes] : FFiles) {
+      if (ReadWholeFile(Path(Name)) != Bytes) {
+        Changed += Name + " ";
+      }
+    }
+    return Changed;
+  }
+
+ private:
+  fs::path FFolder;
+  const std::map<std::string, std::string> FFiles{
+      {"log.txt", "an earlier run's log line\r\n"},
+      {"detailed.txt", "87.5,512\r\n"},
+      {"result.json", "{\"schema_version\": 1}\n"},
+      {"chart.svg", "<svg xmlns=\"http://www.w3.org/2000/svg\"/>\n"}};
+};
+
+// A run refused before it writes, for any reason, leaves every output file byte for byte as it
+// was, and leaves no file it made (the per-write file here is new).
+TEST_F(CliBinary, ARefusedRunLeavesEveryOutputAsItWas) {
+  const FillTarget Fill;
+  SKIP_UNLESS_USABLE(Fill);
+  const struct {
+    const char* Name;
+    const char* Leave;
+    bool FolderHeld;
+    const char* Says;
+  } Cases[] = {
+      {"folder in use", "0MiB", true, "is in use by another run"},
+      {"no room", "1000000000GiB", false, "채울 공간 없음"},
+  };
+  for (const auto& Case : Cases) {
+    const TEarlierOutputs Earlier(Capture.Path() / Case.Name);
+    const std::string Fresh = Earlier.Path("writes.csv");
+    std::vector<std::string> Arguments{"--leave",        Case.Leave,
+                                       "--log",          Earlier.Path("log.txt"),
+                                       "--detailed-log", Earlier.Path("detailed.txt"),
+                                       "--json",         Earlier.Path("result.json"),
+                                       "--csv",          Fresh};
+#ifdef VARNELL_CLI_DRAWS_CHARTS
+    Arguments.insert(Arguments.end(), {"--plot", Earlier.Path("chart.svg")});
+#endif
+    Arguments.push_back(Fill.Path().string());
+    std::optional<THeldByAnotherRun> Holder;
+    if (Case.FolderHeld) {
+      Holder.emplace(Fill.Path());
+      ASSERT_TRUE(Holder->Held());
+    }
+    const TProcessResult Run = RunCliProcess(Arguments, Capture.Path().string());
+    EXPECT_EQ(Run.ExitCode, 2) << Case.Name << Run.Errors;
+    EXPECT_NE(Run.Errors.find(Case.Says), std::string::npos) << Case.Name << Run.Errors;
+    EXPECT_EQ(Earlier.Changed(), "") << Case.Name;
+    EXPECT_FALSE(fs::exists(Fresh)) << Case.Name;
+    EXPECT_TRUE(IsEmptyFolder(Fill.Path())) << Case.Name;
+  }
+}
+
+#ifdef VARNELL_CLI_DRAWS_CHARTS
+// The chart's path is checked with the other outputs, before anything is written: it may be
+// none of them by any spelling, nor a folder, nor a file that cannot be made.
+TEST_F(CliBinary, ThePlotPathIsCheckedWithTheOtherOutputsBeforeTheFill) {
+  const FillTarget Fill;
+  SKIP_UNLESS_USABLE(Fill);
+  const std::string Log = Capture.Path() / "x.svg";
+  const std::string Json = Capture.Path() / "r.svg";
+  const std::string Csv = Capture.Path() / "w.svg";
+  WriteBytes(Capture.Path() / "x.svg", "log\r\n");
+  WriteBytes(Capture.Path() / "r.svg", "{}\n");
+  WriteBytes(Capture.Path() / "w.svg", "csv\n");
+  fs::create_symlink(Capture.Path() / "w.svg", Capture.Path() / "link.svg");
+  fs::create_directory(Capture.Path() / "folder.svg");
+  const struct {
+    std::vector<std::string> Arguments;
+    const char* Says;
+  } Cases[] = {
+      {{"--log", "x.svg", "--plot", "x.svg"}, "same file as the log"},
+      {{"--json", "r.svg", "--plot", "./r.svg"}, "same file as the log"},
+      {{"--csv", Csv, "--plot", "link.svg"}, "same file as the log"},
+      {{"--plot", "folder.svg"}, "Is a directory"},
+      {{"--plot", "/proc/x.svg"}, "\"/proc/x.svg\""},
+  };
+  for (const auto& Case : Cases) {
+    std::vector<std::string> Arguments = Case.Arguments;
+    Arguments.insert(Arguments.end(), {"--leave", Fill.LeaveForFourWrites(), Fill.Path().string()});
+    const TProcessResult Run = RunCliProcess(Arguments, Capture.Path().string());
+    EXPECT_EQ(Run.ExitCode, 2) << Case.Says << Run.Errors;
+    EXPECT_NE(Run.Errors.find(Case.Says), std::string::npos) << Run.Errors;
+    EXPECT_EQ(Run.Output.find("테스트 회차"), std::string::npos) << "refused before the fill";
+    EXPECT_EQ(ReadWholeFile(Log), "log\r\n");
+    EXPECT_EQ(ReadWholeFile(Json), "{}\n");
+    EXPECT_EQ(ReadWholeFile(Csv), "csv\n");
+    EXPECT_TRUE(fs::is_directory(Capture.Path() / "folder.svg"));
+    EXPECT_TRUE(IsEmptyFolder(Fill.Path()));
+  }
+}
+#endif
+
+// Outputs in the folder being filled, named as its test files are, would be taken for files
+// left by an earlier run: refused, and nothing is made there.
+TEST_F(CliBinary, AnOutputNamedAsATestFileInTheFilledFolderIsRefused) {
+  const FillTarget Fill;
+  SKIP_UNLESS_USABLE(Fill);
+  const std::string Folder = Fill.Path().string();
+  const std::vector<std::string> Cases[] = {
+      {"--log", Folder + "/Randomfile0"},
+      {"--detailed-log", Folder + "/./Randomfile12"},
+      {"--csv", Folder + "/Randomfile3"},
+      {"--json", Folder + "//Randomfile2147483647"},
+  };
+  for (const auto& Case : Cases) {
+    std::vector<std::string> Arguments = Case;
+    Arguments.insert(Arguments.end(), {"--leave", Fill.LeaveForFourWrites(), Folder});
+    const TProcessResult Run = RunCliProcess(Arguments, Capture.Path().string());
+    EXPECT_EQ(Run.ExitCode, 2) << Case[1] << Run.Errors;
+    EXPECT_NE(Run.Errors.find("named as the test files are"), std::string::npos) << Run.Errors;
+    EXPECT_TRUE(IsEmptyFolder(Fill.Path())) << Case[1];
+  }
+}
+
+// A log that another run writes (on another folder) is refused by what it is, and untouched.
+TEST_F(CliBinary, ALogThatAnotherRunHoldsIsRefusedAsInUse) {
+  const FillTarget Fill;
+  SKIP_UNLESS_USABLE(Fill);
+  const std::string Log = Capture.Path() / "shared.log";
+  WriteBytes(Log, "the other run's line\r\n");
+  const THeldByAnotherRun Other(Log);
+  ASSERT_TRUE(Other.Held());
+  const TProcessResult Run =
+      RunCliProcess({"--log", Log, "--leave", Fill.LeaveForFourWrites(), Fill.Path().string()},
+                    Capture.Path().string());
+  EXPECT_EQ(Run.ExitCode, 2) << Run.Errors;
+  EXPECT_NE(Run.Errors.find("in use by another run"), std::string::npos) << Run.Errors;
+  EXPECT_EQ(Run.Errors.find("Resource temporarily unavailable"), std::string::npos) << Run.Errors;
+  EXPECT_EQ(ReadWholeFile(Log), "the other run's line\r\n");
+  EXPECT_TRUE(IsEmptyFolder(Fill.Path()));
+}
+
+// As root, in a sticky folder that everyone may write to (/tmp), a link that another user
+// planted is not followed (whatever fs.protected_symlinks says); the running user's own is.
+TEST_F(CliBinary, ALinkThatAnotherUserPlantedInASharedFolderIsNotFollowed) {
+  if (geteuid() != 0) {
+    GTEST_SKIP() << "needs root: a link of another user is made with lchown";
+  }
+  const FillTarget Fill;
+  SKIP_UNLESS_USABLE(Fill);
+  const fs::path Shared = Capture.Path() / "shared";
+  fs::create_directory(Shared);
+  ASSERT_EQ(chmod(Shared.c_str(), 01777), 0);
+  const std::string Victim = Capture.Path() / "victim.txt";
+  WriteBytes(Victim, "precious\n");
+  const fs::path Link = Shared / "log.txt";
+  fs::create_symlink(Victim, Link);
+  ASSERT_EQ(lchown(Link.c_str(), 65534, 65534), 0);
+  const std::vector<std::string> Arguments{"--log", Link.string(), "--leave",
+                                           Fill.LeaveForFourWrites(), Fill.Path().string()};
+  const TProcessResult Planted = RunCliProcess(Arguments, Capture.Path().string());
+  EXPECT_EQ(Planted.ExitCode, 2) << Planted.Errors;
+  EXPECT_NE(Planted.Errors.find("symbolic link that another user owns"), std::string::npos)
+      << Planted.Errors;
+  EXPECT_EQ(ReadWholeFile(Victim), "precious\n");
+  EXPECT_TRUE(IsEmptyFolder(Fill.Path()));
+
+  ASSERT_EQ(lchown(Link.c_str(), 0, 0), 0);
+  const TProcessResult Own = RunCliProcess(Arguments, Capture.Path().string());
+  EXPECT_EQ(Own.ExitCode, 0) << Own.Errors;
+  EXPECT_NE(ReadWholeFile(Victim).find("테스트 회차 : 1"), std::string::npos);
+}
+
+// Started with standard output closed ("1>&-"), the program must not let an output file take
+// descriptor 1: the report would go into the first file it opens.
+TEST_F(CliBinary, AClosedStandardOutputIsTakenByNoOutputFile) {
+  const FillTarget Fill;
+  SKIP_UNLESS_USABLE(Fill);
+  const std::string Log = Capture.Path() / "log.txt";
+  const std::string Csv = Capture.Path() / "writes.csv";
+  const TProcessResult Run = RunCliProcess(
+      {"--leave", Fill.LeaveForFourWrites(), "--log", Log, "--csv", Csv, Fill.Path().string()},
+      Capture.Path().string(), {}, {}, [] { close(STDOUT_FILENO); });
+  EXPECT_EQ(Run.ExitCode, 0) << Run.Errors;
+  const std::string CsvText = ReadWholeFile(Csv);
+  EXPECT_EQ(CsvText.rfind(std::string(WritesCsvHeader) + "\n", 0), 0u) << CsvText.substr(0, 200);
+  const std::string LogText = ReadWholeFile(Log);
+  const std::string PassLine = "테스트 회차 : 1\r\n";
+  const std::size_t First = LogText.find(PassLine);
+  ASSERT_NE(First, std::string::npos) << LogText;
+  EXPECT_EQ(LogText.find(PassLine, First + 1), std::string::npos) << "every line once:\n"
+                                                                  << LogText;
+  EXPECT_EQ(LogText.find('\n', 0), LogText.find("\r\n", 0) + 1) << "CR LF lines only";
 }
 
 TEST_F(CliBinary, HelpAndVersion) {

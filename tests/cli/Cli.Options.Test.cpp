@@ -58,17 +58,14 @@ TEST(CliOptions, LeaveAmountsAndTheirRange) {
       {"5%", 5, TLeftUnit::LeaveByPercent},
       {"100%", 100, TLeftUnit::LeaveByPercent},
       {"2147483647MiB", 2147483647, TLeftUnit::LeaveByMiB},
-      {"-2147483648GiB", -2147483648LL, TLeftUnit::LeaveByGiB},
-      {"-5GiB", -5, TLeftUnit::LeaveByGiB},
       {"+7MiB", 7, TLeftUnit::LeaveByMiB},
+      {"-0GiB", 0, TLeftUnit::LeaveByGiB},
       // A decimal amount becomes whole MiB, rounded down.
       {"1.5GiB", 1536, TLeftUnit::LeaveByMiB},
       {"0.0009765625GiB", 1, TLeftUnit::LeaveByMiB},  // exactly 1 MiB: no floating-point loss
       {"0.0009765624GiB", 0, TLeftUnit::LeaveByMiB},
       {"2.999MiB", 2, TLeftUnit::LeaveByMiB},
       {"10.0GiB", 10240, TLeftUnit::LeaveByMiB},
-      {"-1.5GiB", -1536, TLeftUnit::LeaveByMiB},
-      {"-0.5MiB", -1, TLeftUnit::LeaveByMiB},
       {"2097151.999GiB", 2147483646, TLeftUnit::LeaveByMiB},
   };
   for (const auto& Case : Good) {
@@ -82,13 +79,27 @@ TEST(CliOptions, LeaveAmountsAndTheirRange) {
     const char* Says;
   };
   const TBad Bad[] = {
-      {"10GB", "unknown unit"},           {"10", "needs a unit"},
-      {"GiB", "needs a number"},          {".5GiB", "needs a number"},
-      {"1.GiB", "unknown unit \".GiB\""}, {"1,5GiB", "unknown unit"},
-      {"5.5%", "must be a whole number"}, {"2097152GiB.5", "unknown unit"},
-      {"2097152.0GiB", "out of range"},   {"-2097152.001GiB", "out of range"},
-      {"2147483648MiB", "out of range"},  {"-2147483649GiB", "out of range"},
-      {"101%", "out of range"},           {"99999999999999999999GiB", "out of range"},
+      {"10GB", "unknown unit"},
+      {"10", "needs a unit"},
+      {"GiB", "needs a number"},
+      {".5GiB", "needs a number"},
+      {"1.GiB", "unknown unit \".GiB\""},
+      {"1,5GiB", "unknown unit"},
+      {"5.5%", "must be a whole number"},
+      {"2097152GiB.5", "unknown unit"},
+      {"2097152.0GiB", "out of range"},
+      {"-2097152.001GiB", "negative"},
+      {"2147483648MiB", "out of range"},
+      {"-2147483649GiB", "negative"},
+      {"101%", "out of range"},
+      {"99999999999999999999GiB", "out of range"},
+      // More than the free space: the fill would end in a full volume.
+      {"-100MiB", "cannot be negative"},
+      {"-5MiB", "cannot be negative"},
+      {"-1%", "cannot be negative"},
+      {"-0.5MiB", "cannot be negative"},
+      {"-1.5GiB", "cannot be negative"},
+      {"-2147483648GiB", "cannot be negative"},
   };
   for (const auto& Case : Bad) {
     const TCliParseResult Result = ParseCliArguments({"--leave", Case.Text, "/x"});

@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -32,13 +33,24 @@ inline std::string ReadWholeFile(const std::string& Path) {
   return Text;
 }
 
+// For InChild: no file of the program may grow past Bytes. The write that would goes as far as
+// it may and the next one fails with EFBIG ("File too large"), a write error as real as a full
+// volume's, wherever the test runs (the signal that would end the program is ignored).
+inline void LimitFileSize(rlim_t Bytes) {
+  signal(SIGXFSZ, SIG_IGN);
+  const rlimit Limit{Bytes, Bytes};
+  setrlimit(RLIMIT_FSIZE, &Limit);
+}
+
 // The program runs in CaptureFolder, so relative paths name files there. Interrupt, when set,
 // is called with the child's pid while it runs, on this thread; it may send signals and sleep.
-// Environment: "NAME=value" entries set for the child alone.
+// Environment: "NAME=value" entries set for the child alone. InChild, when set, runs in the
+// child just before the program starts (closing a descriptor, setting a limit).
 inline TProcessResult RunCliProcess(const std::vector<std::string>& Arguments,
                                     const std::string& CaptureFolder,
                                     const std::function<void(pid_t)>& Interrupt = {},
-                                    const std::vector<std::string>& Environment = {}) {
+                                    const std::vector<std::string>& Environment = {},
+                                    const std::function<void()>& InChild = {}) {
   const std::string OutPath = CaptureFolder + "/stdout.txt";
   const std::string ErrPath = CaptureFolder + "/stderr.txt";
   std::vector<char*> Argv;
@@ -63,6 +75,9 @@ inline TProcessResult RunCliProcess(const std::vector<std::string>& Arguments,
     for (const std::string& Entry : Environment) {
       const std::size_t Equals = Entry.find('=');
       setenv(Entry.substr(0, Equals).c_str(), Entry.substr(Equals + 1).c_str(), 1);
+    }
+    if (InChild) {
+      InChild();
     }
     execv(Argv[0], Argv.data());
     _exit(127);

@@ -4,9 +4,18 @@
 #include <QFile>
 #include <QImage>
 #include <QTemporaryDir>
+#include <algorithm>
 #include <cmath>
+#include <string>
+#include <vector>
 
 #include "plot/Plot.Render.h"
+#ifndef _WIN32
+#include <cstdio>
+#include <filesystem>
+
+#include "engine/Scratch.Volume.h"
+#endif
 
 namespace {
 
@@ -102,5 +111,49 @@ TEST(SavePlot, ABadPathIsSaidNotIgnored) {
     EXPECT_NE(Error.find(Case.Path), std::string::npos) << Error;
   }
 }
+
+#ifndef _WIN32
+QByteArray ReadAll(const std::string& Path) {
+  QFile File(QString::fromStdString(Path));
+  return File.open(QIODevice::ReadOnly) ? File.readAll() : QByteArray();
+}
+
+// Takes whatever room the volume has left.
+void FillUp(const std::filesystem::path& File) {
+  std::FILE* Filler = std::fopen(File.c_str(), "wb");
+  ASSERT_NE(Filler, nullptr);
+  const std::string Block(4096, 'f');
+  while (std::fwrite(Block.data(), 1, Block.size(), Filler) == Block.size() &&
+         std::fflush(Filler) == 0) {
+  }
+  std::fclose(Filler);
+}
+
+// Saved again on a full volume, a chart keeps the earlier picture whole: never a truncated one,
+// and no half-written file beside it.
+TEST(SavePlot, AFailedSaveKeepsTheEarlierPicture) {
+  EnsurePlotApplication();
+  TMountedVolume Small("-t tmpfs -o size=4m tmpfs");
+  if (!Small.Mounted()) {
+    GTEST_SKIP() << "needs a small tmpfs (root)";
+  }
+  for (const char* Name : {"chart.png", "chart.svg"}) {
+    const std::string Path = (Small.Path() / Name).string();
+    ASSERT_EQ(SavePlot(TwoPasses(), Path), "");
+    const QByteArray Earlier = ReadAll(Path);
+    ASSERT_GT(Earlier.size(), 1000);
+    FillUp(Small.Path() / "filler");
+    EXPECT_NE(SavePlot(TwoPasses(), Path), "") << Name;
+    EXPECT_EQ(ReadAll(Path), Earlier) << Name;
+    std::filesystem::remove(Small.Path() / "filler");
+  }
+  std::vector<std::string> Left;
+  for (const auto& Entry : std::filesystem::directory_iterator(Small.Path())) {
+    Left.push_back(Entry.path().filename().string());
+  }
+  std::sort(Left.begin(), Left.end());
+  EXPECT_EQ(Left, (std::vector<std::string>{"chart.png", "chart.svg"}));
+}
+#endif
 
 }  // namespace

@@ -224,6 +224,36 @@ TEST(TesterLogger, LogsAreEmptiedOnlyOnceAllAreOpen) {
   EXPECT_EQ(ReadBytes(New), "new\r\n");
 }
 
+// A logger on a file that OpenAll opened keeps its lines to itself until the run starts: one
+// that never starts leaves an earlier file as it was and removes one it made; Start empties the
+// file and writes the lines held so far, and later lines follow.
+TEST(TesterLogger, ALoggerWritesNothingUntilTheRunStarts) {
+  TTempFolder Folder;
+  const std::string Old = Folder.File("old.log");
+  const std::string New = Folder.File("new.log");
+  WriteBytes(Old, "an earlier run\r\n");
+  {
+    auto Files = TTesterLogger::OpenAll({Old, New});
+    auto Earlier = TTesterLogger::OnFile(std::move(Files[0]), Old);
+    auto Made = TTesterLogger::OnFile(std::move(Files[1]), New);
+    EXPECT_TRUE(Earlier->Add("- 채울 공간 없음 -"));
+    EXPECT_TRUE(fs::exists(New));
+  }
+  EXPECT_EQ(ReadBytes(Old), "an earlier run\r\n");
+  EXPECT_FALSE(fs::exists(New));
+
+  auto Files = TTesterLogger::OpenAll({Old});
+  auto Logger = TTesterLogger::OnFile(std::move(Files[0]), Old);
+  Logger->Add("first");
+  Logger->Add("second");
+  EXPECT_EQ(ReadBytes(Old), "an earlier run\r\n");
+  ASSERT_TRUE(Logger->Start());
+  EXPECT_EQ(ReadBytes(Old), "first\r\nsecond\r\n");
+  EXPECT_TRUE(Logger->Add("third"));
+  Logger.reset();
+  EXPECT_EQ(ReadBytes(Old), "first\r\nsecond\r\nthird\r\n");
+}
+
 // The window is told once per file through ShowError, and the test goes on.
 TEST(TesterLogger, APresenterSaysOnceThatALogLineCouldNotBeWritten) {
   TSetting Setting;

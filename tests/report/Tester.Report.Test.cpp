@@ -17,6 +17,16 @@ constexpr double Hour = 1.0 / 24;
 constexpr double Second = 1.0 / 86400;
 const std::string Rule(39, '*');
 
+// A pass that writes has begun (the log file is written from here on); the view forgets what
+// that showed, and the log file's content so far is returned.
+std::string StartWritingPass(TPresenterRig& Rig, const std::string& LogPath) {
+  Rig.OnWorkerServed([&] { Rig->PrintInitialSetting(1, 875 * MiB, 960 * MiB, 16); });
+  Rig.View.Calls.clear();
+  Rig.View.CurrentLog.clear();
+  Rig.View.LastAndCurrentLog.clear();
+  return ReadBytes(LogPath);
+}
+
 std::vector<std::string> Slice(const std::vector<std::string>& Lines, std::size_t From,
                                std::size_t Count) {
   return {Lines.begin() + static_cast<long>(From), Lines.begin() + static_cast<long>(From + Count)};
@@ -301,6 +311,7 @@ TEST(TestReport, AnErrorBecomesALineInBothListsAndTheLogFileAndIsShown) {
   TSetting Setting;
   Setting.RecordPath = Folder.File("log.txt");
   TPresenterRig Rig(Setting);
+  const std::string Header = StartWritingPass(Rig, Setting.RecordPath);
   Rig.Clock.Set(EncodeDateTime({2024, 5, 1, 13, 45, 7, 0}));
   Rig.OnWorkerServed([&] {
     Rig->PrintError(
@@ -315,7 +326,7 @@ TEST(TestReport, AnErrorBecomesALineInBothListsAndTheLogFileAndIsShown) {
       "- 24/05/01 13:45:07에 오류 : DeleteFile 실패, 코드 16 (Device or resource busy) -";
   EXPECT_EQ(Rig.View.LogLines(), (std::vector<std::string>{WriteLine, DeleteLine}));
   EXPECT_EQ(Rig.View.LastAndCurrentLog.size(), 2u);
-  EXPECT_EQ(ReadBytes(Setting.RecordPath), WriteLine + "\r\n" + DeleteLine + "\r\n");
+  EXPECT_EQ(ReadBytes(Setting.RecordPath), Header + WriteLine + "\r\n" + DeleteLine + "\r\n");
   EXPECT_EQ(Rig.View.Errors, (std::vector<std::string>{"파일에 쓰지 못해 테스트를 끝냈습니다.\n"
                                                        "파일 : /mnt/usb/Randomfile3\n"
                                                        "No space left on device (코드 28)",
@@ -344,6 +355,7 @@ TEST(TestReport, LeftoverAndReplacedFilesAreNamedInTheListsAndTheLogFile) {
   TSetting Setting;
   Setting.RecordPath = Folder.File("log.txt");
   TPresenterRig Rig(Setting);
+  const std::string Header = StartWritingPass(Rig, Setting.RecordPath);
   Rig.OnWorker([&] {
     Rig->PrintLeftoverFiles(3, 3 * 4096 * MiB);
     Rig->PrintLeftoverFiles(2, 24 * MiB + 5);
@@ -358,7 +370,7 @@ TEST(TestReport, LeftoverAndReplacedFilesAreNamedInTheListsAndTheLogFile) {
   EXPECT_EQ(Rig.View.LogLines(), Lines);
   EXPECT_EQ(Rig.View.Calls.size(), 3u);
   EXPECT_EQ(ReadBytes(Setting.RecordPath),
-            Lines[0] + "\r\n" + Lines[1] + "\r\n" + Lines[2] + "\r\n");
+            Header + Lines[0] + "\r\n" + Lines[1] + "\r\n" + Lines[2] + "\r\n");
 }
 
 TEST(TestReport, TheWindowSaysWhatEachNewFailureMeans) {
