@@ -81,6 +81,12 @@ void DescribeFill(CLI::App& App, TFillArguments& Typed, TCliOptions& Options) {
          "--plot", Options.PlotPath,
          "draw the chart of the run into IMAGE at its end\n(.svg or .png), without a display")
       ->type_name("IMAGE");
+  App.add_option("--metrics", Options.MetricsPath,
+                 "Prometheus metrics of the run (text format, for the\n"
+                 "node exporter's textfile folder: name it *.prom),\n"
+                 "replaced at most once a second and kept at the end\n"
+                 "with the run's final state")
+      ->type_name("FILE");
   App.add_flag("-q,--quiet", Options.Quiet, "no progress line");
   App.add_option("--lang", Options.Language,
                  "language of the report and the log files: ko (the\n"
@@ -346,6 +352,9 @@ TCliParseResult ParseCliArguments(const std::vector<std::string>& Arguments) {
     Result.Error = FinishFill(*App, Typed, Setting);
     if (Result.Error.empty() && App->count("--plot") > 0) {
       Result.Error = ImagePathError("--plot", Result.Options.PlotPath);
+    }
+    if (Result.Error.empty() && App->count("--metrics") > 0 && Result.Options.MetricsPath.empty()) {
+      Result.Error = "--metrics needs a file name";
     }
   }
   return Result;

@@ -20,7 +20,8 @@ struct TCliOptions {
   TSetting Setting;
   bool Quiet = false;
   bool AllowSystemDrive = false;
-  std::string PlotPath;  // the chart drawn at the end, when asked for
+  std::string PlotPath;     // the chart drawn at the end, when asked for
+  std::string MetricsPath;  // the Prometheus metrics of the run, when asked for
   // The language of the report and log lines: "ko" or a catalogue's language.
   std::string Language;
 };
