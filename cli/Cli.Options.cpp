@@ -156,7 +156,7 @@ std::string ParseStep(const std::string& Text, TUnitSpeed& Step) {
   return {};
 }
 
-// "varnell-cli compare FILE... [--plot IMAGE]": saved results side by side.
+// "varnell-cli compare FILE... [--plot IMAGE] [--csv]": saved results side by side.
 CLI::App* DescribeCompare(CLI::App& App, TCliParseResult& Result) {
   CLI::App* Compare =
       App.add_subcommand("compare", "saved results of runs side by side, pass by pass");
@@ -170,6 +170,9 @@ CLI::App* DescribeCompare(CLI::App& App, TCliParseResult& Result) {
       ->add_option("--plot", Result.PlotPath,
                    "also draw every pass's speed against MiB written\ninto IMAGE (.svg or .png)")
       ->type_name("IMAGE");
+  Compare->add_flag("--csv", Result.CompareCsv,
+                    "print the rows as CSV for a spreadsheet: numbers\n"
+                    "without units, empty where a figure is missing");
   Compare->callback([&Result, Compare] {
     Result.Command = TCliCommand::Compare;
     if (Compare->count("--plot") > 0) {
