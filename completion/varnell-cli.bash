@@ -15,7 +15,7 @@ _varnell_cli()
                 ;;
         esac
         if [[ $cur == -* ]]; then
-            COMPREPLY=($(compgen -W '--plot --help' -- "$cur"))
+            COMPREPLY=($(compgen -W '--plot --csv --help' -- "$cur"))
         else
             _filedir json
         fi
