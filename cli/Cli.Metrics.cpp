@@ -70,7 +70,19 @@ int TCliMetrics::DefaultWriter(const std::string& Path, const std::string& Text)
   return Platform::ReplaceFileContents(Path, Text);
 }
 
-std::string MetricsPathRefusal(const std::string& Path) {
+namespace {
+
+// Where Path leads: its folder with every link resolved, and its name.
+std::string PlaceOf(const std::string& Path) {
+  const std::filesystem::path Named(Path);
+  const std::string Folder = Named.parent_path().empty() ? "." : Named.parent_path().string();
+  return Platform::CanonicalPath(Folder) + "/" + Named.filename().string();
+}
+
+}  // namespace
+
+std::string MetricsPathRefusal(const std::string& Path,
+                               const std::vector<std::string>& OtherOutputs) {
   const std::filesystem::path Named(Path);
   if (Path.empty() || !Named.has_filename()) {
     return "--metrics needs a FILE name: \"" + Path + "\"";
@@ -83,6 +95,12 @@ std::string MetricsPathRefusal(const std::string& Path) {
   if (!Platform::IsWritableDirectory(Folder.c_str(), FolderError)) {
     return "--metrics: folder \"" + Folder +
            "\" cannot be used: " + Platform::SystemErrorText(FolderError);
+  }
+  for (const std::string& Other : OtherOutputs) {
+    if (!Other.empty() && PlaceOf(Other) == PlaceOf(Path)) {
+      return "--metrics: \"" + Path + "\" is also the file of \"" + Other +
+             "\"; the metrics need a file of their own";
+    }
   }
   if (!Platform::PathExists(Path)) {
     return {};

@@ -65,9 +65,11 @@ class TCliMetrics {
 };
 
 // Why Path cannot take the metrics file, before anything is written: its folder cannot be
-// written to, or something is at Path that is not an earlier metrics file of this program
-// (which is replaced; anything else is never overwritten). Empty when it can.
-std::string MetricsPathRefusal(const std::string& Path);
+// written to, it names one of the run's other outputs (whose file the replacing would take
+// away from under it), or something is at Path that is not an earlier metrics file of this
+// program (which is replaced; anything else is never overwritten). Empty when it can.
+std::string MetricsPathRefusal(const std::string& Path,
+                               const std::vector<std::string>& OtherOutputs = {});
 
 class TTerminalView;
 

@@ -133,7 +133,11 @@ int RunCli(const std::vector<std::string>& Arguments, std::FILE* Output, std::FI
     return Refuse(Errors, Error);
   }
   if (!Options.MetricsPath.empty()) {
-    if (const std::string Error = MetricsPathRefusal(Options.MetricsPath); !Error.empty()) {
+    const TSetting& Setting = Options.Setting;
+    if (const std::string Error = MetricsPathRefusal(
+            Options.MetricsPath, {Setting.RecordPath, Setting.DetailedRecordPath,
+                                  Setting.WritesCsvPath, Setting.ResultJsonPath, Options.PlotPath});
+        !Error.empty()) {
       return Refuse(Errors, Error);
     }
   }

@@ -114,4 +114,10 @@ TEST(CliMetricsPath, OnlyANewFileOrAnEarlierMetricsFileIsTaken) {
     }
   }
   EXPECT_EQ(ReadBytes(Folder.File("notes.prom")), "# HELP node_custom Mine\n");
+  // Another output of the run at the same place, however it is spelled.
+  std::filesystem::create_directory(Folder.File("sub"));
+  const std::string Same = MetricsPathRefusal(
+      Folder.File("new.prom"), {Folder.File("log.txt"), Folder.File("sub/../new.prom")});
+  EXPECT_NE(Same.find("is also the file of"), std::string::npos) << Same;
+  EXPECT_EQ(MetricsPathRefusal(Folder.File("new.prom"), {Folder.File("sub/new.prom"), ""}), "");
 }
