@@ -253,9 +253,10 @@ std::unique_ptr<CLI::App> MakeProgram() {
       "Ctrl-C, SIGTERM, SIGHUP or a closed output cancels: the pass ends with its\n"
 #endif
       "summary and the files are deleted unless --keep.\n"
-      "Exit codes: 0 done or cancelled; 1 a write failed (a test file, a log file or\n"
-      "the output); 2 bad arguments, or a refused setting or folder (no test file was\n"
-      "written); 3 --verify read back data that was not as written (before 1).");
+      "Exit codes: 0 done or cancelled; 1 a write failed (a test file, a log or the\n"
+      "metrics file, or the output); 2 bad arguments, or a refused setting or folder\n"
+      "(no test file was written); 3 --verify read back data that was not as written\n"
+      "(before 1).");
   return App;
 }
 
