@@ -130,3 +130,21 @@ TEST_F(CliMetricsBinary, ARefusedRunMakesNoFileAndAForeignFileIsNeverReplaced) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(CliMetricsBinary, AFailedRunIsMarkedFailed) {
+  // More than the volume holds: a write fails when it is full.
+  TMountedVolume Small("-t tmpfs -o size=48m tmpfs");
+  SKIP_UNLESS_MOUNTED(Small, "a small tmpfs");
+  const TProcessResult Run =
+      RunCliProcess({"--leave", "-1GiB", "--cache", "--metrics", Metrics(), Small.Path().string()},
+                    Capture.Path().string());
+  EXPECT_EQ(Run.ExitCode, 1) << Run.Errors;
+  const auto Sample = Samples(ReadWholeFile(Metrics()));
+  EXPECT_EQ(OnState(Sample), "failed");
+  EXPECT_GT(std::stoll(Sample.at("varnell_written_bytes_total")), 0);
+  EXPECT_EQ(Sample.at("varnell_last_pass"), "1");
+}
+
+}  // namespace
