@@ -34,7 +34,7 @@ int RunCompare(const TCliParseResult& Parsed, std::FILE* Output, std::FILE* Erro
       return Refuse(Errors, "\"" + File + "\" is not a result file: " + Error.what());
     }
   }
-  const std::string Table = CompareTable(Runs);
+  const std::string Table = Parsed.CompareCsv ? CompareCsv(Runs) : CompareTable(Runs);
   if (std::fwrite(Table.data(), 1, Table.size(), Output) != Table.size() ||
       std::fflush(Output) != 0) {
     return CliExitWriteFailed;

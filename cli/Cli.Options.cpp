@@ -81,6 +81,12 @@ void DescribeFill(CLI::App& App, TFillArguments& Typed, TCliOptions& Options) {
          "--plot", Options.PlotPath,
          "draw the chart of the run into IMAGE at its end\n(.svg or .png), without a display")
       ->type_name("IMAGE");
+  App.add_option("--metrics", Options.MetricsPath,
+                 "Prometheus metrics of the run (text format, for the\n"
+                 "node exporter's textfile folder: name it *.prom),\n"
+                 "replaced at most once a second and kept at the end\n"
+                 "with the run's final state")
+      ->type_name("FILE");
   App.add_flag("-q,--quiet", Options.Quiet, "no progress line");
   App.add_option("--lang", Options.Language,
                  "language of the report and the log files: ko or en;\n"
@@ -152,7 +158,7 @@ std::string ParseStep(const std::string& Text, TUnitSpeed& Step) {
   return {};
 }
 
-// "varnell-cli compare FILE... [--plot IMAGE]": saved results side by side.
+// "varnell-cli compare FILE... [--plot IMAGE] [--csv]": saved results side by side.
 CLI::App* DescribeCompare(CLI::App& App, TCliParseResult& Result) {
   CLI::App* Compare =
       App.add_subcommand("compare", "saved results of runs side by side, pass by pass");
@@ -166,6 +172,9 @@ CLI::App* DescribeCompare(CLI::App& App, TCliParseResult& Result) {
       ->add_option("--plot", Result.PlotPath,
                    "also draw every pass's speed against MiB written\ninto IMAGE (.svg or .png)")
       ->type_name("IMAGE");
+  Compare->add_flag("--csv", Result.CompareCsv,
+                    "print the rows as CSV for a spreadsheet: numbers\n"
+                    "without units, empty where a figure is missing");
   Compare->callback([&Result, Compare] {
     Result.Command = TCliCommand::Compare;
     if (Compare->count("--plot") > 0) {
@@ -246,9 +255,10 @@ std::unique_ptr<CLI::App> MakeProgram() {
       "Ctrl-C, SIGTERM, SIGHUP or a closed output cancels: the pass ends with its\n"
 #endif
       "summary and the files are deleted unless --keep.\n"
-      "Exit codes: 0 done or cancelled; 1 a write failed (a test file, a log file or\n"
-      "the output); 2 bad arguments, or a refused setting or folder (no test file was\n"
-      "written); 3 --verify read back data that was not as written (before 1).");
+      "Exit codes: 0 done or cancelled; 1 a write failed (a test file, a log or the\n"
+      "metrics file, or the output); 2 bad arguments, or a refused setting or folder\n"
+      "(no test file was written); 3 --verify read back data that was not as written\n"
+      "(before 1).");
   return App;
 }
 
@@ -348,6 +358,9 @@ TCliParseResult ParseCliArguments(const std::vector<std::string>& Arguments) {
     Result.Error = FinishFill(*App, Typed, Setting);
     if (Result.Error.empty() && App->count("--plot") > 0) {
       Result.Error = ImagePathError("--plot", Result.Options.PlotPath);
+    }
+    if (Result.Error.empty() && App->count("--metrics") > 0 && Result.Options.MetricsPath.empty()) {
+      Result.Error = "--metrics needs a file name";
     }
   }
   return Result;

@@ -10,7 +10,7 @@ enum class TCliCommand {
   Fill,  // varnell-cli [options] FOLDER
   ShowHelp,
   ShowVersion,
-  Compare,  // varnell-cli compare FILE... [--plot IMAGE]
+  Compare,  // varnell-cli compare FILE... [--plot IMAGE] [--csv]
   Analyze,  // varnell-cli analyze [--json] FILE...
 };
 
@@ -20,7 +20,8 @@ struct TCliOptions {
   TSetting Setting;
   bool Quiet = false;
   bool AllowSystemDrive = false;
-  std::string PlotPath;  // the chart drawn at the end, when asked for
+  std::string PlotPath;     // the chart drawn at the end, when asked for
+  std::string MetricsPath;  // the Prometheus metrics of the run, when asked for
   // The language of the report and log lines: "ko" or a catalogue's language.
   std::string Language;
 };
@@ -32,6 +33,7 @@ struct TCliParseResult {
   std::string HelpText;            // for ShowHelp: the help of the command asked about
   std::vector<std::string> Files;  // for Compare: the result files, in the order given
   std::string PlotPath;            // for Compare: the image to draw, when asked for
+  bool CompareCsv = false;         // for Compare: CSV instead of the aligned table
   std::string Error;               // empty when the arguments are good
   std::string Warning;             // e.g. an unknown VARNELL_LANG, which falls back to Korean
   // For Analyze: the per-write files, and whether to print JSON.

@@ -1,7 +1,9 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 
+#include "cli/Cli.Metrics.h"
 #include "cli/Cli.TerminalView.h"
 #include "engine/Tester.Presenter.h"
 #include "report/Gui.Dispatcher.h"
@@ -9,21 +11,21 @@
 // Passes every call on to the real presenter and hands the terminal what it needs beyond the
 // report lines: the pass's figures for the status line, whether files are being deleted, and
 // whether the run was refused (an invalid setting, or no room before anything was written).
-// Like the presenter, it reaches the terminal only through units of work on the main thread.
+// Like the presenter, it reaches the terminal only through units of work on the main thread, and
+// so the metrics file (when one is asked for) with the figures of the drive at MetricsDrive.
 class TCliPresenter final : public TTesterPresenter {
  public:
   TCliPresenter(std::unique_ptr<TTesterPresenter> Inner, TGuiDispatcher& Dispatcher,
-                TTerminalView& View, bool& Refused);
+                TTerminalView& View, bool& Refused, TCliMetrics* Metrics = nullptr,
+                std::size_t MetricsDrive = 0);
 
   void PrintInitialSetting(std::int32_t TestCount, std::int64_t FreeSizeInByte,
                            std::int64_t TotalSizeInByte, std::int64_t ToFillInByte) override;
   void ApplyProgress(std::int32_t HostWriteInMiB, std::int32_t NeedToFillInMiB,
                      std::int32_t SpeedInMiB) override;
-  void ApplyWriteTime(double Seconds, std::optional<float> TemperatureInC) override {
-    FInner->ApplyWriteTime(Seconds, TemperatureInC);
-  }
-  void StartIdle() override { FInner->StartIdle(); }
-  void EndIdle() override { FInner->EndIdle(); }
+  void ApplyWriteTime(double Seconds, std::optional<float> TemperatureInC) override;
+  void StartIdle() override;
+  void EndIdle() override;
   void PassCancelled() override { FInner->PassCancelled(); }
   void EndTest(double TestStartTime, std::uint64_t TestHostWriteInMiB) override;
   void HideButtons() override { FInner->HideButtons(); }
@@ -45,6 +47,17 @@ class TCliPresenter final : public TTesterPresenter {
   TTerminalView& FView;
   bool& FRefused;       // written only by units on the main thread
   bool FWrote = false;  // likewise
+  TCliMetrics* const FMetrics;
+  const std::size_t FMetricsDrive;
+  // Worker side: the write that the next progress reports, and where the pass stood before it.
+  double FWriteSeconds = 0.0;
+  std::optional<float> FTemperature;
+  std::int32_t FPassWrittenInMiB = 0;
+  // Main thread: what the drive goes back to when a pause ends.
+  TDriveState FResumeState = TDriveState::Writing;
+
+  // Hands Change the drive's metrics in a unit on the main thread.
+  void ChangeMetrics(std::function<void(TCliMetrics&, TDriveMetrics&)> Change);
 };
 
 // Hands units to a dispatcher that someone else owns, so that the presenter (which owns its

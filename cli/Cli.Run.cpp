@@ -7,6 +7,7 @@
 
 #include "cli/Cli.Analyze.h"
 #include "cli/Cli.Compare.h"
+#include "cli/Cli.Metrics.h"
 #include "cli/Cli.Options.h"
 #include "cli/Cli.Presenter.h"
 #include "cli/Cli.TerminalView.h"
@@ -45,8 +46,9 @@ int Refuse(std::FILE* Errors, const std::string& Message) {
 
 // Serves the worker's units on this thread until the worker has ended, turning Ctrl-C,
 // SIGTERM, SIGHUP and a closed output into the cancel request. The worker's closing work
-// (deleting the files, the summary) still runs to its end after a cancel.
-void ServeUntilFinished(TTesterThread& Worker, TQueueDispatcher& Queue, TTerminalView& View) {
+// (deleting the files, the summary) still runs to its end after a cancel. True when cancelled.
+bool ServeUntilFinished(TTesterThread& Worker, TQueueDispatcher& Queue, TTerminalView& View,
+                        TCliMetrics* Metrics) {
   int InterruptsSeen = 0;
   bool Cancelled = false;
   while (!Worker.IsFinished()) {
@@ -62,8 +64,12 @@ void ServeUntilFinished(TTesterThread& Worker, TQueueDispatcher& Queue, TTermina
       View.NoteInterrupt(false, false);
     }
     View.RefreshStatus();
+    if (Metrics) {
+      Metrics->Refresh();
+    }
   }
   Queue.RunPending();
+  return Cancelled;
 }
 
 // Why the chart asked for cannot be drawn, before anything is written: this build cannot draw,
@@ -127,12 +133,25 @@ int RunCli(const std::vector<std::string>& Arguments, std::FILE* Output, std::FI
   if (const std::string Error = PlotRefusal(Options.PlotPath, SavePlot); !Error.empty()) {
     return Refuse(Errors, Error);
   }
+  if (!Options.MetricsPath.empty()) {
+    const TSetting& Setting = Options.Setting;
+    if (const std::string Error = MetricsPathRefusal(
+            Options.MetricsPath, {Setting.RecordPath, Setting.DetailedRecordPath,
+                                  Setting.WritesCsvPath, Setting.ResultJsonPath, Options.PlotPath});
+        !Error.empty()) {
+      return Refuse(Errors, Error);
+    }
+  }
   const std::string StartedAt = FormatDateTimeToMinute(Platform::Now());
 
   TQueueDispatcher Queue;
   TTerminalView View(Output, Errors, Platform::StdoutIsTerminal() && !Options.Quiet);
   if (!Options.PlotPath.empty()) {
     View.RecordChart();
+  }
+  std::unique_ptr<TCliMetrics> Metrics;
+  if (!Options.MetricsPath.empty()) {
+    Metrics = MakeCliMetrics(Options.MetricsPath, Options.Setting.DrivePath, View);
   }
   bool Refused = false;
   // The chart's file is held from here on as the other outputs are, and checked with them; it
@@ -146,7 +165,8 @@ int RunCli(const std::vector<std::string>& Arguments, std::FILE* Output, std::FI
       TTesterLogger::OpenBeside(PlotFile, Options.PlotPath, Presenter->OutputFiles(),
                                 Options.Setting.DrivePath);
     }
-    auto Watched = std::make_unique<TCliPresenter>(std::move(Presenter), Queue, View, Refused);
+    auto Watched =
+        std::make_unique<TCliPresenter>(std::move(Presenter), Queue, View, Refused, Metrics.get());
     // The wake-up unit lets the main thread notice the end at once instead of at its next poll.
     Worker = std::make_unique<TTesterThread>(Options.Setting, std::move(Watched), nullptr,
                                              [&Queue] { Queue.Queue([] {}); });
@@ -155,12 +175,17 @@ int RunCli(const std::vector<std::string>& Arguments, std::FILE* Output, std::FI
     return Refuse(Errors, Error.what());
   }
 
-  ServeUntilFinished(*Worker, Queue, View);
+  const bool Cancelled = ServeUntilFinished(*Worker, Queue, View, Metrics.get());
   View.Finish();
   const auto Error = Worker->Error();
   const bool Undeleted = !Worker->DeleteErrors().empty();
   const bool Damaged = Worker->DataDamaged();
   Worker.reset();
+  if (Metrics) {
+    Metrics->Finish(0, Error       ? TDriveState::Failed
+                       : Cancelled ? TDriveState::Cancelled
+                                   : TDriveState::Done);
+  }
   const bool Draws = !Options.PlotPath.empty() && !View.ChartPasses().empty();
   if (!Draws) {
     PlotFile.Abandon();

@@ -47,6 +47,18 @@ void TTerminalView::ShowLogError(const std::string& Path, int Code, const std::s
               SystemText + " (code " + std::to_string(Code) + "); the file misses lines\n");
 }
 
+void TTerminalView::SetRunResult(std::shared_ptr<const TRunResult> Run) {
+  if (FOnRunResult && Run) {
+    FOnRunResult(*Run);
+  }
+}
+
+void TTerminalView::ShowOutputError(const std::string& Text) {
+  FLogWriteFailed = true;
+  ClearStatus();
+  WriteErrors("varnell-cli: " + Text + "\n");
+}
+
 void TTerminalView::StartPass() {
   FStatus = {};
   FPassRunning = true;

@@ -2,6 +2,8 @@
 
 #include <chrono>
 #include <cstdio>
+#include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -33,6 +35,12 @@ class TTerminalView final : public TTesterView {
   void ShowRefusal(const std::string& Reason) override { ShowError(Reason); }
   // Always said on the error stream: no report line says it.
   void ShowLogError(const std::string& Path, int Code, const std::string& SystemText) override;
+  // The run so far, after each pass has ended: handed on to whoever asked for it.
+  void SetRunResult(std::shared_ptr<const TRunResult> Run) override;
+  void OnRunResult(std::function<void(const TRunResult&)> Take) { FOnRunResult = std::move(Take); }
+  // An output of the run beside the logs failed (the metrics file): said on the error stream,
+  // and the run ends as a failed one.
+  void ShowOutputError(const std::string& Text);
 
   // The pass's figures, handed over after every write.
   void StartPass();
@@ -76,6 +84,7 @@ class TTerminalView final : public TTesterView {
   void WriteOutput(const std::string& Text);
   void WriteErrors(const std::string& Text);
 
+  std::function<void(const TRunResult&)> FOnRunResult;
   TTerminalStream FOutput;
   TTerminalStream FErrors;
   bool FLogWriteFailed = false;

@@ -15,7 +15,7 @@ _varnell_cli()
                 ;;
         esac
         if [[ $cur == -* ]]; then
-            COMPREPLY=($(compgen -W '--plot --help' -- "$cur"))
+            COMPREPLY=($(compgen -W '--plot --csv --help' -- "$cur"))
         else
             _filedir json
         fi
@@ -43,7 +43,7 @@ _varnell_cli()
             COMPREPLY=($(compgen -W 'ko en' -- "$cur"))
             return
             ;;
-        --log | --detailed-log | --csv | --json)
+        --log | --detailed-log | --csv | --json | --metrics)
             _filedir
             return
             ;;
@@ -72,7 +72,7 @@ _varnell_cli()
 
     if [[ $cur == -* ]]; then
         COMPREPLY=($(compgen -W '--leave --step --cache --repeat --keep --verify --log
-            --detailed-log --csv --json --allow-system-drive --plot --quiet --lang --help --version' -- "$cur"))
+            --detailed-log --csv --json --allow-system-drive --plot --metrics --quiet --lang --help --version' -- "$cur"))
         return
     fi
 

@@ -64,34 +64,117 @@ std::optional<double> PostCacheSpeed(const TPassResult& Pass) {
   return Figures->Cache->PostCacheSpeed;
 }
 
-std::string CompareTable(const std::vector<TNamedRun>& Runs) {
-  std::vector<std::vector<std::string>> Rows = {
-      {"RUN", "DRIVE", "PASS", "MEAN MiB/s", "CACHE", "IN CACHE MiB/s", "AFTER CACHE MiB/s",
-       "LAST MiB/s", "SLOW %", "SLOWEST 1s MiB/s", "END", "DRIFT", "VS RUN 1"}};
+std::vector<TCompareRow> CompareRows(const std::vector<TNamedRun>& Runs) {
+  std::vector<TCompareRow> Rows;
   for (const TNamedRun& Named : Runs) {
     const TRunResult& Run = Named.Run;
     for (const TPassResult& Pass : Run.Passes) {
       const auto& Figures = Pass.Analysis.Figures;
       const auto& Cache = Figures ? Figures->Cache : std::nullopt;
-      const TPassResult* FirstOfRun = Run.Passes.empty() ? nullptr : &Run.Passes.front();
+      const TPassResult* FirstOfRun = &Run.Passes.front();
       const TPassResult* SameOfFirstRun =
           &Named == &Runs.front() ? nullptr : PassNumbered(Runs.front().Run, Pass.Number);
       const auto Mean = [](const TPassResult* Other) {
         return static_cast<double>(Other->MeanSpeed);
       };
-      Rows.push_back(
-          {Named.Name, DriveText(Run), std::to_string(Pass.Number), std::to_string(Pass.MeanSpeed),
-           Figures ? (Cache ? SizeText(static_cast<double>(Cache->SizeInMiB)) : "none") : Missing,
-           Cache ? Whole(Cache->InCacheSpeed) : Missing,
-           Cache ? Whole(Cache->PostCacheSpeed) : Missing,
-           Figures ? Whole(Figures->LastSpeed) : Missing, FormatFixed(Pass.SlowSharePct, 1, "."),
-           Figures && Figures->Slowest1s ? Whole(Figures->Slowest1s->Speed) : Missing,
-           PassEndKey(Pass.End),
-           FirstOfRun == &Pass ? Missing : DriftText(DriftPercent(Mean(FirstOfRun), Mean(&Pass))),
-           SameOfFirstRun ? DriftText(DriftPercent(Mean(SameOfFirstRun), Mean(&Pass))) : Missing});
+      TCompareRow Row;
+      Row.Run = Named.Name;
+      Row.Drive = DriveText(Run);
+      Row.Pass = Pass.Number;
+      Row.MeanSpeed = Pass.MeanSpeed;
+      Row.Judged = Figures.has_value();
+      if (Cache) {
+        Row.CacheMiB = static_cast<double>(Cache->SizeInMiB);
+        Row.InCacheSpeed = Cache->InCacheSpeed;
+        Row.PostCacheSpeed = Cache->PostCacheSpeed;
+      }
+      if (Figures) {
+        Row.LastSpeed = Figures->LastSpeed;
+        if (Figures->Slowest1s) {
+          Row.Slowest1sSpeed = Figures->Slowest1s->Speed;
+        }
+      }
+      Row.SlowSharePct = Pass.SlowSharePct;
+      Row.End = PassEndKey(Pass.End);
+      if (FirstOfRun != &Pass) {
+        Row.DriftPct = DriftPercent(Mean(FirstOfRun), Mean(&Pass));
+      }
+      if (SameOfFirstRun) {
+        Row.VsFirstRunPct = DriftPercent(Mean(SameOfFirstRun), Mean(&Pass));
+      }
+      Rows.push_back(std::move(Row));
     }
   }
+  return Rows;
+}
+
+std::string CompareTable(const std::vector<TNamedRun>& Runs) {
+  std::vector<std::vector<std::string>> Rows = {
+      {"RUN", "DRIVE", "PASS", "MEAN MiB/s", "CACHE", "IN CACHE MiB/s", "AFTER CACHE MiB/s",
+       "LAST MiB/s", "SLOW %", "SLOWEST 1s MiB/s", "END", "DRIFT", "VS RUN 1"}};
+  const auto WholeOr = [](const std::optional<double>& Value) {
+    return Value ? Whole(*Value) : Missing;
+  };
+  for (const TCompareRow& Row : CompareRows(Runs)) {
+    Rows.push_back({Row.Run, Row.Drive, std::to_string(Row.Pass), std::to_string(Row.MeanSpeed),
+                    Row.Judged ? (Row.CacheMiB ? SizeText(*Row.CacheMiB) : "none") : Missing,
+                    WholeOr(Row.InCacheSpeed), WholeOr(Row.PostCacheSpeed), WholeOr(Row.LastSpeed),
+                    FormatFixed(Row.SlowSharePct, 1, "."), WholeOr(Row.Slowest1sSpeed), Row.End,
+                    DriftText(Row.DriftPct), DriftText(Row.VsFirstRunPct)});
+  }
   return AlignedColumns(Rows);
+}
+
+std::string CsvCell(const std::string& Text) {
+  // A text that a spreadsheet would take for a formula (a drive can name itself "=cmd|...")
+  // is kept as text by a leading apostrophe.
+  std::string Cell = Text;
+  if (!Cell.empty() && std::string_view("=+-@\t\r").find(Cell.front()) != std::string::npos) {
+    Cell.insert(0, "'");
+  }
+  if (Cell.find_first_of(",\"\r\n") == std::string::npos) {
+    return Cell;
+  }
+  std::string Quoted = "\"";
+  for (const char Char : Cell) {
+    Quoted += Char == '"' ? std::string("\"\"") : std::string(1, Char);
+  }
+  return Quoted + "\"";
+}
+
+std::string CompareCsv(const std::vector<TNamedRun>& Runs) {
+  const auto Number = [](const std::optional<double>& Value) {
+    return Value ? FormatFixed(*Value, 1, ".") : std::string();
+  };
+  std::string Out =
+      "run,drive,pass,mean_mib_s,cache_mib,in_cache_mib_s,after_cache_mib_s,last_mib_s,slow_pct,"
+      "slowest_1s_mib_s,end,drift_pct,vs_run1_pct\r\n";
+  for (const TCompareRow& Row : CompareRows(Runs)) {
+    std::string CacheCell;
+    if (Row.CacheMiB) {
+      CacheCell = Whole(*Row.CacheMiB);
+    } else if (Row.Judged) {
+      CacheCell = "0";
+    }
+    const std::vector<std::string> Cells = {CsvCell(Row.Run),
+                                            CsvCell(Row.Drive),
+                                            std::to_string(Row.Pass),
+                                            std::to_string(Row.MeanSpeed),
+                                            CacheCell,
+                                            Number(Row.InCacheSpeed),
+                                            Number(Row.PostCacheSpeed),
+                                            Number(Row.LastSpeed),
+                                            FormatFixed(Row.SlowSharePct, 1, "."),
+                                            Number(Row.Slowest1sSpeed),
+                                            Row.End,
+                                            Number(Row.DriftPct),
+                                            Number(Row.VsFirstRunPct)};
+    for (std::size_t Index = 0; Index < Cells.size(); ++Index) {
+      Out += (Index == 0 ? "" : ",") + Cells[Index];
+    }
+    Out += "\r\n";
+  }
+  return Out;
 }
 
 TPlotFigure CompareFigure(const std::vector<TNamedRun>& Runs) {

@@ -15,6 +15,8 @@ Packages=(
   desktop-file-utils appstream man-db bash-completion librsvg2-bin lintian
   # the documentation's example script
   python3
+  # the fleet tests: promtool and a Prometheus server, the node exporter, systemd-analyze
+  prometheus prometheus-node-exporter systemd
 )
 Missing=()
 for Package in "${Packages[@]}"; do

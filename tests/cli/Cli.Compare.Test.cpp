@@ -6,6 +6,7 @@
 #include <fstream>
 
 #include "cli/Cli.Run.h"
+#include "report/Number.Text.h"
 #include "results/Run.Json.h"
 
 namespace {
@@ -120,3 +121,109 @@ TEST_F(CliCompare, FilesItCannotUseAreRefusedByName) {
 }
 
 }  // namespace
+
+namespace {
+
+// The change of Now against Before in percent, as the CSV gives it.
+std::string FormatVs(double Now, double Before) {
+  return FormatFixed((Now - Before) / Before * 100.0, 1, ".");
+}
+
+// Splits CSV text (RFC 4180) into rows of cells.
+std::vector<std::vector<std::string>> ParseCsv(const std::string& Text) {
+  std::vector<std::vector<std::string>> Rows(1, std::vector<std::string>(1));
+  bool Quoted = false;
+  for (std::size_t Index = 0; Index < Text.size(); ++Index) {
+    const char Char = Text[Index];
+    if (Quoted) {
+      if (Char == '"' && Index + 1 < Text.size() && Text[Index + 1] == '"') {
+        Rows.back().back() += '"';
+        ++Index;
+      } else if (Char == '"') {
+        Quoted = false;
+      } else {
+        Rows.back().back() += Char;
+      }
+    } else if (Char == '"') {
+      Quoted = true;
+    } else if (Char == ',') {
+      Rows.back().emplace_back();
+    } else if (Char == '\r' && Index + 1 < Text.size() && Text[Index + 1] == '\n') {
+      ++Index;
+      Rows.emplace_back(1);
+    } else {
+      Rows.back().back() += Char;
+    }
+  }
+  if (Rows.back() == std::vector<std::string>(1)) {
+    Rows.pop_back();  // after the last line end
+  }
+  return Rows;
+}
+
+}  // namespace
+
+// A lab's results: 100 files made from one template, read as a spreadsheet would get them.
+TEST_F(CliCompare, CsvOfAHundredResultsReadsBackCellForCell) {
+  TRunResult Template;
+  Template.Version = "6.0.5";
+  TPassResult Judged;
+  Judged.Number = 1;
+  Judged.SlowSharePct = 1.25;
+  TPassFigures& Figures = Judged.Analysis.Figures.emplace();
+  Figures.LastSpeed = 30.04;
+  Figures.Cache = TCacheFigures{2048, 410.26, 31.5};
+  TPassResult Second = Judged;
+  Second.Number = 2;
+  Second.Analysis.Figures->Cache.reset();  // judged, no cache
+  Second.End = TPassEnd::Cancelled;
+  TPassResult Short;  // too short to judge
+  Short.Number = 3;
+  Short.End = TPassEnd::Failed;
+  std::vector<std::string> Arguments = {"compare", "--csv"};
+  for (int Index = 0; Index < 100; ++Index) {
+    TRunResult Run = Template;
+    // Models as drives name themselves: with commas, quotes, a line end, a formula.
+    const std::string Models[] = {"Stick " + std::to_string(Index), "Disk, \"Pro\"", "two\nlines",
+                                  "=HYPERLINK(\"x\")"};
+    Run.Drive.Model = Models[Index % 4];
+    Judged.MeanSpeed = 100 + Index;
+    Second.MeanSpeed = 50 + Index;
+    Run.Passes = {Judged, Second, Short};
+    Arguments.push_back(
+        Write("run" + std::to_string(Index) + ".json", RunResultToJson(Run).dump()));
+  }
+  const TCompareRun Result = RunCompareCommand(Arguments);
+  ASSERT_EQ(Result.ExitCode, 0) << Result.Errors;
+  EXPECT_EQ(Result.Errors, "");
+  const auto Rows = ParseCsv(Result.Output);
+  ASSERT_EQ(Rows.size(), 301u);
+  EXPECT_EQ(Rows[0], (std::vector<std::string>{"run", "drive", "pass", "mean_mib_s", "cache_mib",
+                                               "in_cache_mib_s", "after_cache_mib_s", "last_mib_s",
+                                               "slow_pct", "slowest_1s_mib_s", "end", "drift_pct",
+                                               "vs_run1_pct"}));
+  const std::string Expected[] = {"Stick 7", "Disk, \"Pro\"", "two\nlines", "'=HYPERLINK(\"x\")"};
+  for (int Index = 0; Index < 100; ++Index) {
+    const auto& First = Rows[1 + 3 * Index];
+    const auto& Next = Rows[2 + 3 * Index];
+    const auto& Last = Rows[3 + 3 * Index];
+    ASSERT_EQ(First.size(), 13u);
+    ASSERT_EQ(Last.size(), 13u);
+    EXPECT_EQ(First[0], Arguments[2 + Index]);
+    EXPECT_EQ(First[1], Index % 4 == 0 ? "Stick " + std::to_string(Index) : Expected[Index % 4]);
+    EXPECT_EQ(First[2], "1");
+    EXPECT_EQ(First[3], std::to_string(100 + Index));
+    EXPECT_EQ(std::vector<std::string>(First.begin() + 4, First.begin() + 11),
+              (std::vector<std::string>{"2048", "410.3", "31.5", "30.0", "1.3", "", "completed"}));
+    EXPECT_EQ(First[11], "");  // the run's first pass has no drift
+    EXPECT_EQ(First[12], Index == 0 ? "" : FormatVs(100 + Index, 100));
+    // Judged without a cache: 0 MiB and no speeds around it; too short: nothing judged.
+    EXPECT_EQ(std::vector<std::string>(Next.begin() + 4, Next.begin() + 7),
+              (std::vector<std::string>{"0", "", ""}));
+    EXPECT_EQ(Next[10], "cancelled");
+    EXPECT_EQ(Next[11], FormatVs(50 + Index, 100 + Index));
+    EXPECT_EQ(std::vector<std::string>(Last.begin() + 4, Last.begin() + 8),
+              (std::vector<std::string>{"", "", "", ""}));
+    EXPECT_EQ(Last[10], "failed");
+  }
+}

@@ -99,3 +99,63 @@ TEST(CliPresenter, ARunCountsAsRefusedWhenItWroteNothing) {
 }
 
 }  // namespace
+
+// The metrics follow the worker's calls: the pass, its bytes and the run's, the last write's
+// exact speed and temperature, the state through pause and read-back, and no file before the
+// first write.
+TEST(CliPresenter, TheMetricsFollowTheWorkersCalls) {
+  TCapturedTerminal Terminal;
+  TTerminalView View{Terminal.FOutput, Terminal.FErrors, false};
+  TQueueDispatcher Queue;
+  std::vector<std::string> Files;
+  TCliMetrics Metrics(
+      "m.prom", [](const std::string&, int) {},
+      [&Files](const std::string&, const std::string& Text) {
+        Files.push_back(Text);
+        return 0;
+      });
+  const std::size_t Drive = Metrics.AddDrive({});
+  bool Refused = false;
+  TCliPresenter Presenter{
+      std::make_unique<TRecordingPresenter>(std::make_shared<TPresenterRecord>()),
+      Queue,
+      View,
+      Refused,
+      &Metrics,
+      Drive};
+  const TDriveMetrics& Shown = Metrics.Drive(Drive);
+
+  Presenter.PrintInitialSetting(1, 100 << 20, 200 << 20, -1);  // refused: nothing changes
+  EXPECT_EQ(Shown.Pass, 0);
+  Presenter.PrintInitialSetting(1, 100 << 20, 200 << 20, 16);
+  EXPECT_EQ(Shown.Pass, 1);
+  EXPECT_EQ(Shown.PassTargetBytes, 16 << 20);
+  EXPECT_TRUE(Files.empty());
+  Presenter.ApplyWriteTime(0.5, 41.5f);
+  Presenter.ApplyProgress(8, 16, 16);
+  EXPECT_EQ(Files.size(), 1u);  // the first write starts the file
+  EXPECT_EQ(Shown.LastWriteSpeed, 16.0 * 1024 * 1024);
+  EXPECT_EQ(Shown.TemperatureC, 41.5);
+  Presenter.StartIdle();
+  EXPECT_EQ(Shown.State, TDriveState::Paused);
+  Presenter.EndIdle();
+  EXPECT_EQ(Shown.State, TDriveState::Writing);
+  Presenter.ApplyWriteTime(0.25, std::nullopt);
+  Presenter.ApplyProgress(16, 16, 32);
+  EXPECT_EQ(Shown.LastWriteSpeed, 32.0 * 1024 * 1024);
+  EXPECT_EQ(Shown.TemperatureC, 41.5);  // the last reading stays
+  Presenter.StartVerify(16);
+  EXPECT_EQ(Shown.State, TDriveState::Verifying);
+  Presenter.StartIdle();
+  Presenter.EndIdle();
+  EXPECT_EQ(Shown.State, TDriveState::Verifying);  // a pause during the read-back returns to it
+
+  Presenter.PrintInitialSetting(2, 100 << 20, 200 << 20, 16);
+  EXPECT_EQ(Shown.State, TDriveState::Writing);
+  EXPECT_EQ(Shown.PassWrittenBytes, 0);
+  Presenter.ApplyWriteTime(0.5, std::nullopt);
+  Presenter.ApplyProgress(8, 16, 16);
+  EXPECT_EQ(Shown.Pass, 2);
+  EXPECT_EQ(Shown.PassWrittenBytes, 8 << 20);
+  EXPECT_EQ(Shown.WrittenBytesTotal, 24 << 20);
+}

@@ -67,7 +67,7 @@ Cases=(
   "varnell-cli --quiet $Scratch/m|$Scratch/mnt"
   "varnell-cli --version |"
   "varnell-cli comp|compare"
-  "varnell-cli compare --|--help --plot"
+  "varnell-cli compare --|--csv --help --plot"
   "varnell-cli compare $Scratch/mnt/saved/|$Scratch/mnt/saved/run.json"
   "varnell-cli compare a.json --plot $Scratch/mnt/saved/c|$Scratch/mnt/saved/chart.svg"
 )

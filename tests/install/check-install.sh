@@ -48,5 +48,10 @@ for Desktop in "$Root"/usr/share/applications/*.desktop; do
     fail "$(basename "$Desktop"): icon $Icon is not in the hicolor theme"
 done
 
+# The fill service names the program where this installation put it, and the guide it points to.
+Unit=$Root/usr/lib/systemd/system/varnell-fill@.service
+grep -q '^ExecStart=/usr/bin/varnell-cli ' "$Unit" || fail "the fill service does not run /usr/bin/varnell-cli"
+grep -q 'file:/usr/share/doc/varnell/lab.md' "$Unit" || fail "the fill service's guide is not /usr/share/doc/varnell/lab.md"
+
 [ "$Failed" -eq 0 ] && echo "installed $(wc -l <"$Scratch/files") files as expected"
 exit "$Failed"
