@@ -134,12 +134,12 @@ TEST_F(CliMetricsBinary, ARefusedRunMakesNoFileAndAForeignFileIsNeverReplaced) {
 namespace {
 
 TEST_F(CliMetricsBinary, AFailedRunIsMarkedFailed) {
-  // More than the volume holds: a write fails when it is full.
+  // A write fails once the program's files may grow no further.
   TMountedVolume Small("-t tmpfs -o size=48m tmpfs");
   SKIP_UNLESS_MOUNTED(Small, "a small tmpfs");
   const TProcessResult Run =
-      RunCliProcess({"--leave", "-1GiB", "--cache", "--metrics", Metrics(), Small.Path().string()},
-                    Capture.Path().string());
+      RunCliProcess({"--leave", "0GiB", "--cache", "--metrics", Metrics(), Small.Path().string()},
+                    Capture.Path().string(), {}, {}, [] { LimitFileSize(12 << 20); });
   EXPECT_EQ(Run.ExitCode, 1) << Run.Errors;
   const auto Sample = Samples(ReadWholeFile(Metrics()));
   EXPECT_EQ(OnState(Sample), "failed");
