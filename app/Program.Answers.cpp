@@ -3,8 +3,8 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "report/Text.Catalogue.h"
-#include "report/Varnell.Identity.h"
+#include "text/Text.Catalogue.h"
+#include "text/Varnell.Identity.h"
 
 std::optional<int> AnswerHelpOrVersion(int Argc, const char* const* Argv, const char* ProgramName,
                                        const char* Usage, std::FILE* Output) {

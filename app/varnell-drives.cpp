@@ -9,7 +9,7 @@
 #include "cli/Cli.HelpFormatter.h"
 #include "device/Drive.Listing.h"
 #include "platform/Platform.Terminal.h"
-#include "report/Varnell.Identity.h"
+#include "text/Varnell.Identity.h"
 
 int main(int argc, char** argv) {
   Platform::OpenMissingStandardDescriptors();

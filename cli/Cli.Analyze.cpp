@@ -11,9 +11,9 @@
 #include "cli/Cli.Run.h"
 #include "platform/Platform.Locale.h"
 #include "report/Analysis.Report.h"
-#include "report/Text.Catalogue.h"
 #include "results/Analysis.Json.h"
 #include "results/Writes.Csv.h"
+#include "text/Text.Catalogue.h"
 
 namespace {
 

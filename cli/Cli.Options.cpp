@@ -21,7 +21,7 @@
 
 #include "cli/Cli.HelpFormatter.h"
 #include "cli/Cli.LeaveAmount.h"
-#include "report/Text.Catalogue.h"
+#include "text/Text.Catalogue.h"
 
 namespace {
 

@@ -11,18 +11,19 @@
 #include "cli/Cli.Options.h"
 #include "cli/Cli.Presenter.h"
 #include "cli/Cli.TerminalView.h"
+#include "device/Disk.Temperature.h"
 #include "device/System.Drive.h"
 #include "engine/Tester.Thread.h"
 #include "platform/Platform.Clock.h"
 #include "platform/Platform.Locale.h"
 #include "platform/Platform.LogFile.h"
 #include "platform/Platform.Terminal.h"
-#include "report/DateTime.Text.h"
 #include "report/Gui.QueueDispatcher.h"
 #include "report/Tester.ToView.h"
-#include "report/Text.Catalogue.h"
-#include "report/Varnell.Identity.h"
 #include "results/Speed.Figure.h"
+#include "text/DateTime.Text.h"
+#include "text/Text.Catalogue.h"
+#include "text/Varnell.Identity.h"
 
 namespace {
 
@@ -168,8 +169,9 @@ int RunCli(const std::vector<std::string>& Arguments, std::FILE* Output, std::FI
     auto Watched =
         std::make_unique<TCliPresenter>(std::move(Presenter), Queue, View, Refused, Metrics.get());
     // The wake-up unit lets the main thread notice the end at once instead of at its next poll.
-    Worker = std::make_unique<TTesterThread>(Options.Setting, std::move(Watched), nullptr,
-                                             [&Queue] { Queue.Queue([] {}); });
+    Worker = std::make_unique<TTesterThread>(
+        Options.Setting, std::move(Watched), nullptr, [&Queue] { Queue.Queue([] {}); },
+        DiskTemperatureReaderOf);
   } catch (const std::exception& Error) {
     PlotFile.Abandon();
     return Refuse(Errors, Error.what());

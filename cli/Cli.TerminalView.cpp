@@ -2,8 +2,8 @@
 
 #include "platform/Platform.Locale.h"
 #include "platform/Platform.Terminal.h"
-#include "report/Text.Catalogue.h"
 #include "results/Speed.Figure.h"
+#include "text/Text.Catalogue.h"
 
 namespace {
 

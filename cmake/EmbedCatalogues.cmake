@@ -18,7 +18,7 @@ foreach(Catalogue IN LISTS Catalogues)
 endforeach()
 file(WRITE "${OUTPUT}.tmp"
   "// Generated from l10n/core.*.txt; edit those files.\n"
-  "#include \"report/Text.Catalogue.Data.h\"\n\nnamespace {\n${Body}}  // namespace\n\n"
+  "#include \"text/Text.Catalogue.Data.h\"\n\nnamespace {\n${Body}}  // namespace\n\n"
   "const std::vector<TBuiltInCatalogueText>& BuiltInCatalogueTexts() {\n"
   "  static const std::vector<TBuiltInCatalogueText> All{\n${Table}  };\n  return All;\n}\n")
 execute_process(COMMAND ${CMAKE_COMMAND} -E copy_if_different "${OUTPUT}.tmp" "${OUTPUT}")

@@ -1,5 +1,7 @@
 #include "device/Disk.Temperature.h"
 
+#include <memory>
+
 namespace {
 
 constexpr std::int64_t LowestMillidegrees = -100'000;
@@ -51,4 +53,12 @@ std::optional<std::int32_t> ParseMillidegrees(std::string_view Text) {
     return std::nullopt;
   }
   return static_cast<std::int32_t>(Value);
+}
+
+std::function<std::optional<double>()> DiskTemperatureReaderOf(const std::string& Folder) {
+  auto Sensor = std::make_shared<TDiskTemperature>(TDiskTemperature::OfFolder(Folder));
+  if (!Sensor->HasSensor()) {
+    return {};
+  }
+  return [Sensor] { return Sensor->ReadCelsius(); };
 }

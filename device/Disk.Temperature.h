@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -47,3 +48,7 @@ std::optional<std::int32_t> ParseMillidegrees(std::string_view Text);
 // under any controller of a multipath subsystem), or under a SATA/SAS disk with drivetemp
 // (sda/device/hwmon/hwmonN). Empty when there is none.
 std::string FindTemperatureSensor(const std::string& DiskName, const TDeviceRoots& Roots);
+
+// For the worker, which reads no device itself: the sensor of the disk under Folder as a reader
+// of degrees Celsius, or an empty function when that disk has none.
+std::function<std::optional<double>()> DiskTemperatureReaderOf(const std::string& Folder);

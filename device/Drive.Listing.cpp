@@ -7,7 +7,7 @@
 #include "device/Disk.Temperature.h"
 #include "device/Drive.Identity.Json.h"
 #include "device/uDiskFunctions.h"
-#include "report/Text.Table.h"
+#include "text/Text.Table.h"
 
 namespace {
 

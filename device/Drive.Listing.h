@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "report/Text.Table.h"
+#include "text/Text.Table.h"
 
 #include <nlohmann/json_fwd.hpp>
 

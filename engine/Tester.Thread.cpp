@@ -31,11 +31,12 @@ std::int32_t SpeedInMiB(std::int32_t BufferMiB, double Seconds) {
 
 TTesterThread::TTesterThread(const TSetting& TestSetting, std::unique_ptr<TTesterPresenter> ToView,
                              std::shared_ptr<TTesterPlatform> System,
-                             std::function<void()> OnFinished)
+                             std::function<void()> OnFinished, TTemperatureFinder FindTemperature)
     : FSystem(System ? std::move(System) : Platform::MakeTesterPlatform()),
       FTestSetting(TestSetting),
       FToView(std::move(ToView)),
-      FOnFinished(std::move(OnFinished)) {
+      FOnFinished(std::move(OnFinished)),
+      FFindTemperature(std::move(FindTemperature)) {
   if (!FToView) {
     throw std::invalid_argument("TTesterThread needs a presenter");
   }
@@ -225,7 +226,7 @@ void TTesterThread::FillDrive() {
   const std::int32_t BufferMiB = FRandomBuffer->GetLength() >> 20;
   std::int32_t Written = 0;
   FPassWrittenInMiB = 0;
-  FTemperature = TDiskTemperature::OfFolder(FTestSetting.DrivePath);
+  FTemperature = FFindTemperature ? FFindTemperature(FTestSetting.DrivePath) : TTemperatureReader();
   FLastTemperature.reset();
   FTemperatureRead = false;
   while (BufferMiB <= Remaining) {
@@ -391,7 +392,7 @@ double TTesterThread::ReadSectorBySector(std::int32_t FileNumber, std::int64_t O
 }
 
 std::optional<float> TTesterThread::ReadTemperatureBetweenWrites() {
-  if (!FTemperature.HasSensor()) {
+  if (!FTemperature) {
     return std::nullopt;
   }
   const std::int64_t Now = FSystem->PerformanceCounter();
@@ -401,7 +402,7 @@ std::optional<float> TTesterThread::ReadTemperatureBetweenWrites() {
   }
   FTemperatureRead = true;
   FLastTemperatureRead = Now;
-  const std::optional<double> Celsius = FTemperature.ReadCelsius();
+  const std::optional<double> Celsius = FTemperature();
   FLastTemperature = Celsius ? std::optional<float>(static_cast<float>(*Celsius)) : std::nullopt;
   return FLastTemperature;
 }

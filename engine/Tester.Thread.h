@@ -13,11 +13,11 @@
 #include <thread>
 #include <vector>
 
-#include "device/Disk.Temperature.h"
 #include "engine/Aligned.Buffer.h"
 #include "engine/RandomBuffer.h"
 #include "engine/Setting.h"
 #include "engine/Tester.Presenter.h"
+#include "engine/Tester.Temperature.h"
 #include "engine/Verify.Check.h"
 #include "platform/Platform.Files.h"
 
@@ -43,7 +43,7 @@ class TTesterThread {
   // has turned true; it must not wait for the owner, whose destructor joins the worker.
   TTesterThread(const TSetting& TestSetting, std::unique_ptr<TTesterPresenter> ToView,
                 std::shared_ptr<TTesterPlatform> System = nullptr,
-                std::function<void()> OnFinished = {});
+                std::function<void()> OnFinished = {}, TTemperatureFinder FindTemperature = {});
   // The owner should have waited for the end; a still running worker is asked to stop and
   // joined. Frees the presenter, then the buffer.
   ~TTesterThread();
@@ -134,9 +134,10 @@ class TTesterThread {
   bool FQuietPass = false;
   std::unique_ptr<TTesterPresenter> FToView;
   std::int64_t FFrequency = 1;
-  // The drive's sensor, found at the start of each pass and read between writes, at most every
-  // TemperatureIntervalMs: a drivetemp sensor asks the drive itself, behind its queued writes.
-  TDiskTemperature FTemperature;
+  // The drive's sensor, found at the start of each pass (FFindTemperature, below) and read
+  // between writes, at most every TemperatureIntervalMs: a drivetemp sensor asks the drive
+  // itself, behind its queued writes.
+  TTemperatureReader FTemperature;
   std::optional<float> FLastTemperature;
   std::int64_t FLastTemperatureRead = 0;
   bool FTemperatureRead = false;
@@ -156,6 +157,7 @@ class TTesterThread {
   std::optional<TTesterError> FError;
   std::vector<TTesterError> FDeleteErrors;
   std::function<void()> FOnFinished;
+  TTemperatureFinder FFindTemperature;
   std::stop_token FStopToken;
   mutable std::mutex FFinishedMutex;
   std::condition_variable FFinishedChanged;

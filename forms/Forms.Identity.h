@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "report/Varnell.Identity.h"
+#include "text/Varnell.Identity.h"
 
 // The community the caption and the chart's label name; the report header names it too.
 inline constexpr const char* CommunityName = "Moravi";

@@ -4,7 +4,7 @@
 #include <QLibraryInfo>
 #include <QTranslator>
 
-#include "report/Text.Catalogue.h"
+#include "text/Text.Catalogue.h"
 
 namespace {
 

@@ -25,7 +25,7 @@
 #include "forms/Speed.Chart.h"
 #include "forms/Tab.Control.h"
 #include "platform/Platform.Clock.h"
-#include "report/DateTime.Text.h"
+#include "text/DateTime.Text.h"
 
 namespace {
 

@@ -12,7 +12,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "report/Number.Text.h"
+#include "text/Number.Text.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 
 #include "forms/Axis.Ticks.h"
 #include "platform/Platform.Locale.h"
-#include "report/Chart.Phases.h"
+#include "results/Chart.Phases.h"
 
 class QAbstractAxis;
 class QAbstractSeries;

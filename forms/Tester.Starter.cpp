@@ -1,5 +1,6 @@
 #include "forms/Tester.Starter.h"
 
+#include "device/Disk.Temperature.h"
 #include "engine/Tester.Thread.h"
 #include "forms/Qt.Dispatcher.h"
 #include "forms/Tester.Thread.Worker.h"
@@ -12,6 +13,7 @@ TTesterFactory MakeTesterFactory() {
     auto Presenter =
         std::make_unique<TTesterToView>(Setting, View, std::make_unique<TQtDispatcher>());
     return std::make_unique<TTesterThreadWorker>(std::make_unique<TTesterThread>(
-        Setting, std::move(Presenter), Platform::MakeTesterPlatform(), std::move(OnFinished)));
+        Setting, std::move(Presenter), Platform::MakeTesterPlatform(), std::move(OnFinished),
+        DiskTemperatureReaderOf));
   };
 }

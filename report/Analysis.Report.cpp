@@ -2,9 +2,9 @@
 
 #include <cstdint>
 
-#include "report/Number.Text.h"
-#include "report/Report.Rule.h"
-#include "report/Text.Catalogue.h"
+#include "text/Number.Text.h"
+#include "text/Report.Rule.h"
+#include "text/Text.Catalogue.h"
 
 namespace {
 

@@ -2,10 +2,10 @@
 
 #include <optional>
 
-#include "report/Number.Text.h"
-#include "report/Report.Rule.h"
-#include "report/Text.Catalogue.h"
 #include "results/Compare.Table.h"
+#include "text/Number.Text.h"
+#include "text/Report.Rule.h"
+#include "text/Text.Catalogue.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 #include "engine/Tester.FileName.h"
 #include "engine/Verify.Stamp.h"
 #include "report/Tester.ToView.h"
-#include "report/Varnell.Identity.h"
 #include "results/Run.Json.h"
+#include "text/Varnell.Identity.h"
 
 TDriveIdentity TTesterToView::DefaultIdentify(const std::string& Folder) {
   return IdentifyDriveOf(Folder);

@@ -5,9 +5,9 @@
 #include <cstdlib>
 #include <utility>
 
-#include "report/DateTime.Text.h"
-#include "report/Number.Text.h"
-#include "report/Text.Catalogue.h"
+#include "text/DateTime.Text.h"
+#include "text/Number.Text.h"
+#include "text/Text.Catalogue.h"
 
 TTesterToView::TTesterToView(const TSetting& TestSetting, TTesterView& View,
                              std::unique_ptr<TGuiDispatcher> Dispatcher, TDiskQuery DiskQuery,

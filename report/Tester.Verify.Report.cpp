@@ -4,11 +4,11 @@
 
 #include "engine/Tester.FileName.h"
 #include "engine/Verify.Stamp.h"
-#include "report/DateTime.Text.h"
-#include "report/Number.Text.h"
-#include "report/Report.Rule.h"
 #include "report/Tester.ToView.h"
-#include "report/Text.Catalogue.h"
+#include "text/DateTime.Text.h"
+#include "text/Number.Text.h"
+#include "text/Report.Rule.h"
+#include "text/Text.Catalogue.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include "report/Tester.View.h"
 
-#include "report/Text.Catalogue.h"
+#include "text/Text.Catalogue.h"
 
 void TTesterView::ShowLogError(const std::string& Path, int Code, const std::string& SystemText) {
   ShowError(Localized("로그 파일에 쓰지 못했습니다. 파일에 빠진 줄이 있습니다.") + "\n" +

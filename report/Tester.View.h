@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "report/Chart.Phases.h"
+#include "results/Chart.Phases.h"
 
 #include "results/Run.Result.h"
 

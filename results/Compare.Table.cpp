@@ -1,7 +1,7 @@
 #include "results/Compare.Table.h"
 
-#include "report/Number.Text.h"
-#include "report/Text.Table.h"
+#include "text/Number.Text.h"
+#include "text/Text.Table.h"
 
 namespace {
 

@@ -2,8 +2,8 @@
 
 #include <cmath>
 
-#include "report/Text.Catalogue.h"
-#include "report/Varnell.Identity.h"
+#include "text/Text.Catalogue.h"
+#include "text/Varnell.Identity.h"
 
 namespace {
 

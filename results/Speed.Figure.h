@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "engine/Setting.h"
-#include "report/Chart.Phases.h"
+#include "results/Chart.Phases.h"
 #include "results/Plot.Figure.h"
 
 // Earlier passes drawn faint behind the current one, on the window's chart and in pictures:

@@ -9,11 +9,11 @@
 #include "cli/Cli.FillTarget.h"
 #include "cli/Cli.Process.h"
 #include "report/Analysis.Report.h"
-#include "report/Number.Text.h"
-#include "report/Report.Rule.h"
 #include "results/Run.Json.h"
 #include "results/Writes.Csv.h"
 #include "simdrive/Sim.Drive.h"
+#include "text/Number.Text.h"
+#include "text/Report.Rule.h"
 
 namespace {
 

@@ -15,8 +15,8 @@
 #include "forms/Forms.Setting.h"
 #include "forms/Speed.Chart.h"
 #include "forms/Tester.Starter.h"
-#include "report/Text.Catalogue.h"
 #include "tests/forms/Forms.Fixtures.h"
+#include "text/Text.Catalogue.h"
 
 namespace {
 

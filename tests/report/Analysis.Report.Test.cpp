@@ -1,7 +1,7 @@
 // The analysis's report lines, word for word, from figures made by hand.
 #include "report/Analysis.Report.h"
 
-#include "report/Text.Catalogue.h"
+#include "text/Text.Catalogue.h"
 
 #include <gtest/gtest.h>
 

@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "report/Text.Catalogue.h"
+#include "text/Text.Catalogue.h"
 
 namespace {
 

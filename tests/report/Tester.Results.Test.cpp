@@ -6,8 +6,8 @@
 
 #include "Report.Rig.h"
 #include "Report.TempFolder.h"
-#include "report/Report.Rule.h"
 #include "results/Run.Json.h"
+#include "text/Report.Rule.h"
 
 namespace {
 

@@ -12,7 +12,7 @@
 
 #include "Report.Rig.h"
 #include "Report.TempFolder.h"
-#include "report/Text.Catalogue.h"
+#include "text/Text.Catalogue.h"
 
 namespace {
 

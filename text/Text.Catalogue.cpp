@@ -1,9 +1,9 @@
-#include "report/Text.Catalogue.h"
+#include "text/Text.Catalogue.h"
 
 #include <cstdlib>
 #include <unordered_map>
 
-#include "report/Text.Catalogue.Data.h"
+#include "text/Text.Catalogue.Data.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "report/DateTime.Text.h"
+#include "text/DateTime.Text.h"
 
 #include <gtest/gtest.h>
 

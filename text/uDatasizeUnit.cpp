@@ -1,4 +1,4 @@
-#include "report/uDatasizeUnit.h"
+#include "text/uDatasizeUnit.h"
 
 #include <cmath>
 #include <cstdio>

@@ -1,4 +1,4 @@
-#include "report/Text.Catalogue.h"
+#include "text/Text.Catalogue.h"
 
 #include <gtest/gtest.h>
 

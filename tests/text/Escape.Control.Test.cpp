@@ -1,4 +1,4 @@
-#include "report/Escape.Control.h"
+#include "text/Escape.Control.h"
 
 #include <gtest/gtest.h>
 

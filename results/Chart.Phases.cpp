@@ -1,8 +1,8 @@
-#include "report/Chart.Phases.h"
+#include "results/Chart.Phases.h"
 
 #include <algorithm>
 
-#include "report/Number.Text.h"
+#include "text/Number.Text.h"
 
 double ChartX(const TWriteRecord& Write) {
   // As the presenter rounds each point: the same X, so a marker falls on a point.

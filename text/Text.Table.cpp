@@ -1,4 +1,4 @@
-#include "report/Text.Table.h"
+#include "text/Text.Table.h"
 
 #include <algorithm>
 

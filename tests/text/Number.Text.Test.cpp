@@ -1,4 +1,4 @@
-#include "report/Number.Text.h"
+#include "text/Number.Text.h"
 
 #include <gtest/gtest.h>
 

@@ -1,0 +1,27 @@
+cmake_minimum_required(VERSION 3.25)
+# cmake -DLAYER=name -DFOLDER=path -DALLOWED=a,b -DFOLDERS=x,y -DSTAMP=file -P CheckLayerIncludes.cmake
+# Fails, naming each file and line, when a file of FOLDER includes a header of a known layer
+# folder (FOLDERS) that LAYER may not use (ALLOWED); writes STAMP when all is well.
+string(REPLACE "," ";" Allowed "${ALLOWED}")
+string(REPLACE "," ";" Folders "${FOLDERS}")
+file(GLOB_RECURSE Files ${FOLDER}/*.h ${FOLDER}/*.cpp)
+list(SORT Files)
+set(Faults "")
+foreach(File ${Files})
+  file(STRINGS ${File} Lines REGEX "^[ \t]*#[ \t]*include[ \t]*\"[A-Za-z0-9_]+/")
+  foreach(Line ${Lines})
+    string(REGEX MATCH "\"([A-Za-z0-9_]+)/[^\"]*\"" Included "${Line}")
+    set(Folder ${CMAKE_MATCH_1})
+    if(Folder IN_LIST Folders AND NOT Folder IN_LIST Allowed)
+      file(RELATIVE_PATH Shown ${FOLDER}/.. ${File})
+      string(APPEND Faults "  ${Shown}: #include ${Included} (${LAYER} -> ${Folder})\n")
+    endif()
+  endforeach()
+endforeach()
+if(Faults)
+  list(REMOVE_ITEM Allowed ${LAYER})
+  string(REPLACE ";" ", " AllowedShown "${Allowed}")
+  message(FATAL_ERROR "includes against the layers' direction: ${LAYER}/ may use only "
+                      "${AllowedShown} (varnell_layer in CMakeLists.txt)\n${Faults}")
+endif()
+file(WRITE ${STAMP} "")
