@@ -6,7 +6,7 @@
 #include <fstream>
 
 #include "cli/Cli.Run.h"
-#include "report/Number.Text.h"
+#include "text/Number.Text.h"
 #include "results/Run.Json.h"
 
 namespace {
