@@ -1,5 +1,6 @@
 #include "results/Compare.Table.h"
 
+#include "report/Escape.Control.h"
 #include "report/Number.Text.h"
 #include "report/Text.Table.h"
 
@@ -79,8 +80,10 @@ std::string CompareTable(const std::vector<TNamedRun>& Runs) {
       const auto Mean = [](const TPassResult* Other) {
         return static_cast<double>(Other->MeanSpeed);
       };
+      // The names come from the files: a crafted one must not drive the terminal.
       Rows.push_back(
-          {Named.Name, DriveText(Run), std::to_string(Pass.Number), std::to_string(Pass.MeanSpeed),
+          {EscapeControlCharacters(Named.Name), EscapeControlCharacters(DriveText(Run)),
+           std::to_string(Pass.Number), std::to_string(Pass.MeanSpeed),
            Figures ? (Cache ? SizeText(static_cast<double>(Cache->SizeInMiB)) : "none") : Missing,
            Cache ? Whole(Cache->InCacheSpeed) : Missing,
            Cache ? Whole(Cache->PostCacheSpeed) : Missing,
