@@ -1,6 +1,7 @@
 #include "results/Run.Json.h"
 
 #include <limits>
+#include <vector>
 
 #include "device/Drive.Identity.Json.h"
 #include "report/Escape.Control.h"
@@ -12,27 +13,30 @@ using nlohmann::json;
 
 namespace {
 
-// Every text of the document, keys included, through Change: JSON holds only UTF-8, and a
-// folder's or a drive's name need not be.
-json MapTexts(const json& Value, std::string (*Change)(std::string_view)) {
+// Every text of the document, keys included, through Change, in place (a result's document
+// can be large): JSON holds only UTF-8, and a folder's or a drive's name need not be.
+void MapTexts(json& Value, std::string (*Change)(std::string_view)) {
   if (Value.is_string()) {
-    return Change(Value.get_ref<const std::string&>());
-  }
-  if (Value.is_array()) {
-    json Out = json::array();
-    for (const json& Item : Value) {
-      Out.push_back(MapTexts(Item, Change));
+    std::string& Text = Value.get_ref<std::string&>();
+    Text = Change(Text);
+  } else if (Value.is_array()) {
+    for (json& Item : Value) {
+      MapTexts(Item, Change);
     }
-    return Out;
-  }
-  if (Value.is_object()) {
-    json Out = json::object();
-    for (const auto& [Key, Item] : Value.items()) {
-      Out[Change(Key)] = MapTexts(Item, Change);
+  } else if (Value.is_object()) {
+    std::vector<std::string> Renamed;
+    for (auto& [Key, Item] : Value.items()) {
+      MapTexts(Item, Change);
+      if (Change(Key) != Key) {
+        Renamed.push_back(Key);
+      }
     }
-    return Out;
+    for (const std::string& Key : Renamed) {
+      json Item = std::move(Value[Key]);
+      Value.erase(Key);
+      Value[Change(Key)] = std::move(Item);
+    }
   }
-  return Value;
 }
 
 json TextOrNull(const std::string& Text) {
@@ -242,6 +246,9 @@ TPassResult PassFromJson(const json& Object) {
   return Pass;
 }
 
+// The run from a document whose texts are already unescaped.
+TRunResult RunResultFromDocument(const json& Document);
+
 }  // namespace
 
 json RunResultToJson(const TRunResult& Run) {
@@ -251,16 +258,24 @@ json RunResultToJson(const TRunResult& Run) {
   for (const TPassResult& Pass : Run.Passes) {
     Passes.push_back(PassToJson(Pass, Run.Passes.front()));
   }
-  return MapTexts({{"schema_version", RunResultSchemaVersion},
+  json Document = {{"schema_version", RunResultSchemaVersion},
                    {"program", {{"name", Run.Program}, {"version", Run.Version}}},
                    {"settings", SettingToJson(Run.Setting, Run.Verify)},
                    {"device", std::move(Device)},
-                   {"passes", std::move(Passes)}},
-                  EscapeResultText);
+                   {"passes", std::move(Passes)}};
+  MapTexts(Document, EscapeResultText);
+  return Document;
 }
 
 TRunResult RunResultFromJson(const json& Escaped) {
-  const json Document = MapTexts(Escaped, UnescapeResultText);
+  json Document = Escaped;
+  MapTexts(Document, UnescapeResultText);
+  return RunResultFromDocument(Document);
+}
+
+namespace {
+
+TRunResult RunResultFromDocument(const json& Document) {
   if (!Document.is_object() || !Document.contains("schema_version")) {
     throw TResultFileError("not a Varnell result: no \"schema_version\"");
   }
@@ -287,14 +302,58 @@ TRunResult RunResultFromJson(const json& Escaped) {
   }
 }
 
+}  // namespace
+
+namespace {
+
+// True when a string of the document, as written, is too long to be one of ResultFileLongestText
+// bytes (an escape like "\u00e9" takes six bytes for one). Looked at before the parser would
+// build such a string whole.
+bool HoldsOverlongString(std::string_view Text) {
+  constexpr std::size_t MostWritten = ResultFileLongestText * 6;
+  bool InString = false;
+  std::size_t Length = 0;
+  for (std::size_t At = 0; At < Text.size(); ++At) {
+    const char Byte = Text[At];
+    if (!InString) {
+      InString = Byte == '"';
+      Length = 0;
+      continue;
+    }
+    if (Byte == '\\') {
+      ++At;
+      Length += 2;
+    } else if (Byte == '"') {
+      InString = false;
+    } else {
+      ++Length;
+    }
+    if (Length > MostWritten) {
+      return true;
+    }
+  }
+  return false;
+}
+
+}  // namespace
+
 TRunResult ParseRunResult(const std::string& Text) {
+  if (HoldsOverlongString(Text)) {
+    throw TResultFileError("a text longer than " + std::to_string(ResultFileLongestText) +
+                           " bytes");
+  }
   json Document;
-  // Every value parsed is counted: a document of millions of tiny values would take many times
-  // its own size in memory.
+  // Every value parsed is counted and every text measured: a document of millions of tiny values
+  // would take many times its own size in memory, and a name is printed padded in a table.
   std::size_t Values = 0;
-  const auto Count = [&Values](int, json::parse_event_t Event, json&) {
+  const auto Count = [&Values](int, json::parse_event_t Event, json& Parsed) {
     if (Event == json::parse_event_t::value && ++Values > ResultFileMostValues) {
       throw TResultFileError("more than " + std::to_string(ResultFileMostValues) + " values");
+    }
+    if ((Event == json::parse_event_t::value || Event == json::parse_event_t::key) &&
+        Parsed.is_string() && Parsed.get_ref<const std::string&>().size() > ResultFileLongestText) {
+      throw TResultFileError("a text longer than " + std::to_string(ResultFileLongestText) +
+                             " bytes");
     }
     return true;
   };
@@ -303,5 +362,6 @@ TRunResult ParseRunResult(const std::string& Text) {
   } catch (const json::parse_error& Error) {
     throw TResultFileError(Error.what());
   }
-  return RunResultFromJson(Document);
+  MapTexts(Document, UnescapeResultText);
+  return RunResultFromDocument(Document);
 }

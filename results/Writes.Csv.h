@@ -54,8 +54,8 @@ std::vector<TPassWrites> ParseWritesCsv(std::string_view Text);
 
 // The longest line the reader takes (a line of the format is at most WritesCsvMaxLine long).
 inline constexpr std::size_t WritesCsvLongestLine = 1024;
-// The most writes of one pass the reader takes: 8 MiB each, a 128 TiB drive's.
-inline constexpr std::size_t WritesCsvMostWritesInPass = std::size_t{16} << 20;
+// The most writes of one pass the reader takes: 8 MiB each, a 32 TiB drive's.
+inline constexpr std::size_t WritesCsvMostWritesInPass = std::size_t{4} << 20;
 
 // The same reading as ParseWritesCsv, fed in pieces of any size, holding one pass at a time:
 // each pass goes to Done as soon as the next begins (and the last at Finish). Memory stays

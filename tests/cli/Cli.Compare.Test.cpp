@@ -144,6 +144,8 @@ TEST_F(CliCompare, FiguresOutOfRangeAreRefusedNamingTheFileAndKey) {
        "write_times_seconds"},
       {nlohmann::json::json_pointer("/passes/0/pass"), 2.5, "pass"},
       {nlohmann::json::json_pointer("/device/size_bytes"), 1e308, "device.size_bytes"},
+      {nlohmann::json::json_pointer("/device/model"), std::string(100000, 'x'),
+       "a text longer than 16384 bytes"},
   };
   for (const auto& Case : Cases) {
     nlohmann::json Bad = Good;
