@@ -1,4 +1,5 @@
 // The GUI program: the main window, which opens the settings window once it is on screen.
+#include <QApplication>
 #include <QGuiApplication>
 #include <cstdio>
 #include <cstdlib>
@@ -8,6 +9,7 @@
 #include "forms/Forms.Language.h"
 #include "forms/Forms.Main.h"
 #include "forms/Setting.Sources.h"
+#include "forms/Stop.Signals.h"
 #include "forms/Tester.Starter.h"
 #include "forms/Varnell.Application.h"
 #include "platform/Platform.Terminal.h"
@@ -77,6 +79,14 @@ int main(int Argc, char** Argv) {
   QGuiApplication::setDesktopFileName(QStringLiteral("invalid.varnell.varnell"));
   // The font is set before any window (and so before the chart) is built.
   TfMain fMain(SystemSettingSources(), MakeTesterFactory());
+  // A signal ends the program as closing its window does: the test stops, its files go.
+  const TStopSignals Signals([&fMain] {
+    if (fMain.close()) {
+      // A settings window or a message box may still be open, each with its own loop.
+      QApplication::closeAllWindows();
+      QCoreApplication::quit();
+    }
+  });
   fMain.show();
   return Application.exec();
 }

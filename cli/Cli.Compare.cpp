@@ -1,10 +1,9 @@
 #include "cli/Cli.Compare.h"
 
-#include <fstream>
-#include <sstream>
-
+#include "cli/Cli.InputFile.h"
 #include "results/Compare.Table.h"
 #include "results/Run.Json.h"
+#include "text/Escape.Control.h"
 
 namespace {
 
@@ -22,16 +21,39 @@ int RunCompare(const TCliParseResult& Parsed, std::FILE* Output, std::FILE* Erro
   }
   std::vector<TNamedRun> Runs;
   for (const std::string& File : Parsed.Files) {
-    std::ifstream Stream(File, std::ios::binary);
-    if (!Stream) {
-      return Refuse(Errors, "cannot read \"" + File + "\"");
-    }
-    std::ostringstream Text;
-    Text << Stream.rdbuf();
+    const std::string Shown = "\"" + EscapeControlCharacters(File) + "\"";
+    std::string Text;
+    std::string Error;
+    TInputEnd End = TInputEnd::Failed;
+    struct TTooLarge {};
     try {
-      Runs.push_back({File, ParseRunResult(Text.str())});
-    } catch (const TResultFileError& Error) {
-      return Refuse(Errors, "\"" + File + "\" is not a result file: " + Error.what());
+      End = ReadInputFile(
+          File,
+          [&Text](std::string_view Piece) {
+            // Its text is held whole to be parsed: read no further than a result file can be.
+            if (Text.size() + Piece.size() > ResultFileMostBytes) {
+              throw TTooLarge{};
+            }
+            Text += Piece;
+          },
+          Error);
+    } catch (const TTooLarge&) {
+      return Refuse(Errors, Shown + " is not a result file: it is larger than " +
+                                std::to_string(ResultFileMostBytes >> 20) + " MiB");
+    }
+    if (End == TInputEnd::Interrupted) {
+      std::fprintf(Errors, "varnell-cli: %s\n", InputInterrupted);
+      return CliExitWriteFailed;
+    }
+    if (End == TInputEnd::Failed) {
+      return Refuse(Errors, Error);
+    }
+    try {
+      Runs.push_back({File, ParseRunResult(Text)});
+    } catch (const TResultFileError& Bad) {
+      return Refuse(Errors,
+                    Shown + " is not a result file: " +
+                        EscapeControlCharacters(std::string_view(Bad.what()).substr(0, 300)));
     }
   }
   const std::string Table = Parsed.CompareCsv ? CompareCsv(Runs) : CompareTable(Runs);

@@ -5,9 +5,9 @@
 
 // One of the program's two output streams, written a whole text at a time and flushed at once
 // (so that what goes to the other stream comes after it). A write that fails never ends the
-// program: when the reader has gone ("| head -3" has its lines) the stream is closed for good
-// and nothing more is written to it; any other failure is remembered and later texts are
-// tried again.
+// program: when the reader has gone ("| head -3" has its lines, or the terminal hung up) the
+// stream is closed for good and nothing more is written to it; any other failure is remembered
+// and later texts are tried again.
 class TTerminalStream {
  public:
   explicit TTerminalStream(std::FILE* File) : FFile(File) {}

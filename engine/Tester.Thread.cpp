@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <cmath>
 #include <cstring>
+#include <exception>
 #include <limits>
 #include <stdexcept>
 
@@ -99,11 +100,11 @@ void TTesterThread::Execute(std::stop_token StopToken) {
   try {
     Run();
   } catch (const std::exception& Unexpected) {
-    // Not an operating-system error (the presenter failed, or memory ran out): keep it so
-    // that the owner can tell, and still end in order.
-    FError = TTesterError{"Run", "", 0, "", Unexpected.what()};
+    // Not an operating-system error (the presenter failed, or memory ran out): it ends the run
+    // as a failed write does, so that it is told and the files go when asked.
+    EndRunWithError(UnexpectedError(Unexpected.what()));
   } catch (...) {
-    FError = TTesterError{"Run", "", 0, "", "Unknown error"};
+    EndRunWithError(UnexpectedError("unknown exception"));
   }
   Finish();
 }
@@ -174,6 +175,7 @@ void TTesterThread::InitializeTest() {
 }
 
 void TTesterThread::PrepareTest() {
+  FCancelTold = false;
   SetNeedToFillInMiB();
   SetMinFileNumber();
   // A sector left on the drive by an earlier pass cannot pass for one of this pass.
@@ -214,8 +216,10 @@ std::int32_t TTesterThread::CalculateNeedToFillInMiB() {
 
 void TTesterThread::SetMinFileNumber() {
   FMinFileNumber = 0;
+  // Any name that is taken (a file, a link, a folder, one the system will not tell of) is
+  // stepped past: only a free name can become this pass's file.
   while (FMinFileNumber < std::numeric_limits<std::int32_t>::max() &&
-         FSystem->LookUp(FFolder, TestFileName(FMinFileNumber)).Kind == TNameKind::File) {
+         FSystem->LookUp(FFolder, TestFileName(FMinFileNumber)).Kind != TNameKind::Missing) {
     ++FMinFileNumber;
   }
   FOwnFiles.clear();
@@ -246,7 +250,7 @@ void TTesterThread::FillDrive() {
     }
     if (Terminated()) {
       if (BufferMiB <= Remaining) {
-        FToView->PassCancelled();
+        TellPassCancelled();
       }
       break;
     }
@@ -301,6 +305,8 @@ void TTesterThread::VerifyDrive() {
   FToView->StartVerify(FPassWrittenInMiB);
   for (std::size_t Index = 0; Index < FOwnFiles.size(); ++Index) {
     if (!VerifyFile(Index)) {
+      // A pass whose read-back was cut short is no completed pass.
+      TellPassCancelled();
       break;
     }
   }
@@ -407,6 +413,13 @@ std::optional<float> TTesterThread::ReadTemperatureBetweenWrites() {
   return FLastTemperature;
 }
 
+void TTesterThread::TellPassCancelled() {
+  if (!FCancelTold) {
+    FCancelTold = true;
+    FToView->PassCancelled();
+  }
+}
+
 void TTesterThread::WaitWhileIdle() {
   FToView->StartIdle();
   while (FIdle.load() && !Terminated()) {
@@ -417,9 +430,14 @@ void TTesterThread::WaitWhileIdle() {
 
 void TTesterThread::CloseTest() {
   CloseFile(true);
-  // A cancelled pass ends as it is, unread.
-  if (FTestSetting.NeedVerify && FPassWrittenInMiB > 0 && !Terminated()) {
-    VerifyDrive();
+  // A cancelled pass ends as it is, unread: even one cancelled after its last write did not
+  // complete, since its read-back is missing.
+  if (FTestSetting.NeedVerify && FPassWrittenInMiB > 0) {
+    if (Terminated()) {
+      TellPassCancelled();
+    } else {
+      VerifyDrive();
+    }
   }
   // With repetition the files of a finished pass always go, so that the next pass finds the
   // space again; a cancelled pass keeps them unless deletion was asked for.
@@ -465,12 +483,27 @@ void TTesterThread::DeleteTestFiles() {
   if (FOwnFiles.empty()) {
     return;
   }
-  FToView->StartDeleting();
+  // A presenter that fails while being told stops no deletion: every file is still tried, and
+  // the first failure is passed on afterwards.
+  std::exception_ptr Failure;
+  const auto Tell = [&Failure](auto&& Action) {
+    try {
+      Action();
+    } catch (...) {
+      if (!Failure) {
+        Failure = std::current_exception();
+      }
+    }
+  };
+  Tell([this] { FToView->StartDeleting(); });
   for (const TOwnFile& File : FOwnFiles) {
-    DeleteOwnFile(File);
+    Tell([&] { DeleteOwnFile(File); });
   }
   FOwnFiles.clear();
-  FToView->EndDeleting();
+  Tell([this] { FToView->EndDeleting(); });
+  if (Failure) {
+    std::rethrow_exception(Failure);
+  }
 }
 
 void TTesterThread::DeleteOwnFile(const TOwnFile& File) {
@@ -516,12 +549,24 @@ void TTesterThread::DeleteOwnFile(const TOwnFile& File) {
 void TTesterThread::EndRunWithError(const TTesterError& Error) {
   CloseFile(false);
   FError = Error;
+  // Each step is taken even when the one before threw (the presenter itself may be what
+  // failed): the files still go when asked and the buttons still hide.
+  const auto Step = [](auto&& Action) {
+    try {
+      Action();
+    } catch (...) {
+    }
+  };
   // The error first: the deletion that follows may add errors of its own, caused by it.
-  FToView->PrintError(Error);
+  Step([&] { FToView->PrintError(Error); });
   if (FTestSetting.NeedDelete) {
-    DeleteTestFiles();
+    Step([&] { DeleteTestFiles(); });
   }
-  FToView->HideButtons();
+  Step([&] { FToView->HideButtons(); });
+}
+
+TTesterError TTesterThread::UnexpectedError(const std::string& What) {
+  return TTesterError{"Run", "", 0, What, "RunError: " + What};
 }
 
 void TTesterThread::Finish() {

@@ -99,6 +99,8 @@ class TTesterThread {
   double Seconds(std::int64_t Start, std::int64_t End) const;
   std::optional<float> ReadTemperatureBetweenWrites();
   void WaitWhileIdle();
+  // Tells the presenter, once a pass, that the pass stopped short at a cancel.
+  void TellPassCancelled();
   void CloseTest();
   void WaitAfterNoRoom();
   void CloseFile(bool Flush);
@@ -109,6 +111,8 @@ class TTesterThread {
 
   bool Terminated() const { return FStopToken.stop_requested(); }
   static TTesterError SystemError(const std::string& Operation, const std::string& Path, int Code);
+  // An exception that is no operating-system error, as the error that ends the run.
+  static TTesterError UnexpectedError(const std::string& What);
 
   std::shared_ptr<TTesterPlatform> FSystem;
   // Opened once and held for the whole run: every name is looked up, created and deleted
@@ -132,6 +136,7 @@ class TTesterThread {
   // CalculateNeedToFillInMiB).
   bool FNoRoomStreak = false;
   bool FQuietPass = false;
+  bool FCancelTold = false;
   std::unique_ptr<TTesterPresenter> FToView;
   std::int64_t FFrequency = 1;
   // The drive's sensor, found at the start of each pass (FFindTemperature, below) and read

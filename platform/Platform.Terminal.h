@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -19,8 +20,17 @@ int InterruptCount();
 // without, so that no file it opens later takes one of those numbers and receives what is
 // meant for the terminal. The first call of every program.
 void OpenMissingStandardDescriptors();
+
+// For a windowed program: from now on SIGINT, SIGTERM and SIGHUP each put a byte into a pipe
+// instead of ending the process, so that its event loop can end it in order. The pipe's read
+// end, to watch for reading; -1 where there is no such thing. DrainStopSignals empties it.
+int StopSignalDescriptor();
+void DrainStopSignals(int Descriptor);
 // True for the error (errno) of a write whose reader has gone: a pipe closed at the other end.
 bool IsClosedReaderError(int Code);
+// True for the error (errno) of a write to File when File is a terminal that has hung up (its
+// window closed, its line dropped): as final as a closed pipe.
+bool IsHungUpTerminalError(std::FILE* File, int Code);
 
 // The program's arguments without its name, as UTF-8 (Windows hands main() the arguments in the
 // ANSI code page, so they are read from the wide command line there).

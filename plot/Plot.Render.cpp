@@ -17,6 +17,8 @@
 #include <cstdio>
 #include <memory>
 
+#include "text/Escape.Control.h"
+
 namespace {
 
 constexpr int Width = 1600;
@@ -32,6 +34,12 @@ bool EndsWith(const std::string& Text, const std::string& End) {
 
 QString Text(const std::string& Utf8) {
   return QString::fromUtf8(Utf8.data(), static_cast<qsizetype>(Utf8.size()));
+}
+
+// A text drawn in the chart: a folder's or a drive's name in it may hold control characters,
+// which XML cannot carry, or bytes that are not UTF-8; they show as the report shows them.
+QString Shown(const std::string& Utf8) {
+  return Text(EscapeControlCharacters(Utf8));
 }
 
 // Distinct colours for the curves; red is the half-average line's alone. The current pass (or
@@ -108,11 +116,11 @@ std::unique_ptr<QGraphicsScene> BuildScene(const TPlotFigure& Figure) {
   TitleFont.setPixelSize(22);
   TitleFont.setBold(true);
   Chart->setTitleFont(TitleFont);
-  QString Title = Text(Figure.Title).toHtmlEscaped();
+  QString Title = Shown(Figure.Title).toHtmlEscaped();
   for (const std::string& Line : Figure.Caption) {
     Title +=
         QStringLiteral("<br><span style=\"font-size:15px; font-weight:normal\">") +
-        Text(Line).toHtmlEscaped().replace(QStringLiteral("  "), QStringLiteral("&nbsp;&nbsp;")) +
+        Shown(Line).toHtmlEscaped().replace(QStringLiteral("  "), QStringLiteral("&nbsp;&nbsp;")) +
         QStringLiteral("</span>");
   }
   Chart->setTitle(Title);
@@ -120,8 +128,8 @@ std::unique_ptr<QGraphicsScene> BuildScene(const TPlotFigure& Figure) {
   const TRange Range = RangeOf(Figure);
   auto* X = new QValueAxis();
   auto* Y = new QValueAxis();
-  X->setTitleText(Text(Figure.XTitle));
-  Y->setTitleText(Text(Figure.YTitle));
+  X->setTitleText(Shown(Figure.XTitle));
+  Y->setTitleText(Shown(Figure.YTitle));
   X->setRange(Range.MinX, Range.MaxX);
   X->setReverse(Figure.XFalls);
   Y->setRange(0.0, Range.MaxY);
@@ -155,7 +163,7 @@ std::unique_ptr<QGraphicsScene> BuildScene(const TPlotFigure& Figure) {
     const TPlotCurve& Curve = Figure.Curves[Index];
     QPen Pen(CurveColour(Curve.Faint ? FaintRank++ : Rank++, Curve.Faint));
     Pen.setWidthF(Curve.Faint ? 1.0 : 1.5);
-    AddLine(*Chart, X, Y, ThinnedForColumns(Curve.Points, ColumnsToDraw), Pen, Text(Curve.Label),
+    AddLine(*Chart, X, Y, ThinnedForColumns(Curve.Points, ColumnsToDraw), Pen, Shown(Curve.Label),
             !Curve.Label.empty());
   }
   for (const TPlotStep& Step : Figure.Steps) {
@@ -184,7 +192,7 @@ std::unique_ptr<QGraphicsScene> BuildScene(const TPlotFigure& Figure) {
       continue;
     }
     const QPointF At = Chart->mapToPosition(QPointF(Step.FromX, Step.Y));
-    auto* Label = Scene->addSimpleText(Text(Step.Label));
+    auto* Label = Scene->addSimpleText(Shown(Step.Label));
     QFont Font = Label->font();
     Font.setPixelSize(14);
     Label->setFont(Font);
@@ -237,7 +245,7 @@ std::string SavePlot(const TPlotFigure& Figure, const std::string& Path) {
     Generator.setOutputDevice(&File);
     Generator.setSize(QSize(Width, Height));
     Generator.setViewBox(QRect(0, 0, Width, Height));
-    Generator.setTitle(Text(Figure.Title));
+    Generator.setTitle(Shown(Figure.Title));
     QPainter Painter;
     if (!Painter.begin(&Generator)) {
       File.cancelWriting();

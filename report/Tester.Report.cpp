@@ -50,6 +50,9 @@ std::string ErrorDescription(const TTesterError& Error) {
   if (Error.Operation == "OpenFolder") {
     return Localized("폴더를 열지 못해 테스트를 시작하지 않았습니다.");
   }
+  if (Error.Operation == "Run") {
+    return Localized("예기치 못한 오류로 테스트를 끝냈습니다.");
+  }
   if (IsFolderInUse(Error)) {
     return Localized("다른 실행이 이 폴더를 쓰고 있어 테스트를 시작하지 않았습니다.");
   }

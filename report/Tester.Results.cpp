@@ -25,6 +25,7 @@ TPassVerifyResult TTesterToView::VerifyResult(const TVerifyTally& Tally) const {
   Verify.UnreadableMiB = MiBOf(Tally.UnreadableSectors);
   Verify.UsableMiB = MiBOf(Tally.UsableSectors());
   // As the report's lines: the reads' speeds, the mean truncated.
+  Verify.Complete = Tally.Complete();
   Verify.ReadMaxSpeed = FMaxReadSpeed;
   Verify.ReadMinSpeed = FMinReadSpeed;
   Verify.ReadMeanSpeed = FReadCount > 0 ? static_cast<double>(FReadSpeedSum / FReadCount) : 0.0;

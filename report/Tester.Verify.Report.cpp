@@ -44,7 +44,7 @@ std::string PlaceText(const std::optional<TDamagePlace>& Place) {
 
 std::string VerdictText(const TVerifyTally& Tally) {
   if (Tally.DamagedSectors() > 0) {
-    return Localized("손상 있음");
+    return Tally.Complete() ? Localized("손상 있음") : Localized("손상 있음 (검증 중단)");
   }
   return Tally.Complete() ? Localized("이상 없음") : Localized("중단 (읽은 부분은 이상 없음)");
 }

@@ -2,6 +2,8 @@
 
 #include <optional>
 
+#include "results/Json.Figure.h"
+
 using nlohmann::json;
 
 namespace {
@@ -27,12 +29,12 @@ json PhaseToJson(const TPhase& Phase) {
 
 TPhase PhaseFromJson(const json& Object) {
   TPhase Phase;
-  Phase.FirstWrite = Object.at("first_write").get<std::int32_t>();
-  Phase.WriteCount = Object.at("write_count").get<std::int32_t>();
-  Phase.FromMiB = Object.at("from_mib").get<std::int64_t>();
-  Phase.ToMiB = Object.at("to_mib").get<std::int64_t>();
-  Phase.Speed = Object.at("mean_mib_s").get<double>();
-  Phase.MedianSpeed = Object.at("median_mib_s").get<double>();
+  Phase.FirstWrite = Figure<std::int32_t>(Object, "first_write");
+  Phase.WriteCount = Figure<std::int32_t>(Object, "write_count");
+  Phase.FromMiB = Figure<std::int64_t>(Object, "from_mib");
+  Phase.ToMiB = Figure<std::int64_t>(Object, "to_mib");
+  Phase.Speed = Figure<double>(Object, "mean_mib_s");
+  Phase.MedianSpeed = Figure<double>(Object, "median_mib_s");
   return Phase;
 }
 
@@ -41,7 +43,7 @@ json WindowToJson(const TSlowestWindow& Window) {
 }
 
 TSlowestWindow WindowFromJson(const json& Object) {
-  return {Object.at("mib_s").get<double>(), Object.at("from_mib").get<double>()};
+  return {Figure<double>(Object, "mib_s"), Figure<double>(Object, "from_mib")};
 }
 
 json WriteToJson(const TWritePosition& Write) {
@@ -49,8 +51,8 @@ json WriteToJson(const TWritePosition& Write) {
 }
 
 TWritePosition WriteFromJson(const json& Object) {
-  return {Object.at("index").get<std::int32_t>(), Object.at("at_mib").get<std::int32_t>(),
-          Object.at("seconds").get<double>()};
+  return {Figure<std::int32_t>(Object, "index"), Figure<std::int32_t>(Object, "at_mib"),
+          Figure<double>(Object, "seconds")};
 }
 
 json HeatToJson(const THeat& Heat) {
@@ -64,12 +66,13 @@ json HeatToJson(const THeat& Heat) {
 
 THeat HeatFromJson(const json& Object) {
   THeat Heat;
-  Heat.StartInC = Object.at("start").get<float>();
-  Heat.MaxInC = Object.at("max").get<float>();
-  Heat.EndInC = Object.at("end").get<float>();
-  Heat.MaxAtMiB = Object.at("max_at_mib").get<std::int32_t>();
-  Heat.ThrottleAtMiB = Optional<std::int64_t>(
-      Object.at("throttle_at_mib"), [](const json& MiB) { return MiB.get<std::int64_t>(); });
+  Heat.StartInC = Figure<float>(Object, "start", -300.0f);
+  Heat.MaxInC = Figure<float>(Object, "max", -300.0f);
+  Heat.EndInC = Figure<float>(Object, "end", -300.0f);
+  Heat.MaxAtMiB = Figure<std::int32_t>(Object, "max_at_mib");
+  Heat.ThrottleAtMiB = Optional<std::int64_t>(Object.at("throttle_at_mib"), [](const json& MiB) {
+    return FigureOf<std::int64_t>(MiB, "throttle_at_mib");
+  });
   return Heat;
 }
 
@@ -105,23 +108,23 @@ TPassFigures FiguresFromJson(const json& Object) {
     Figures.Phases.push_back(PhaseFromJson(Phase));
   }
   if (!Object.at("cache_mib").is_null()) {
-    Figures.Cache = TCacheFigures{Object.at("cache_mib").get<std::int64_t>(),
-                                  Object.at("in_cache_mib_s").get<double>(),
-                                  Object.at("post_cache_mib_s").get<double>()};
+    Figures.Cache = TCacheFigures{Figure<std::int64_t>(Object, "cache_mib"),
+                                  Figure<double>(Object, "in_cache_mib_s"),
+                                  Figure<double>(Object, "post_cache_mib_s")};
   }
-  Figures.LastSpeed = Object.at("last_mib_s").get<double>();
+  Figures.LastSpeed = Figure<double>(Object, "last_mib_s");
   const json& Speeds = Object.at("speed_percentiles_mib_s");
-  Figures.Speeds = {Speeds.at("p1").get<std::int32_t>(), Speeds.at("p5").get<std::int32_t>(),
-                    Speeds.at("p50").get<std::int32_t>(), Speeds.at("p95").get<std::int32_t>()};
+  Figures.Speeds = {Figure<std::int32_t>(Speeds, "p1"), Figure<std::int32_t>(Speeds, "p5"),
+                    Figure<std::int32_t>(Speeds, "p50"), Figure<std::int32_t>(Speeds, "p95")};
   Figures.Slowest1s = Optional<TSlowestWindow>(Object.at("slowest_1s"), WindowFromJson);
   Figures.Slowest10s = Optional<TSlowestWindow>(Object.at("slowest_10s"), WindowFromJson);
   Figures.Stalls.Longest = WriteFromJson(Object.at("longest_write"));
   const json& Slow = Object.at("slow_writes");
-  Figures.Stalls.SlowWriteCount = Slow.at("count").get<std::int32_t>();
+  Figures.Stalls.SlowWriteCount = Figure<std::int32_t>(Slow, "count");
   Figures.Stalls.FirstSlowWrite = Optional<TWritePosition>(Slow.at("first"), WriteFromJson);
   const json& Times = Object.at("write_seconds_percentiles");
-  Figures.Stalls.Times = {Times.at("p50").get<double>(), Times.at("p99").get<double>(),
-                          Times.at("max").get<double>()};
+  Figures.Stalls.Times = {Figure<double>(Times, "p50"), Figure<double>(Times, "p99"),
+                          Figure<double>(Times, "max")};
   Figures.Heat = Optional<THeat>(Object.at("temperature_c"), HeatFromJson);
   return Figures;
 }
@@ -148,9 +151,9 @@ json AnalysisToJson(const TPassAnalysis& Analysis) {
 
 TPassAnalysis AnalysisFromJson(const json& Object) {
   TPassAnalysis Analysis;
-  Analysis.WriteCount = Object.at("write_count").get<std::int32_t>();
-  Analysis.WrittenMiB = Object.at("written_mib").get<std::int64_t>();
-  Analysis.WriteSeconds = Object.at("write_seconds").get<double>();
+  Analysis.WriteCount = Figure<std::int32_t>(Object, "write_count");
+  Analysis.WrittenMiB = Figure<std::int64_t>(Object, "written_mib");
+  Analysis.WriteSeconds = Figure<double>(Object, "write_seconds");
   if (!Object.at("too_short").get<bool>()) {
     Analysis.Figures = FiguresFromJson(Object);
   }

@@ -1,5 +1,6 @@
 #include "results/Compare.Table.h"
 
+#include "text/Escape.Control.h"
 #include "text/Number.Text.h"
 #include "text/Text.Table.h"
 
@@ -78,8 +79,9 @@ std::vector<TCompareRow> CompareRows(const std::vector<TNamedRun>& Runs) {
         return static_cast<double>(Other->MeanSpeed);
       };
       TCompareRow Row;
-      Row.Run = Named.Name;
-      Row.Drive = DriveText(Run);
+      // The names come from the files: a crafted one must not drive the terminal.
+      Row.Run = EscapeControlCharacters(Named.Name);
+      Row.Drive = EscapeControlCharacters(DriveText(Run));
       Row.Pass = Pass.Number;
       Row.MeanSpeed = Pass.MeanSpeed;
       Row.Judged = Figures.has_value();

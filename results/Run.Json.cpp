@@ -1,12 +1,43 @@
 #include "results/Run.Json.h"
 
+#include <limits>
+#include <vector>
+
 #include "device/Drive.Identity.Json.h"
 #include "results/Analysis.Json.h"
 #include "results/Compare.Table.h"
+#include "results/Json.Figure.h"
+#include "text/Escape.Control.h"
 
 using nlohmann::json;
 
 namespace {
+
+// Every text of the document, keys included, through Change, in place (a result's document
+// can be large): JSON holds only UTF-8, and a folder's or a drive's name need not be.
+void MapTexts(json& Value, std::string (*Change)(std::string_view)) {
+  if (Value.is_string()) {
+    std::string& Text = Value.get_ref<std::string&>();
+    Text = Change(Text);
+  } else if (Value.is_array()) {
+    for (json& Item : Value) {
+      MapTexts(Item, Change);
+    }
+  } else if (Value.is_object()) {
+    std::vector<std::string> Renamed;
+    for (auto& [Key, Item] : Value.items()) {
+      MapTexts(Item, Change);
+      if (Change(Key) != Key) {
+        Renamed.push_back(Key);
+      }
+    }
+    for (const std::string& Key : Renamed) {
+      json Item = std::move(Value[Key]);
+      Value.erase(Key);
+      Value[Change(Key)] = std::move(Item);
+    }
+  }
+}
 
 json TextOrNull(const std::string& Text) {
   return Text.empty() ? json() : json(Text);
@@ -79,9 +110,10 @@ TSetting SettingFromJson(const json& Object, bool& Verify) {
   TSetting Setting;
   Setting.IsSet = true;
   Setting.DrivePath = Object.at("folder").get<std::string>();
-  Setting.ToLeft = Object.at("leave").at("amount").get<std::int64_t>();
+  Setting.ToLeft = FigureOf<std::int64_t>(Object.at("leave").at("amount"), "leave.amount",
+                                          std::numeric_limits<std::int64_t>::min());
   Setting.ToLeftUnit = LeftUnitFromKey(Object.at("leave").at("unit").get<std::string>());
-  Setting.UnitSpeed = StepFromPercent(Object.at("step_pct").get<double>());
+  Setting.UnitSpeed = StepFromPercent(Figure<double>(Object, "step_pct"));
   Setting.NeedCache = Object.at("page_cache").get<bool>();
   Setting.InfiniteRepetition = Object.at("repeat").get<bool>();
   Setting.NeedDelete = Object.at("delete_files").get<bool>();
@@ -106,24 +138,27 @@ json VerifyToJson(const TPassVerifyResult& Verify) {
           {"read_mean_mib_s", Verify.ReadMeanSpeed},
           {"read_max_mib_s", Verify.ReadMaxSpeed},
           {"read_min_mib_s", Verify.ReadMinSpeed},
-          {"first_damage", First}};
+          {"first_damage", First},
+          {"complete", Verify.Complete}};
 }
 
 TPassVerifyResult VerifyFromJson(const json& Object) {
   TPassVerifyResult Verify;
-  Verify.ReadMiB = Object.at("read_mib").get<double>();
-  Verify.IntactMiB = Object.at("intact_mib").get<double>();
-  Verify.ChangedMiB = Object.at("changed_mib").get<double>();
-  Verify.OverwrittenMiB = Object.at("overwritten_mib").get<double>();
-  Verify.UnreadableMiB = Object.at("unreadable_mib").get<double>();
-  Verify.UsableMiB = Object.at("usable_mib").get<double>();
-  Verify.ReadMeanSpeed = Object.at("read_mean_mib_s").get<double>();
-  Verify.ReadMaxSpeed = Object.at("read_max_mib_s").get<double>();
-  Verify.ReadMinSpeed = Object.at("read_min_mib_s").get<double>();
+  Verify.ReadMiB = Figure<double>(Object, "read_mib");
+  Verify.IntactMiB = Figure<double>(Object, "intact_mib");
+  Verify.ChangedMiB = Figure<double>(Object, "changed_mib");
+  Verify.OverwrittenMiB = Figure<double>(Object, "overwritten_mib");
+  Verify.UnreadableMiB = Figure<double>(Object, "unreadable_mib");
+  Verify.UsableMiB = Figure<double>(Object, "usable_mib");
+  Verify.ReadMeanSpeed = Figure<double>(Object, "read_mean_mib_s");
+  Verify.ReadMaxSpeed = Figure<double>(Object, "read_max_mib_s");
+  Verify.ReadMinSpeed = Figure<double>(Object, "read_min_mib_s");
   if (const json& First = Object.at("first_damage"); !First.is_null()) {
     Verify.FirstDamagedFile = First.at("file").get<std::string>();
-    Verify.FirstDamagedOffset = First.at("offset_bytes").get<std::int64_t>();
+    Verify.FirstDamagedOffset = Figure<std::int64_t>(First, "offset_bytes");
   }
+  // Added within version 1: a file without it was written before a cut read-back was marked.
+  Verify.Complete = Object.value("complete", true);
   return Verify;
 }
 
@@ -149,7 +184,7 @@ json ErrorToJson(const TPassError& Error) {
 
 TPassError ErrorFromJson(const json& Object) {
   return {Object.at("operation").get<std::string>(), TextOf(Object.at("path")),
-          Object.at("code").get<std::uint32_t>(), Object.at("text").get<std::string>()};
+          Figure<std::uint32_t>(Object, "code"), Object.at("text").get<std::string>()};
 }
 
 json PercentOrNull(const std::optional<double>& Percent) {
@@ -187,14 +222,14 @@ json PassToJson(const TPassResult& Pass, const TPassResult& First) {
 
 TPassResult PassFromJson(const json& Object) {
   TPassResult Pass;
-  Pass.Number = Object.at("pass").get<std::int32_t>();
+  Pass.Number = Figure<std::int32_t>(Object, "pass");
   Pass.StartTime = Object.at("start_time").get<std::string>();
-  Pass.WrittenMiB = Object.at("written_mib").get<std::int64_t>();
-  Pass.Writes = Object.at("writes").get<std::int32_t>();
-  Pass.MaxSpeed = Object.at("max_mib_s").get<std::int32_t>();
-  Pass.MinSpeed = Object.at("min_mib_s").get<std::int32_t>();
-  Pass.MeanSpeed = Object.at("mean_mib_s").get<std::int64_t>();
-  Pass.SlowSharePct = Object.at("slow_share_pct").get<double>();
+  Pass.WrittenMiB = Figure<std::int64_t>(Object, "written_mib");
+  Pass.Writes = Figure<std::int32_t>(Object, "writes");
+  Pass.MaxSpeed = Figure<std::int32_t>(Object, "max_mib_s");
+  Pass.MinSpeed = Figure<std::int32_t>(Object, "min_mib_s");
+  Pass.MeanSpeed = Figure<std::int64_t>(Object, "mean_mib_s");
+  Pass.SlowSharePct = Figure<double>(Object, "slow_share_pct");
   Pass.Analysis = AnalysisFromJson(Object.at("analysis"));
   if (const json& Verify = Object.at("verify"); !Verify.is_null()) {
     Pass.Verify = VerifyFromJson(Verify);
@@ -203,11 +238,16 @@ TPassResult PassFromJson(const json& Object) {
   if (const json& Error = Object.at("error"); !Error.is_null()) {
     Pass.Error = ErrorFromJson(Error);
   }
-  Pass.WriteSeconds = Object.at("write_times_seconds").get<std::vector<double>>();
-  Pass.RemainPctFirst = Object.at("remain_pct_first").get<double>();
-  Pass.RemainPctLast = Object.at("remain_pct_last").get<double>();
+  for (const json& Seconds : Object.at("write_times_seconds")) {
+    Pass.WriteSeconds.push_back(FigureOf<double>(Seconds, "write_times_seconds"));
+  }
+  Pass.RemainPctFirst = Figure<double>(Object, "remain_pct_first");
+  Pass.RemainPctLast = Figure<double>(Object, "remain_pct_last");
   return Pass;
 }
+
+// The run from a document whose texts are already unescaped.
+TRunResult RunResultFromDocument(const json& Document);
 
 }  // namespace
 
@@ -218,19 +258,29 @@ json RunResultToJson(const TRunResult& Run) {
   for (const TPassResult& Pass : Run.Passes) {
     Passes.push_back(PassToJson(Pass, Run.Passes.front()));
   }
-  return {{"schema_version", RunResultSchemaVersion},
-          {"program", {{"name", Run.Program}, {"version", Run.Version}}},
-          {"settings", SettingToJson(Run.Setting, Run.Verify)},
-          {"device", std::move(Device)},
-          {"passes", std::move(Passes)}};
+  json Document = {{"schema_version", RunResultSchemaVersion},
+                   {"program", {{"name", Run.Program}, {"version", Run.Version}}},
+                   {"settings", SettingToJson(Run.Setting, Run.Verify)},
+                   {"device", std::move(Device)},
+                   {"passes", std::move(Passes)}};
+  MapTexts(Document, EscapeResultText);
+  return Document;
 }
 
-TRunResult RunResultFromJson(const json& Document) {
+TRunResult RunResultFromJson(const json& Escaped) {
+  json Document = Escaped;
+  MapTexts(Document, UnescapeResultText);
+  return RunResultFromDocument(Document);
+}
+
+namespace {
+
+TRunResult RunResultFromDocument(const json& Document) {
   if (!Document.is_object() || !Document.contains("schema_version")) {
     throw TResultFileError("not a Varnell result: no \"schema_version\"");
   }
   try {
-    const int Version = Document.at("schema_version").get<int>();
+    const int Version = Figure<int>(Document, "schema_version", 1);
     if (Version > RunResultSchemaVersion) {
       throw TResultFileError("schema_version " + std::to_string(Version) +
                              " is newer than this program reads (" +
@@ -240,6 +290,8 @@ TRunResult RunResultFromJson(const json& Document) {
     Run.Program = Document.at("program").at("name").get<std::string>();
     Run.Version = Document.at("program").at("version").get<std::string>();
     Run.Setting = SettingFromJson(Document.at("settings"), Run.Verify);
+    // Checked here: the drive's own reader takes the size as it is.
+    FigureOf<std::int64_t>(Document.at("device").at("size_bytes"), "device.size_bytes");
     Run.Drive = DriveIdentityFromJson(Document.at("device"));
     for (const json& Pass : Document.at("passes")) {
       Run.Passes.push_back(PassFromJson(Pass));
@@ -250,12 +302,66 @@ TRunResult RunResultFromJson(const json& Document) {
   }
 }
 
+}  // namespace
+
+namespace {
+
+// True when a string of the document, as written, is too long to be one of ResultFileLongestText
+// bytes (an escape like "\u00e9" takes six bytes for one). Looked at before the parser would
+// build such a string whole.
+bool HoldsOverlongString(std::string_view Text) {
+  constexpr std::size_t MostWritten = ResultFileLongestText * 6;
+  bool InString = false;
+  std::size_t Length = 0;
+  for (std::size_t At = 0; At < Text.size(); ++At) {
+    const char Byte = Text[At];
+    if (!InString) {
+      InString = Byte == '"';
+      Length = 0;
+      continue;
+    }
+    if (Byte == '\\') {
+      ++At;
+      Length += 2;
+    } else if (Byte == '"') {
+      InString = false;
+    } else {
+      ++Length;
+    }
+    if (Length > MostWritten) {
+      return true;
+    }
+  }
+  return false;
+}
+
+}  // namespace
+
 TRunResult ParseRunResult(const std::string& Text) {
+  if (HoldsOverlongString(Text)) {
+    throw TResultFileError("a text longer than " + std::to_string(ResultFileLongestText) +
+                           " bytes");
+  }
   json Document;
+  // Every value parsed is counted and every text measured: a document of millions of tiny values
+  // would take many times its own size in memory, and a name is printed padded in a table.
+  std::size_t Values = 0;
+  const auto Count = [&Values](int, json::parse_event_t Event, json& Parsed) {
+    if (Event == json::parse_event_t::value && ++Values > ResultFileMostValues) {
+      throw TResultFileError("more than " + std::to_string(ResultFileMostValues) + " values");
+    }
+    if ((Event == json::parse_event_t::value || Event == json::parse_event_t::key) &&
+        Parsed.is_string() && Parsed.get_ref<const std::string&>().size() > ResultFileLongestText) {
+      throw TResultFileError("a text longer than " + std::to_string(ResultFileLongestText) +
+                             " bytes");
+    }
+    return true;
+  };
   try {
-    Document = json::parse(Text);
+    Document = json::parse(Text, Count);
   } catch (const json::parse_error& Error) {
     throw TResultFileError(Error.what());
   }
-  return RunResultFromJson(Document);
+  MapTexts(Document, UnescapeResultText);
+  return RunResultFromDocument(Document);
 }

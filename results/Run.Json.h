@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <nlohmann/json.hpp>
 #include <stdexcept>
 #include <string>
@@ -9,6 +10,13 @@
 // The version of the result file's layout. Readers refuse a newer major layout; a key added
 // within a version is ignored by older readers.
 inline constexpr int RunResultSchemaVersion = 1;
+
+// The largest result file read, and the most JSON values it may hold (a pass keeps one per
+// 8 MiB write: 64 passes of a 1 TB drive). Together they bound a reader's memory.
+inline constexpr std::size_t ResultFileMostBytes = std::size_t{256} << 20;
+inline constexpr std::size_t ResultFileMostValues = std::size_t{8} << 20;
+// The longest text a result file may hold: a path of PATH_MAX bytes, each written as "\xNN".
+inline constexpr std::size_t ResultFileLongestText = 16384;
 
 // A result file that cannot be read: not JSON, not a result, or a newer layout. what() says
 // which and where.

@@ -49,6 +49,8 @@ struct TPassVerifyResult {
   // The first damaged sector: its file's name and the byte offset in it; none when intact.
   std::optional<std::string> FirstDamagedFile;
   std::optional<std::int64_t> FirstDamagedOffset;
+  // False when a cancel cut the read-back short: the figures cover what was read.
+  bool Complete = true;
 
   bool operator==(const TPassVerifyResult&) const = default;
 };

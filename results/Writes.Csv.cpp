@@ -7,6 +7,8 @@
 #include <optional>
 #include <system_error>
 
+#include "text/Escape.Control.h"
+
 namespace {
 
 // Writes Value and then After. The line's buffer holds the longest line with room to spare;
@@ -30,8 +32,12 @@ const char* const ReadFieldNames[FieldCount] = {"read",       "pass",    "index"
                                                 "remain_pct", "seconds", "mib_s"};
 constexpr std::string_view ReadKind = "read,";
 
+// A field as an error quotes it: its start only (a field can be megabytes long), with control
+// characters escaped (it goes to a terminal).
 std::string Quoted(std::string_view Field) {
-  return "\"" + std::string(Field) + "\"";
+  constexpr std::size_t Shown = 40;
+  return "\"" + EscapeControlCharacters(Field.substr(0, Shown)) + "\"" +
+         (Field.size() > Shown ? "..." : "");
 }
 
 class TLineReader {
@@ -122,15 +128,15 @@ TWriteRecord TimedFields(const TLineReader& Reader, std::size_t First) {
 
 // A read line: after a write of its own pass, its index next, its read_mib growing and within
 // what the pass wrote.
-void AddRead(const TLineReader& Reader, std::vector<TPassWrites>& Passes) {
+void AddRead(const TLineReader& Reader, std::optional<TPassWrites>& Current) {
   const std::int32_t PassNumber = Reader.Whole(1 + Column::Pass, 1);
   const std::int32_t ReadIndex = Reader.Whole(1 + Column::Index, 1);
   const TWriteRecord Read = TimedFields(Reader, 1);
-  if (Passes.empty() || Passes.back().Pass != PassNumber) {
+  if (!Current || Current->Pass != PassNumber) {
     Reader.Fail("read of pass " + std::to_string(PassNumber) +
                 " does not follow the writes of its pass");
   }
-  TPassWrites& Pass = Passes.back();
+  TPassWrites& Pass = *Current;
   const auto Expected = static_cast<std::int32_t>(Pass.Reads.size()) + 1;
   if (ReadIndex != Expected) {
     Reader.Fail("index " + std::to_string(ReadIndex) + " where " + std::to_string(Expected) +
@@ -185,71 +191,119 @@ TWritesCsvError::TWritesCsvError(std::size_t Line, const std::string& Problem)
     : std::runtime_error("line " + std::to_string(Line) + ": " + Problem), FLine(Line) {}
 
 std::vector<TPassWrites> ParseWritesCsv(std::string_view Text) {
-  constexpr std::string_view ByteOrderMark = "\xEF\xBB\xBF";
-  if (Text.substr(0, ByteOrderMark.size()) == ByteOrderMark) {
-    Text.remove_prefix(ByteOrderMark.size());
-  }
   std::vector<TPassWrites> Passes;
-  bool HeaderSeen = false;
-  std::int32_t LastIndex = 0;
-  std::size_t LineNumber = 0;
+  TWritesCsvReader Reader;
+  const auto Keep = [&Passes](TPassWrites&& Pass) { Passes.push_back(std::move(Pass)); };
+  Reader.AddText(Text, Keep);
+  Reader.Finish(Keep);
+  return Passes;
+}
+
+void TWritesCsvReader::AddText(std::string_view Text, const TPassSink& Done) {
   while (!Text.empty()) {
     const std::size_t LineEnd = Text.find('\n');
-    std::string_view Line = Text.substr(0, LineEnd);
-    Text.remove_prefix(LineEnd == std::string_view::npos ? Text.size() : LineEnd + 1);
-    ++LineNumber;
-    if (!Line.empty() && Line.back() == '\r') {
-      Line.remove_suffix(1);
+    const std::string_view Piece = Text.substr(0, LineEnd);
+    if (FPending.size() + Piece.size() > WritesCsvLongestLine) {
+      // Nothing of the format is this long: a file without line ends is refused at once, not
+      // gathered whole.
+      throw TWritesCsvError(FLineNumber + 1,
+                            "the line is longer than " + std::to_string(WritesCsvLongestLine) +
+                                " bytes; it begins " +
+                                Quoted(FPending + std::string(Piece.substr(0, 64))));
     }
-    if (!HeaderSeen) {
-      if (Line != WritesCsvHeader) {
-        throw TWritesCsvError(LineNumber, "the header \"" + std::string(WritesCsvHeader) +
-                                              "\" is missing; found " + Quoted(Line));
-      }
-      HeaderSeen = true;
-      continue;
+    if (LineEnd == std::string_view::npos) {
+      FPending += Piece;
+      return;
     }
-    if (Line.empty()) {
-      continue;
+    Text.remove_prefix(LineEnd + 1);
+    if (FPending.empty()) {
+      AddLine(Piece, Done);
+    } else {
+      FPending += Piece;
+      const std::string Line = std::move(FPending);
+      FPending.clear();
+      AddLine(Line, Done);
     }
-    if (Line.substr(0, ReadKind.size()) == ReadKind) {
-      AddRead(TLineReader(LineNumber, Line, ReadFieldNames), Passes);
-      continue;
-    }
-    const TLineReader Reader(LineNumber, Line);
-    const std::int32_t PassNumber = Reader.Whole(Column::Pass, 1);
-    const std::int32_t WriteIndex = Reader.Whole(Column::Index, 1);
-    TWriteRecord Write = TimedFields(Reader, 0);
-    if (!Reader.Empty(Column::Temperature)) {
-      Write.TemperatureInC = Reader.Number<float>(Column::Temperature);
-    }
-
-    if (Passes.empty() || PassNumber > Passes.back().Pass) {
-      Passes.push_back({PassNumber, {}, {}});
-      LastIndex = 0;
-    } else if (PassNumber < Passes.back().Pass) {
-      Reader.Fail("pass " + std::to_string(PassNumber) + " after pass " +
-                  std::to_string(Passes.back().Pass) + ": a pass's lines stand together");
-    }
-    if (!Passes.back().Reads.empty()) {
-      Reader.Fail("a write of pass " + std::to_string(PassNumber) + " after its reads");
-    }
-    std::vector<TWriteRecord>& Writes = Passes.back().Writes;
-    if (WriteIndex != LastIndex + 1) {
-      Reader.Fail("index " + std::to_string(WriteIndex) + " where " +
-                  std::to_string(LastIndex + 1) + " is expected");
-    }
-    if (!Writes.empty() && Write.WrittenInMiB <= Writes.back().WrittenInMiB) {
-      Reader.Fail("written_mib " + std::to_string(Write.WrittenInMiB) +
-                  " is not more than the line before (" +
-                  std::to_string(Writes.back().WrittenInMiB) + ")");
-    }
-    LastIndex = WriteIndex;
-    Writes.push_back(Write);
   }
-  if (!HeaderSeen) {
+}
+
+void TWritesCsvReader::Finish(const TPassSink& Done) {
+  if (!FPending.empty()) {
+    const std::string Line = std::move(FPending);
+    FPending.clear();
+    AddLine(Line, Done);
+  }
+  if (!FHeaderSeen) {
     throw TWritesCsvError(
         1, "the file is empty; the header \"" + std::string(WritesCsvHeader) + "\" is missing");
   }
-  return Passes;
+  if (FPass) {
+    Done(std::move(*FPass));
+    FPass.reset();
+  }
+}
+
+void TWritesCsvReader::AddLine(std::string_view Line, const TPassSink& Done) {
+  ++FLineNumber;
+  if (FLineNumber == 1) {
+    constexpr std::string_view ByteOrderMark = "\xEF\xBB\xBF";
+    if (Line.substr(0, ByteOrderMark.size()) == ByteOrderMark) {
+      Line.remove_prefix(ByteOrderMark.size());
+    }
+  }
+  if (!Line.empty() && Line.back() == '\r') {
+    Line.remove_suffix(1);
+  }
+  if (!FHeaderSeen) {
+    if (Line != WritesCsvHeader) {
+      throw TWritesCsvError(FLineNumber, "the header \"" + std::string(WritesCsvHeader) +
+                                             "\" is missing; found " + Quoted(Line));
+    }
+    FHeaderSeen = true;
+    return;
+  }
+  if (Line.empty()) {
+    return;
+  }
+  if (Line.substr(0, ReadKind.size()) == ReadKind) {
+    AddRead(TLineReader(FLineNumber, Line, ReadFieldNames), FPass);
+    return;
+  }
+  const TLineReader Reader(FLineNumber, Line);
+  const std::int32_t PassNumber = Reader.Whole(Column::Pass, 1);
+  const std::int32_t WriteIndex = Reader.Whole(Column::Index, 1);
+  TWriteRecord Write = TimedFields(Reader, 0);
+  if (!Reader.Empty(Column::Temperature)) {
+    Write.TemperatureInC = Reader.Number<float>(Column::Temperature);
+  }
+
+  if (!FPass || PassNumber > FPass->Pass) {
+    if (FPass) {
+      Done(std::move(*FPass));
+    }
+    FPass = TPassWrites{PassNumber, {}, {}};
+    FLastIndex = 0;
+  } else if (PassNumber < FPass->Pass) {
+    Reader.Fail("pass " + std::to_string(PassNumber) + " after pass " +
+                std::to_string(FPass->Pass) + ": a pass's lines stand together");
+  }
+  if (!FPass->Reads.empty()) {
+    Reader.Fail("a write of pass " + std::to_string(PassNumber) + " after its reads");
+  }
+  std::vector<TWriteRecord>& Writes = FPass->Writes;
+  if (WriteIndex != FLastIndex + 1) {
+    Reader.Fail("index " + std::to_string(WriteIndex) + " where " + std::to_string(FLastIndex + 1) +
+                " is expected");
+  }
+  if (!Writes.empty() && Write.WrittenInMiB <= Writes.back().WrittenInMiB) {
+    Reader.Fail("written_mib " + std::to_string(Write.WrittenInMiB) +
+                " is not more than the line before (" + std::to_string(Writes.back().WrittenInMiB) +
+                ")");
+  }
+  if (Writes.size() >= WritesCsvMostWritesInPass) {
+    Reader.Fail("pass " + std::to_string(PassNumber) + " has more than " +
+                std::to_string(WritesCsvMostWritesInPass) + " writes");
+  }
+  FLastIndex = WriteIndex;
+  Writes.push_back(Write);
 }

@@ -2,6 +2,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -49,3 +51,29 @@ class TWritesCsvError : public std::runtime_error {
 // goes back, an index that skips or repeats, a written_mib that does not grow; and for a read
 // line, one that does not follow a write line of its own pass.
 std::vector<TPassWrites> ParseWritesCsv(std::string_view Text);
+
+// The longest line the reader takes (a line of the format is at most WritesCsvMaxLine long).
+inline constexpr std::size_t WritesCsvLongestLine = 1024;
+// The most writes of one pass the reader takes: 8 MiB each, a 32 TiB drive's.
+inline constexpr std::size_t WritesCsvMostWritesInPass = std::size_t{4} << 20;
+
+// The same reading as ParseWritesCsv, fed in pieces of any size, holding one pass at a time:
+// each pass goes to Done as soon as the next begins (and the last at Finish). Memory stays
+// within one line and one pass, whatever the input's length. Throws TWritesCsvError as
+// ParseWritesCsv does, and for a line longer than WritesCsvLongestLine or a pass of more
+// than WritesCsvMostWritesInPass writes.
+class TWritesCsvReader {
+ public:
+  using TPassSink = std::function<void(TPassWrites&&)>;
+  void AddText(std::string_view Text, const TPassSink& Done);
+  void Finish(const TPassSink& Done);
+
+ private:
+  void AddLine(std::string_view Line, const TPassSink& Done);
+
+  std::string FPending;
+  std::optional<TPassWrites> FPass;
+  bool FHeaderSeen = false;
+  std::int32_t FLastIndex = 0;
+  std::size_t FLineNumber = 0;
+};

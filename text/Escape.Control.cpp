@@ -112,3 +112,76 @@ std::string EscapeControlCharacters(std::string_view Text) {
   }
   return Out;
 }
+
+namespace {
+
+bool IsUtf8WithoutByteEscape(std::string_view Text) {
+  if (Text.find("\\x") != std::string_view::npos) {
+    return false;
+  }
+  while (!Text.empty()) {
+    std::uint32_t Point = 0;
+    const std::size_t Length = Decode(Text, Point);
+    if (Length == 0) {
+      return false;
+    }
+    Text.remove_prefix(Length);
+  }
+  return true;
+}
+
+int HexValue(char Digit) {
+  if (Digit >= '0' && Digit <= '9') {
+    return Digit - '0';
+  }
+  if (Digit >= 'a' && Digit <= 'f') {
+    return Digit - 'a' + 10;
+  }
+  if (Digit >= 'A' && Digit <= 'F') {
+    return Digit - 'A' + 10;
+  }
+  return -1;
+}
+
+}  // namespace
+
+std::string EscapeResultText(std::string_view Text) {
+  if (IsUtf8WithoutByteEscape(Text)) {
+    return std::string(Text);
+  }
+  std::string Out;
+  Out.reserve(Text.size() + 8);
+  while (!Text.empty()) {
+    std::uint32_t Point = 0;
+    const std::size_t Length = Decode(Text, Point);
+    if (Length == 0 || Text[0] == '\\') {
+      const auto Byte = static_cast<std::uint8_t>(Text[0]);
+      Out += "\\x";
+      Out += HexDigits[Byte >> 4];
+      Out += HexDigits[Byte & 0x0F];
+      Text.remove_prefix(1);
+      continue;
+    }
+    Out += Text.substr(0, Length);
+    Text.remove_prefix(Length);
+  }
+  return Out;
+}
+
+std::string UnescapeResultText(std::string_view Text) {
+  if (Text.find("\\x") == std::string_view::npos) {
+    return std::string(Text);
+  }
+  std::string Out;
+  Out.reserve(Text.size());
+  for (std::size_t At = 0; At < Text.size(); ++At) {
+    if (Text[At] == '\\' && At + 3 < Text.size() && Text[At + 1] == 'x' &&
+        HexValue(Text[At + 2]) >= 0 && HexValue(Text[At + 3]) >= 0) {
+      Out += static_cast<char>(HexValue(Text[At + 2]) << 4 | HexValue(Text[At + 3]));
+      At += 3;
+      continue;
+    }
+    Out += Text[At];
+  }
+  return Out;
+}

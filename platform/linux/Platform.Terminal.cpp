@@ -49,6 +49,51 @@ bool IsClosedReaderError(int Code) {
   return Code == EPIPE;
 }
 
+bool IsHungUpTerminalError(std::FILE* File, int Code) {
+  // A hung-up terminal fails every write with EIO; a file on a failing disk does too, but it is
+  // no character device, and a later write may still succeed there.
+  struct stat Info {};
+  return Code == EIO && fstat(fileno(File), &Info) == 0 && S_ISCHR(Info.st_mode);
+}
+
+namespace {
+
+int StopPipe[2] = {-1, -1};
+
+extern "C" void WriteStopSignal(int Signal) {
+  const int Saved = errno;
+  const auto Byte = static_cast<char>(Signal);
+  // Non-blocking: a full pipe already holds a stop to be read.
+  [[maybe_unused]] const ssize_t Written = write(StopPipe[1], &Byte, 1);
+  errno = Saved;
+}
+
+}  // namespace
+
+int StopSignalDescriptor() {
+  if (StopPipe[0] >= 0) {
+    return StopPipe[0];
+  }
+  if (pipe2(StopPipe, O_NONBLOCK | O_CLOEXEC) != 0) {
+    StopPipe[0] = StopPipe[1] = -1;
+    return -1;
+  }
+  struct sigaction Action {};
+  Action.sa_handler = WriteStopSignal;
+  sigemptyset(&Action.sa_mask);
+  Action.sa_flags = SA_RESTART;
+  for (const int Signal : {SIGINT, SIGTERM, SIGHUP}) {
+    sigaction(Signal, &Action, nullptr);
+  }
+  return StopPipe[0];
+}
+
+void DrainStopSignals(int Descriptor) {
+  char Bytes[64];
+  while (read(Descriptor, Bytes, sizeof Bytes) > 0) {
+  }
+}
+
 int InterruptCount() {
   return Interrupts.load(std::memory_order_relaxed);
 }

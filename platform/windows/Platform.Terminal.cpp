@@ -57,6 +57,18 @@ bool IsClosedReaderError(int Code) {
   return Code == EPIPE || Code == EINVAL;
 }
 
+bool IsHungUpTerminalError(std::FILE*, int) {
+  // A closed console window ends the process; nothing is left to write to.
+  return false;
+}
+
+int StopSignalDescriptor() {
+  // A window is closed through its own messages here.
+  return -1;
+}
+
+void DrainStopSignals(int) {}
+
 int InterruptCount() {
   return Interrupts.load(std::memory_order_relaxed);
 }

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <nlohmann/json.hpp>
 #include <optional>
 #include <regex>
 #include <sstream>
@@ -879,6 +880,96 @@ TEST_F(CliBinary, AnalyzeFindsTheCacheOfASavedPassAndRefusesBadFiles) {
     EXPECT_EQ(Refused.ExitCode, 2) << Case.Says;
     EXPECT_NE(Refused.Errors.find(Case.Says), std::string::npos) << Refused.Errors;
     EXPECT_TRUE(Refused.Output.empty()) << Refused.Output;
+  }
+}
+
+// A folder whose name is not UTF-8 and holds control characters: the result file takes it in
+// its escaped form (JSON holds only UTF-8), the chart stays well-formed XML, and the run ends
+// as any other.
+TEST_F(CliBinary, AFolderNamedOutsideUtf8IsWrittenEscaped) {
+  const FillTarget Fill;
+  SKIP_UNLESS_USABLE(Fill);
+  const fs::path Folder = Fill.Path() / "caf\xe9\x1b[2J\x07";
+  fs::create_directory(Folder);
+  const std::string Json = (Capture.Path() / "result.json").string();
+  std::vector<std::string> Arguments = {"--leave", Fill.LeaveForFourWrites(), "--json", Json};
+#ifdef VARNELL_CLI_DRAWS_CHARTS
+  const std::string Image = (Capture.Path() / "chart.svg").string();
+  Arguments.insert(Arguments.end(), {"--plot", Image});
+#endif
+  Arguments.push_back(Folder.string());
+  const TProcessResult Run = RunCliProcess(Arguments, Capture.Path().string());
+  ASSERT_EQ(Run.ExitCode, 0) << Run.Errors;
+  EXPECT_FALSE(HasRandomFiles(Folder));
+  const nlohmann::json Result = nlohmann::json::parse(ReadWholeFile(Json));
+  EXPECT_EQ(Result.at("settings").at("folder"), Fill.Path().string() + "/caf\\xe9\x1b[2J\x07/");
+  EXPECT_EQ(Result.at("passes").at(0).at("end"), "completed");
+  EXPECT_EQ(Run.Output.find('\x1b'), std::string::npos);
+#ifdef VARNELL_CLI_DRAWS_CHARTS
+  const std::string Svg = ReadWholeFile(Image);
+  EXPECT_NE(Svg.find("caf\\xe9\\x1b[2J\\a"), std::string::npos);
+  EXPECT_EQ(Svg.find('\x1b'), std::string::npos);
+  EXPECT_EQ(Svg.find('\x07'), std::string::npos);
+#endif
+}
+
+// Input without end or without line ends, and huge fields: refused early with a short quote,
+// never gathered whole.
+TEST_F(CliBinary, AnalyzeAndCompareReadBoundedAndQuoteLittle) {
+  const fs::path Huge = Capture.Path() / "huge.csv";
+  WriteText(Huge,
+            std::string(WritesCsvHeader) + "\n1,1,8,50," + std::string(10 << 20, '7') + ",100,\n");
+  struct TCase {
+    std::vector<std::string> Arguments;
+    std::string Says;
+  };
+  const TCase Cases[] = {
+      {{"analyze", "/dev/zero"}, "line 1: the line is longer than 1024 bytes"},
+      {{"analyze", Huge.string()}, "line 2: the line is longer than 1024 bytes"},
+      {{"compare", "/dev/zero"}, "is not a result file: it is larger than 256 MiB"},
+  };
+  for (const auto& Case : Cases) {
+    const TProcessResult Refused = RunCliProcess(Case.Arguments, Capture.Path().string());
+    EXPECT_EQ(Refused.ExitCode, 2) << Case.Says;
+    EXPECT_NE(Refused.Errors.find(Case.Says), std::string::npos) << Refused.Errors;
+    EXPECT_LT(Refused.Errors.size(), 300u) << Refused.Errors.substr(0, 300);
+    EXPECT_TRUE(Refused.Output.empty());
+  }
+}
+
+// A FIFO whose writer sends nothing: analyze and compare wait for it, and a SIGINT or SIGTERM
+// ends the wait.
+TEST_F(CliBinary, AnalyzeAndCompareStopWaitingForAFifoAtAnInterrupt) {
+  const std::string Fifo = (Capture.Path() / "input.fifo").string();
+  ASSERT_EQ(mkfifo(Fifo.c_str(), 0600), 0);
+  for (const char* Command : {"analyze", "compare"}) {
+    for (const int Signal : {SIGINT, SIGTERM}) {
+      SCOPED_TRACE(std::string(Command) + " " + std::to_string(Signal));
+      int Writer = -1;
+      int Code = -1;
+      const TProcessResult Run =
+          RunCliProcess({Command, Fifo}, Capture.Path().string(), [&](pid_t Child) {
+            // A writer can open the FIFO once the program has opened it for reading, which it
+            // does after it began counting interrupts.
+            const auto Deadline = std::chrono::steady_clock::now() + 60s;
+            while ((Writer = open(Fifo.c_str(), O_WRONLY | O_NONBLOCK)) < 0 &&
+                   std::chrono::steady_clock::now() < Deadline) {
+              std::this_thread::sleep_for(10ms);
+            }
+            std::this_thread::sleep_for(100ms);
+            kill(Child, Signal);
+            // Still running after this long means the signal was ignored.
+            Code = WaitForExit(Child, 30s);
+          });
+      if (Writer >= 0) {
+        close(Writer);
+      }
+      ASSERT_GE(Writer, 0) << "the program never opened the FIFO";
+      EXPECT_EQ(Code, 1) << "-2: still running long after the signal";
+      EXPECT_NE(Run.Errors.find("interrupted; nothing was printed"), std::string::npos)
+          << Run.Errors;
+      EXPECT_TRUE(Run.Output.empty());
+    }
   }
 }
 

@@ -120,6 +120,69 @@ TEST_F(CliCompare, FilesItCannotUseAreRefusedByName) {
   EXPECT_NE(Failed.Errors.find("--plot: cannot write"), std::string::npos) << Failed.Errors;
 }
 
+// A crafted or damaged result file: a figure out of its range is refused naming the file and
+// the key, never truncated, wrapped or printed as another number.
+TEST_F(CliCompare, FiguresOutOfRangeAreRefusedNamingTheFileAndKey) {
+  TRunResult Result;
+  TPassResult Pass;
+  Pass.Number = 1;
+  Pass.MeanSpeed = 300;
+  Pass.WriteSeconds = {0.01, 0.02};
+  Result.Passes = {Pass};
+  const nlohmann::json Good = RunResultToJson(Result);
+  const struct {
+    nlohmann::json::json_pointer Key;
+    nlohmann::json Value;
+    const char* Says;
+  } Cases[] = {
+      {nlohmann::json::json_pointer("/schema_version"), 4294967297ULL, "schema_version"},
+      {nlohmann::json::json_pointer("/schema_version"), 0, "schema_version"},
+      {nlohmann::json::json_pointer("/passes/0/mean_mib_s"), 1e308, "mean_mib_s"},
+      {nlohmann::json::json_pointer("/passes/0/max_mib_s"), 4294967297LL, "max_mib_s"},
+      {nlohmann::json::json_pointer("/passes/0/min_mib_s"), -5, "min_mib_s"},
+      {nlohmann::json::json_pointer("/passes/0/slow_share_pct"), -0.5, "slow_share_pct"},
+      {nlohmann::json::json_pointer("/passes/0/write_times_seconds/1"), -1.0,
+       "write_times_seconds"},
+      {nlohmann::json::json_pointer("/passes/0/pass"), 2.5, "pass"},
+      {nlohmann::json::json_pointer("/device/size_bytes"), 1e308, "device.size_bytes"},
+      {nlohmann::json::json_pointer("/device/model"), std::string(100000, 'x'),
+       "a text longer than 16384 bytes"},
+  };
+  for (const auto& Case : Cases) {
+    nlohmann::json Bad = Good;
+    Bad[Case.Key] = Case.Value;
+    const std::string File = Write("bad.json", Bad.dump());
+    const TCompareRun Run = RunCompareCommand({"compare", File});
+    EXPECT_EQ(Run.ExitCode, 2) << Case.Says;
+    EXPECT_EQ(Run.Output, "") << Case.Says;
+    EXPECT_NE(Run.Errors.find("\"" + File + "\" is not a result file: " + Case.Says),
+              std::string::npos)
+        << Run.Errors;
+  }
+}
+
+// Names in a result file (and the file's own name) reach the terminal escaped: a crafted file
+// cannot set the window's title or clear the screen.
+TEST_F(CliCompare, NamesFromTheFilesCannotDriveTheTerminal) {
+  TRunResult Result;
+  Result.Drive.Model = "Disk \x1b]0;owned\x07";
+  Result.Setting.DrivePath = "/mnt/\xff\x1b[2J/";
+  TPassResult Pass;
+  Pass.Number = 1;
+  Pass.MeanSpeed = 300;
+  Result.Passes = {Pass};
+  const std::string Named = Write("run\x1b[2J.json", RunResultToJson(Result).dump());
+  Result.Drive.Model.clear();
+  const std::string Unnamed = Write("folder.json", RunResultToJson(Result).dump());
+  const TCompareRun Run = RunCompareCommand({"compare", Named, Unnamed});
+  EXPECT_EQ(Run.ExitCode, 0) << Run.Errors;
+  EXPECT_EQ(Run.Output.find('\x1b'), std::string::npos) << Run.Output;
+  EXPECT_EQ(Run.Output.find('\x07'), std::string::npos) << Run.Output;
+  EXPECT_NE(Run.Output.find("run\\x1b[2J.json"), std::string::npos) << Run.Output;
+  EXPECT_NE(Run.Output.find("Disk \\x1b]0;owned\\a"), std::string::npos) << Run.Output;
+  EXPECT_NE(Run.Output.find("/mnt/\\xff\\x1b[2J/"), std::string::npos) << Run.Output;
+}
+
 }  // namespace
 
 namespace {

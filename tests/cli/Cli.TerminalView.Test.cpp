@@ -2,7 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 
 #include "report/Report.TempFolder.h"
@@ -45,6 +49,31 @@ TEST(CliTerminalView, TheCancelNoteStartsALineOfItsOwnAfterTheStatusLine) {
   const std::string Text = Screen.Text();
   EXPECT_NE(Text.find("] "), std::string::npos) << Text;  // the status line was drawn
   EXPECT_NE(Text.find("\r\033[Kvarnell-cli: cancelling"), std::string::npos) << Text;
+}
+
+// The terminal went away (its window closed): every write fails with EIO, as final as a closed
+// pipe, so the run is cancelled and cleaned up instead of running on to its end.
+TEST(CliTerminalView, AHungUpTerminalClosesTheOutputLikeAClosedPipe) {
+  const int Master = posix_openpt(O_RDWR | O_NOCTTY);
+  ASSERT_GE(Master, 0);
+  ASSERT_EQ(grantpt(Master), 0);
+  ASSERT_EQ(unlockpt(Master), 0);
+  const int Slave = open(ptsname(Master), O_RDWR | O_NOCTTY);
+  ASSERT_GE(Slave, 0);
+  std::FILE* Terminal = fdopen(Slave, "w");
+  ASSERT_NE(Terminal, nullptr);
+  TTempFolder Folder;
+  std::FILE* Errors = std::fopen(Folder.File("errors.txt").c_str(), "wb");
+  {
+    TTerminalView View(Terminal, Errors, false);
+    View.AddLogLine("Varnell 6.0.5");
+    EXPECT_FALSE(View.OutputClosed());
+    close(Master);  // the hang-up
+    View.AddLogLine("***************************************");
+    EXPECT_TRUE(View.OutputClosed());
+  }
+  std::fclose(Terminal);
+  std::fclose(Errors);
 }
 
 TEST(CliTerminalView, AFailedWriteIsSaidOnceOnTheOtherStreamAndCounts) {

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <poll.h>
 #include <sys/inotify.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -45,6 +46,27 @@ TSetting Deleting(const std::string& DrivePath) {
 // 25.5 MiB "free": a pass of three writes into Randomfile0.
 std::shared_ptr<TObservedTesterPlatform> ThreeWrites() {
   return std::make_shared<TObservedTesterPlatform>(25 * MiB + MiB / 2);
+}
+
+// Names of test files taken by what is not a file of ours (a folder, a FIFO, a link to a
+// folder): the pass numbers its files past them, and they stay as they were.
+TEST(TesterThreadForeignFiles, NamesTakenByOtherKindsAreSteppedPast) {
+  TScratchFolder Target;
+  ASSERT_FALSE(Target.Path().empty());
+  fs::create_directory(Target.Path() / "Randomfile0");
+  WriteText(Target.Path() / "Randomfile0" / "inside", "theirs");
+  ASSERT_EQ(mkfifo((Target.Path() / "Randomfile1").c_str(), 0600), 0);
+  fs::create_directory_symlink(Target.Path() / "Randomfile0", Target.Path() / "Randomfile2");
+  TRealRun Run;
+  Run.Run(Deleting(Target.Path().string() + "/"), ThreeWrites());
+
+  EXPECT_FALSE(Run.Error) << Run.Error->Message;
+  EXPECT_EQ(Run.Writes(), 3U);
+  EXPECT_EQ(Names(Target.Path()),
+            (std::set<std::string>{"Randomfile0", "Randomfile1", "Randomfile2"}));
+  EXPECT_TRUE(fs::is_directory(fs::symlink_status(Target.Path() / "Randomfile0")));
+  EXPECT_TRUE(fs::is_fifo(Target.Path() / "Randomfile1"));
+  EXPECT_EQ(ReadText(Target.Path() / "Randomfile0" / "inside"), "theirs");
 }
 
 TEST(TesterThreadForeignFiles, LazyUnmountMidPassNeverReachesTheFolderUnderneath) {

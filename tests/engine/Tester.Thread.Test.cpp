@@ -325,6 +325,42 @@ TEST_F(TesterThreadTest, UndeletableFileIsReportedAfterBoundedRetries) {
   EXPECT_EQ(Thread->DeleteErrors(), std::vector<TTesterError>{Expected});
 }
 
+// An exception that is no system error (here from the platform, then also from the presenter
+// while it is told) ends the run as a failed write: told, files deleted, buttons hidden.
+TEST_F(TesterThreadTest, AnUnexpectedExceptionEndsTheRunAsAFailedWrite) {
+  for (const bool PresenterFailsToo : {false, true}) {
+    SCOPED_TRACE(PresenterFailsToo ? "presenter fails too" : "platform fails");
+    Record = std::make_shared<TPresenterRecord>();
+    MakeVolume(100 * MiB);
+    Volume->OnWrite = [](int Index) {
+      if (Index == 2) {
+        throw std::runtime_error("injected fault");
+      }
+    };
+    if (PresenterFailsToo) {
+      Record->OnCall = [](const std::string& Call) {
+        if (Call.rfind("PrintError", 0) == 0 || Call == "StartDeleting") {
+          throw std::logic_error("presenter fault");
+        }
+      };
+    }
+    TSetting Chosen = Setting(0);
+    Chosen.NeedDelete = true;
+    Run(Chosen);
+
+    const TTesterError Expected{"Run", "", 0, "injected fault", "RunError: injected fault"};
+    ASSERT_TRUE(Thread->Error());
+    EXPECT_EQ(*Thread->Error(), Expected);
+    const Calls Seen = Record->Calls();
+    ASSERT_GE(Seen.size(), 4U);
+    EXPECT_EQ(Calls(Seen.end() - 4, Seen.end()),
+              (Calls{ErrorCall(Expected), "StartDeleting", "EndDeleting", "HideButtons"}));
+    EXPECT_TRUE(Volume->Files().empty());
+    EXPECT_EQ(Volume->OpenFiles(), 0U);
+    Thread.reset();
+  }
+}
+
 // Two files, 4096 and 8 MiB: the first is flushed when the second opens.
 TEST_F(TesterThreadTest, AFailedFlushEndsThePassAsAFailedWriteAndNoWriteTimesIt) {
   MakeVolume(4105 * MiB);

@@ -163,8 +163,25 @@ TEST_F(TesterThreadVerifyTest, PauseAndCancelWorkDuringTheRead) {
   EXPECT_FALSE(Thread->DataDamaged());
   EXPECT_EQ(FromRead(),
             (Calls{"StartVerify 24", ReadProgress(8, 24, 800), "StartIdle", "EndIdle",
-                   ReadProgress(16, 24, 800), "EndVerify 4096/6144 4096 0 0 0 0", "StartDeleting",
-                   "EndDeleting", EndTest(0, 0), "HideButtons", "HideButtons"}));
+                   ReadProgress(16, 24, 800), "PassCancelled", "EndVerify 4096/6144 4096 0 0 0 0",
+                   "StartDeleting", "EndDeleting", EndTest(0, 0), "HideButtons", "HideButtons"}));
+}
+
+// Cancelled right after its last write: the pass is unread, so it did not complete either.
+TEST_F(TesterThreadVerifyTest, ACancelAfterTheLastWriteLeavesThePassCancelledAndUnread) {
+  Volume->OnWrite = [this](int Index) {
+    if (Index == 2) {
+      Worker->Terminate();
+    }
+  };
+  Run(VerifySetting());
+  const Calls Seen = Record->Calls();
+  EXPECT_EQ(std::count(Seen.begin(), Seen.end(), "PassCancelled"), 1);
+  EXPECT_TRUE(FromRead().empty()) << "no read-back";
+  ASSERT_GE(Seen.size(), 7U);
+  EXPECT_EQ(Calls(Seen.end() - 7, Seen.end()),
+            (Calls{Progress(24, 24, 400), "PassCancelled", "StartDeleting", "EndDeleting",
+                   EndTest(0, 0), "HideButtons", "HideButtons"}));
 }
 
 // Each pass reads back its own writes, whose stamps name the pass; a cancel during the writes

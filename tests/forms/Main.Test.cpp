@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <csignal>
+
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -19,6 +21,7 @@
 #include "forms/Forms.Main.h"
 #include "forms/Qt.Dispatcher.h"
 #include "forms/Speed.Chart.h"
+#include "forms/Stop.Signals.h"
 #include "forms/Tab.Control.h"
 #include "forms/Tester.Thread.Worker.h"
 #include "report/Tester.View.h"
@@ -315,6 +318,29 @@ TEST_F(TStopTest, SecondStopAndCloseDuringTheWaitStopOnceThenClose) {
   EXPECT_FALSE(Window->HasTester());
   EXPECT_EQ(Destroyed, 1);
   EXPECT_FALSE(Window->isVisible());  // the close that came in during the wait happened after it
+}
+
+// SIGTERM, SIGHUP and SIGINT reach the window as a close: the worker is stopped and ended
+// first, and the process lives on to do it.
+TEST_F(TStopTest, ASignalClosesTheWindowAsClosingDoes) {
+  int Stops = 0;
+  const TStopSignals Signals([&] {
+    ++Stops;
+    Window->close();
+  });
+  ASSERT_TRUE(Signals.Watching());
+  ASSERT_EQ(raise(SIGTERM), 0);
+  ASSERT_TRUE(WaitUntil([this] { return !Window->isVisible(); }, 60000));
+  EXPECT_EQ(Stops, 1);
+  EXPECT_EQ(Destroyed, 1);
+  EXPECT_FALSE(Window->HasTester());
+  EXPECT_EQ(Window->lCurrentLog->count(), 1);  // its closing work reached the window
+  // The other two arrive the same way, each once.
+  for (const int Signal : {SIGHUP, SIGINT}) {
+    const int Before = Stops;
+    ASSERT_EQ(raise(Signal), 0);
+    EXPECT_TRUE(WaitUntil([&] { return Stops == Before + 1; }, 60000)) << Signal;
+  }
 }
 
 TEST_F(TStopTest, ClosingDuringATestStopsTheWorkerFirst) {

@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QImage>
 #include <QTemporaryDir>
+#include <QXmlStreamReader>
 #include <algorithm>
 #include <cmath>
 #include <string>
@@ -92,6 +93,32 @@ TEST(SavePlot, PngAndSvgShowTheCurvesAndTheCaption) {
        {"Varnell: Flash Disk", "/mnt/usb/ - 2026/12/10 12:13", "pass 2", "850MiB/s"}) {
     EXPECT_TRUE(Text.contains(Expected)) << Expected;
   }
+}
+
+// A folder or drive named with control characters or bytes that are not UTF-8: the SVG stays
+// well-formed XML and shows them as the report does.
+TEST(SavePlot, ControlCharactersInNamesLeaveTheSvgWellFormed) {
+  EnsurePlotApplication();
+  QTemporaryDir Folder;
+  ASSERT_TRUE(Folder.isValid());
+  TPlotFigure Figure = TwoPasses();
+  Figure.Title += " \x1b]0;title\x07";
+  Figure.Caption.push_back("/mnt/\x1b[2J\x07\xff/");
+  Figure.Curves.front().Label = "pass \x01";
+  const std::string Svg = Folder.filePath("chart.svg").toStdString();
+  ASSERT_EQ(SavePlot(Figure, Svg), "");
+
+  QFile File(QString::fromStdString(Svg));
+  ASSERT_TRUE(File.open(QIODevice::ReadOnly));
+  const QByteArray Text = File.readAll();
+  QXmlStreamReader Reader(Text);
+  while (!Reader.atEnd()) {
+    Reader.readNext();
+  }
+  EXPECT_FALSE(Reader.hasError()) << Reader.errorString().toStdString();
+  EXPECT_TRUE(Text.contains("/mnt/\\x1b[2J\\a\\xff/"));
+  EXPECT_FALSE(Text.contains('\x1b'));
+  EXPECT_FALSE(Text.contains('\x07'));
 }
 
 TEST(SavePlot, ABadPathIsSaidNotIgnored) {

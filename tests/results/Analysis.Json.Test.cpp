@@ -1,5 +1,6 @@
 // The analysis object of a result file: its keys, its nulls, and reading it back.
 #include "results/Analysis.Json.h"
+#include "results/Run.Json.h"
 
 #include <gtest/gtest.h>
 
@@ -80,7 +81,8 @@ TEST(AnalysisJson, MissingKeyOrWrongTypeIsAnError) {
   EXPECT_THROW(AnalysisFromJson(Missing), json::exception);
   json Wrong = Valid;
   Wrong["phases"][0]["to_mib"] = "320";
-  EXPECT_THROW(AnalysisFromJson(Wrong), json::exception);
+  // A figure of the wrong kind is refused by its key, as one out of its range is.
+  EXPECT_THROW(AnalysisFromJson(Wrong), TResultFileError);
   EXPECT_THROW(AnalysisFromJson(json::array()), json::exception);
 }
 

@@ -117,6 +117,20 @@ TEST(RunJson, ReadsBackToTheSameRunThroughText) {
   EXPECT_EQ(ParseRunResult(RunResultToJson(Run).dump(2)), Run);
 }
 
+// A folder, a drive or a system text that is not UTF-8 (JSON holds only UTF-8): written in
+// the escaped form docs/results.md gives, and read back to the same bytes.
+TEST(RunJson, NamesThatAreNotUtf8AreWrittenEscapedAndReadBack) {
+  TRunResult Run = ExampleRun();
+  Run.Setting.DrivePath = "/mnt/caf\xe9/";
+  Run.Drive.Model = "Disk \xff\\x41";
+  Run.Passes[1].Error->Path = "/mnt/caf\xe9/Randomfile0";
+  const json Document = RunResultToJson(Run);
+  const std::string Text = Document.dump(2);
+  EXPECT_EQ(Document.at("settings").at("folder"), "/mnt/caf\\xe9/");
+  EXPECT_EQ(Document.at("device").at("model"), "Disk \\xff\\x5cx41");
+  EXPECT_EQ(ParseRunResult(Text), Run);
+}
+
 TEST(RunJson, WhatIsNotAResultIsRefusedWithTheReason) {
   json Newer = RunResultToJson(ExampleRun());
   Newer["schema_version"] = 2;

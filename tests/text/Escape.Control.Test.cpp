@@ -39,4 +39,27 @@ TEST(EscapeControlCharacters, ControlCharactersAndBrokenUtf8BecomeCStyleEscapes)
   }
 }
 
+TEST(EscapeResultText, NamesThatAreNotUtf8AreEscapedReversibly) {
+  struct TCase {
+    std::string Name;
+    std::string Kept;
+  };
+  const TCase Cases[] = {
+      {"/mnt/usb/", "/mnt/usb/"},
+      {"/mnt/한글 폴더\\sub/", "/mnt/한글 폴더\\sub/"},
+      {"/mnt/\x1b[2J/", "/mnt/\x1b[2J/"},  // control characters are JSON's own business
+      {"/mnt/\xff\xfe/", "/mnt/\\xff\\xfe/"},
+      {"/mnt/caf\xc3/", "/mnt/caf\\xc3/"},     // a cut-off sequence
+      {"/mnt/\xc0\xaf/", "/mnt/\\xc0\\xaf/"},  // an overlong "/"
+      // A name that only looks escaped is escaped itself, so that it reads back as it was.
+      {"/mnt/\\xff/", "/mnt/\\x5cxff/"},
+      {"C:\\xbox\\\xff", "C:\\x5cxbox\\x5c\\xff"},
+  };
+  for (const TCase& Case : Cases) {
+    SCOPED_TRACE(Case.Kept);
+    EXPECT_EQ(EscapeResultText(Case.Name), Case.Kept);
+    EXPECT_EQ(UnescapeResultText(EscapeResultText(Case.Name)), Case.Name);
+  }
+}
+
 }  // namespace
