@@ -22,6 +22,7 @@ class TCliPresenter final : public TTesterPresenter {
   void ApplyWriteTime(double Seconds, std::optional<float> TemperatureInC) override {
     FInner->ApplyWriteTime(Seconds, TemperatureInC);
   }
+  void ApplyCloseTime(double Seconds) override { FInner->ApplyCloseTime(Seconds); }
   void StartIdle() override { FInner->StartIdle(); }
   void EndIdle() override { FInner->EndIdle(); }
   void PassCancelled() override { FInner->PassCancelled(); }

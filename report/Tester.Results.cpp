@@ -54,8 +54,11 @@ TPassResult TTesterToView::MakePassResult(double SlowPercent, TPassAnalysis Anal
   }
   Pass.End = FPassEnd;
   Pass.WriteSeconds.reserve(FWrites.size());
-  for (const TWriteRecord& Write : FWrites) {
-    Pass.WriteSeconds.push_back(Write.Seconds);
+  for (std::size_t Index = 0; Index < FWrites.size(); ++Index) {
+    Pass.WriteSeconds.push_back(FWrites[Index].Seconds);
+    if (FWrites[Index].CloseSeconds > 0.0) {
+      Pass.Closes.push_back({static_cast<std::int32_t>(Index), FWrites[Index].CloseSeconds});
+    }
   }
   if (!FWrites.empty()) {
     Pass.RemainPctFirst = FWrites.front().RemainPercent;

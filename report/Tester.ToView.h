@@ -53,6 +53,7 @@ class TTesterToView final : public TTesterPresenter {
   void ApplyProgress(std::int32_t HostWriteInMiB, std::int32_t NeedToFillInMiB,
                      std::int32_t SpeedInMiB) override;
   void ApplyWriteTime(double Seconds, std::optional<float> TemperatureInC) override;
+  void ApplyCloseTime(double Seconds) override;
   void StartIdle() override;
   void EndIdle() override;
   void PassCancelled() override { FPassEnd = TPassEnd::Cancelled; }

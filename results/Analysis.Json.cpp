@@ -80,6 +80,12 @@ void FiguresToJson(const TPassFigures& Figures, json& Object) {
       OrNull(Cache, [](const TCacheFigures& C) { return json(C.InCacheSpeed); });
   Object["post_cache_mib_s"] =
       OrNull(Cache, [](const TCacheFigures& C) { return json(C.PostCacheSpeed); });
+  const auto& Memory = Figures.Memory;
+  Object["memory_mib"] = OrNull(Memory, [](const TCacheFigures& C) { return json(C.SizeInMiB); });
+  Object["memory_mib_s"] =
+      OrNull(Memory, [](const TCacheFigures& C) { return json(C.InCacheSpeed); });
+  Object["after_memory_mib_s"] =
+      OrNull(Memory, [](const TCacheFigures& C) { return json(C.PostCacheSpeed); });
   Object["last_mib_s"] = Figures.LastSpeed;
   for (const TPhase& Phase : Figures.Phases) {
     Object["phases"].push_back(PhaseToJson(Phase));
@@ -109,6 +115,12 @@ TPassFigures FiguresFromJson(const json& Object) {
                                   Object.at("in_cache_mib_s").get<double>(),
                                   Object.at("post_cache_mib_s").get<double>()};
   }
+  // Files from before buffered passes were told apart have no memory figures.
+  if (Object.contains("memory_mib") && !Object.at("memory_mib").is_null()) {
+    Figures.Memory = TCacheFigures{Object.at("memory_mib").get<std::int64_t>(),
+                                   Object.at("memory_mib_s").get<double>(),
+                                   Object.at("after_memory_mib_s").get<double>()};
+  }
   Figures.LastSpeed = Object.at("last_mib_s").get<double>();
   const json& Speeds = Object.at("speed_percentiles_mib_s");
   Figures.Speeds = {Speeds.at("p1").get<std::int32_t>(), Speeds.at("p5").get<std::int32_t>(),
@@ -133,14 +145,19 @@ json AnalysisToJson(const TPassAnalysis& Analysis) {
                  {"write_count", Analysis.WriteCount},
                  {"written_mib", Analysis.WrittenMiB},
                  {"write_seconds", Analysis.WriteSeconds},
+                 {"close_seconds", Analysis.CloseSeconds},
+                 {"throughput_mib_s", Analysis.Throughput},
+                 {"buffered", Analysis.Buffered},
+                 {"drive_mib_s", OrNull(Analysis.DriveSpeed, [](double S) { return json(S); })},
                  {"phases", json::array()}};
   if (Analysis.Figures) {
     FiguresToJson(*Analysis.Figures, Object);
     return Object;
   }
-  for (const char* Key : {"cache_mib", "in_cache_mib_s", "post_cache_mib_s", "last_mib_s",
-                          "speed_percentiles_mib_s", "slowest_1s", "slowest_10s", "longest_write",
-                          "slow_writes", "write_seconds_percentiles", "temperature_c"}) {
+  for (const char* Key :
+       {"cache_mib", "in_cache_mib_s", "post_cache_mib_s", "memory_mib", "memory_mib_s",
+        "after_memory_mib_s", "last_mib_s", "speed_percentiles_mib_s", "slowest_1s", "slowest_10s",
+        "longest_write", "slow_writes", "write_seconds_percentiles", "temperature_c"}) {
     Object[Key] = nullptr;
   }
   return Object;
@@ -151,6 +168,14 @@ TPassAnalysis AnalysisFromJson(const json& Object) {
   Analysis.WriteCount = Object.at("write_count").get<std::int32_t>();
   Analysis.WrittenMiB = Object.at("written_mib").get<std::int64_t>();
   Analysis.WriteSeconds = Object.at("write_seconds").get<double>();
+  // A file from before the closes were timed: its writes' time is all there is.
+  Analysis.CloseSeconds = Object.value("close_seconds", 0.0);
+  const double Seconds = Analysis.WriteSeconds + Analysis.CloseSeconds;
+  Analysis.Throughput = Object.value(
+      "throughput_mib_s", Seconds > 0.0 ? static_cast<double>(Analysis.WrittenMiB) / Seconds : 0.0);
+  Analysis.Buffered = Object.value("buffered", false);
+  Analysis.DriveSpeed = Optional<double>(Object.value("drive_mib_s", json()),
+                                         [](const json& S) { return S.get<double>(); });
   if (!Object.at("too_short").get<bool>()) {
     Analysis.Figures = FiguresFromJson(Object);
   }

@@ -11,6 +11,11 @@ std::string Whole(double Value) {
   return std::to_string(static_cast<long long>(RoundHalfEven(Value)));
 }
 
+// Whole MiB/s, one decimal below 10 MiB/s, as the analysis prints them.
+std::string SpeedText(double MiBPerSecond) {
+  return MiBPerSecond < 9.95 ? FormatFixed(MiBPerSecond, 1, ".") : Whole(MiBPerSecond);
+}
+
 std::string SizeText(double MiB) {
   return MiB < 1024.0 ? Whole(MiB) + "MiB" : FormatFixed(MiB / 1024.0, 1, ".") + "GiB";
 }
@@ -65,9 +70,10 @@ std::optional<double> PostCacheSpeed(const TPassResult& Pass) {
 }
 
 std::string CompareTable(const std::vector<TNamedRun>& Runs) {
-  std::vector<std::vector<std::string>> Rows = {
-      {"RUN", "DRIVE", "PASS", "MEAN MiB/s", "CACHE", "IN CACHE MiB/s", "AFTER CACHE MiB/s",
-       "LAST MiB/s", "SLOW %", "SLOWEST 1s MiB/s", "END", "DRIFT", "VS RUN 1"}};
+  std::vector<std::vector<std::string>> Rows = {{"RUN", "DRIVE", "PASS", "THROUGHPUT MiB/s",
+                                                 "MEAN MiB/s", "CACHE", "IN CACHE MiB/s",
+                                                 "AFTER CACHE MiB/s", "LAST MiB/s", "SLOW %",
+                                                 "SLOWEST 1s MiB/s", "END", "DRIFT", "VS RUN 1"}};
   for (const TNamedRun& Named : Runs) {
     const TRunResult& Run = Named.Run;
     for (const TPassResult& Pass : Run.Passes) {
@@ -76,16 +82,17 @@ std::string CompareTable(const std::vector<TNamedRun>& Runs) {
       const TPassResult* FirstOfRun = Run.Passes.empty() ? nullptr : &Run.Passes.front();
       const TPassResult* SameOfFirstRun =
           &Named == &Runs.front() ? nullptr : PassNumbered(Runs.front().Run, Pass.Number);
-      const auto Mean = [](const TPassResult* Other) {
-        return static_cast<double>(Other->MeanSpeed);
-      };
+      // The drift follows the throughput: what the drive wrote over the time it took.
+      const auto Mean = [](const TPassResult* Other) { return Other->Analysis.Throughput; };
       Rows.push_back(
-          {Named.Name, DriveText(Run), std::to_string(Pass.Number), std::to_string(Pass.MeanSpeed),
+          {Named.Name, DriveText(Run), std::to_string(Pass.Number),
+           SpeedText(Pass.Analysis.Throughput), std::to_string(Pass.MeanSpeed),
            Figures ? (Cache ? SizeText(static_cast<double>(Cache->SizeInMiB)) : "none") : Missing,
-           Cache ? Whole(Cache->InCacheSpeed) : Missing,
-           Cache ? Whole(Cache->PostCacheSpeed) : Missing,
-           Figures ? Whole(Figures->LastSpeed) : Missing, FormatFixed(Pass.SlowSharePct, 1, "."),
-           Figures && Figures->Slowest1s ? Whole(Figures->Slowest1s->Speed) : Missing,
+           Cache ? SpeedText(Cache->InCacheSpeed) : Missing,
+           Cache ? SpeedText(Cache->PostCacheSpeed) : Missing,
+           Figures ? SpeedText(Figures->LastSpeed) : Missing,
+           FormatFixed(Pass.SlowSharePct, 1, "."),
+           Figures && Figures->Slowest1s ? SpeedText(Figures->Slowest1s->Speed) : Missing,
            PassEndKey(Pass.End),
            FirstOfRun == &Pass ? Missing : DriftText(DriftPercent(Mean(FirstOfRun), Mean(&Pass))),
            SameOfFirstRun ? DriftText(DriftPercent(Mean(SameOfFirstRun), Mean(&Pass))) : Missing});

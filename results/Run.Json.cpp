@@ -166,6 +166,14 @@ json DriftToJson(const TPassResult& First, const TPassResult& Pass) {
           {"post_cache_mib_s", PercentOrNull(DriftSince(First, Pass, PostCacheSpeed))}};
 }
 
+json ClosesToJson(const std::vector<TPassClose>& Closes) {
+  json Array = json::array();
+  for (const TPassClose& Close : Closes) {
+    Array.push_back({{"after_write", Close.AfterWrite}, {"seconds", Close.Seconds}});
+  }
+  return Array;
+}
+
 json PassToJson(const TPassResult& Pass, const TPassResult& First) {
   return {{"pass", Pass.Number},
           {"start_time", Pass.StartTime},
@@ -174,6 +182,7 @@ json PassToJson(const TPassResult& Pass, const TPassResult& First) {
           {"max_mib_s", Pass.MaxSpeed},
           {"min_mib_s", Pass.MinSpeed},
           {"mean_mib_s", Pass.MeanSpeed},
+          {"throughput_mib_s", Pass.Analysis.Throughput},
           {"slow_share_pct", Pass.SlowSharePct},
           {"analysis", AnalysisToJson(Pass.Analysis)},
           {"drift_pct", DriftToJson(First, Pass)},
@@ -181,6 +190,7 @@ json PassToJson(const TPassResult& Pass, const TPassResult& First) {
           {"end", PassEndKey(Pass.End)},
           {"error", Pass.Error ? ErrorToJson(*Pass.Error) : json()},
           {"write_times_seconds", Pass.WriteSeconds},
+          {"close_times", ClosesToJson(Pass.Closes)},
           {"remain_pct_first", Pass.RemainPctFirst},
           {"remain_pct_last", Pass.RemainPctLast}};
 }
@@ -204,6 +214,13 @@ TPassResult PassFromJson(const json& Object) {
     Pass.Error = ErrorFromJson(Error);
   }
   Pass.WriteSeconds = Object.at("write_times_seconds").get<std::vector<double>>();
+  // A file from before the closes were timed has none.
+  if (const auto Closes = Object.find("close_times"); Closes != Object.end()) {
+    for (const json& Close : *Closes) {
+      Pass.Closes.push_back(
+          {Close.at("after_write").get<std::int32_t>(), Close.at("seconds").get<double>()});
+    }
+  }
   Pass.RemainPctFirst = Object.at("remain_pct_first").get<double>();
   Pass.RemainPctLast = Object.at("remain_pct_last").get<double>();
   return Pass;

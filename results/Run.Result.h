@@ -53,6 +53,14 @@ struct TPassVerifyResult {
   bool operator==(const TPassVerifyResult&) const = default;
 };
 
+// The close of a pass's file: after which write (from 0) and how long it waited.
+struct TPassClose {
+  std::int32_t AfterWrite = 0;
+  double Seconds = 0.0;
+
+  bool operator==(const TPassClose&) const = default;
+};
+
 // One pass as its summary lines state it, with its analysis and its verification.
 struct TPassResult {
   std::int32_t Number = 0;  // the pass's number in the run, from 1
@@ -69,6 +77,8 @@ struct TPassResult {
   std::optional<TPassError> Error;  // the error of a failed pass
   // The seconds of every 8 MiB write in order: the curve, for plots and comparisons.
   std::vector<double> WriteSeconds;
+  // The files' closes in order: their waits count in the throughput as the writes' times do.
+  std::vector<TPassClose> Closes;
   // The share of the disk still free after the first and after the last write: the writes lie
   // evenly between, so the curve can be drawn against it as the window draws it.
   double RemainPctFirst = 0.0;

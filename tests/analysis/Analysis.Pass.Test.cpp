@@ -57,6 +57,44 @@ TEST(PassAnalysis, PassWithACacheStallsAndHeat) {
   EXPECT_FALSE(Figures.Heat->ThrottleAtMiB);
 }
 
+// 1 GiB taken at 2,000 MiB/s, then 1 GiB at the drive's 40 MiB/s, then the close waits for
+// the first GiB still in memory: 25.6 s. Through the system's cache that is memory, not a
+// cache of the drive's, and the drive's speed is the throughput: 2048 MiB over 51.712 s.
+TEST(PassAnalysis, ThroughputCountsTheClosesAndBufferedNamesTheMemory) {
+  std::vector<TWriteRecord> Writes = TCurve().Steady(128, 2000).Steady(128, 40);
+  Writes[63].CloseSeconds = 0.5;  // a file's close within the fast stretch
+  Writes.back().CloseSeconds = 25.6;
+  const double Seconds = 128 * 0.004 + 128 * 0.2 + 0.5 + 25.6;
+  for (const bool Buffered : {false, true}) {
+    SCOPED_TRACE(Buffered ? "buffered" : "unbuffered");
+    const TPassAnalysis Analysis = AnalysePass(Writes, Buffered);
+    EXPECT_NEAR(Analysis.WriteSeconds, 128 * 0.004 + 128 * 0.2, 1e-9);
+    EXPECT_NEAR(Analysis.CloseSeconds, 26.1, 1e-9);
+    EXPECT_NEAR(Analysis.Throughput, 2048 / Seconds, 1e-9);
+    EXPECT_EQ(Analysis.Buffered, Buffered);
+    ASSERT_FALSE(Analysis.TooShort());
+    const TPassFigures& Figures = *Analysis.Figures;
+    // The closes count in their phases: the fast one's wait in the first, the last in the last.
+    ASSERT_EQ(Figures.Phases.size(), 2U);
+    EXPECT_NEAR(Figures.Phases[0].Speed, 1024 / (0.512 + 0.5), 1e-9);
+    EXPECT_NEAR(Figures.Phases[1].Speed, 1024 / (25.6 + 25.6), 1e-9);
+    const std::optional<TCacheFigures>& Drop = Buffered ? Figures.Memory : Figures.Cache;
+    ASSERT_TRUE(Drop);
+    EXPECT_EQ(Drop->SizeInMiB, 1024);
+    EXPECT_FALSE(Buffered ? Figures.Cache : Figures.Memory);
+    if (Buffered) {
+      ASSERT_TRUE(Analysis.DriveSpeed);
+      EXPECT_NEAR(*Analysis.DriveSpeed, 40.0, 0.15 * 40.0);
+    } else {
+      EXPECT_FALSE(Analysis.DriveSpeed);
+    }
+  }
+  // A pass too short to judge still has its throughput.
+  std::vector<TWriteRecord> Short = TCurve().Steady(4, 100);
+  Short.back().CloseSeconds = 0.32;
+  EXPECT_NEAR(AnalysePass(Short).Throughput, 32 / 0.64, 1e-9);
+}
+
 TEST(PassAnalysis, TooShortToJudgeBelowThirtyTwoWrites) {
   for (const int Count : {0, 1, MinWritesToJudge - 1}) {
     const TPassAnalysis Analysis = AnalysePass(TCurve().Steady(Count, 400).Writes());

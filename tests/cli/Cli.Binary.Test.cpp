@@ -588,7 +588,17 @@ TEST_F(CliBinary, CsvHoldsEveryWriteAndAnalyzeReadsItBack) {
   std::getline(Lines, Each);
   EXPECT_EQ(Each, "pass,index,written_mib,remain_pct,seconds,mib_s,temp_c");
   int Count = 0;
+  int Closes = 0;
   while (std::getline(Lines, Each)) {
+    // The one file's close, after the last write: its index and written_mib, and its wait.
+    if (Each.starts_with("close,")) {
+      ++Closes;
+      EXPECT_TRUE(std::regex_match(Each, std::regex("close,1," + std::to_string(Count) + "," +
+                                                    std::to_string(Count * 8) + R"(,[0-9.e-]+)")))
+          << Each;
+      continue;
+    }
+    EXPECT_EQ(Closes, 0) << "no write after the close: " << Each;
     ++Count;
     EXPECT_TRUE(std::regex_match(
         Each, std::regex("1," + std::to_string(Count) + "," + std::to_string(Count * 8) +
@@ -598,6 +608,7 @@ TEST_F(CliBinary, CsvHoldsEveryWriteAndAnalyzeReadsItBack) {
   if (Fill.Exact()) {
     EXPECT_EQ(Count, 4);
   }
+  EXPECT_EQ(Closes, 1);
 
   // The saved writes give the same analysis line as the run printed after its summary.
   const TProcessResult Analyzed = RunCliProcess({"analyze", Csv}, Capture.Path().string());

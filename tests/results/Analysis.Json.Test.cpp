@@ -16,6 +16,8 @@ TEST(AnalysisJson, KeysUnitsAndNulls) {
   Analysis.WriteCount = 2560;
   Analysis.WrittenMiB = 20480;
   Analysis.WriteSeconds = 75.5;
+  Analysis.CloseSeconds = 4.5;
+  Analysis.Throughput = 256.0;
   TPassFigures& Figures = Analysis.Figures.emplace();
   Figures.Phases = {{0, 512, 0, 4096, 1446.5, 1502}, {512, 2048, 4096, 20480, 183.25, 200}};
   Figures.Cache = TCacheFigures{4096, 1446.5, 183.25};
@@ -28,7 +30,9 @@ TEST(AnalysisJson, KeysUnitsAndNulls) {
   Figures.Stalls.Times = {0.04, 0.0625, 2.0};
   const json Expected = json::parse(R"({
     "too_short": false, "write_count": 2560, "written_mib": 20480, "write_seconds": 75.5,
+    "close_seconds": 4.5, "throughput_mib_s": 256.0, "buffered": false, "drive_mib_s": null,
     "cache_mib": 4096, "in_cache_mib_s": 1446.5, "post_cache_mib_s": 183.25,
+    "memory_mib": null, "memory_mib_s": null, "after_memory_mib_s": null,
     "last_mib_s": 183.25,
     "phases": [
       {"first_write": 0, "write_count": 512, "from_mib": 0, "to_mib": 4096,
