@@ -12,9 +12,9 @@
 #include "analysis/Analysis.Windows.h"
 #include "analysis/Analysis.Write.h"
 
-// A pass with fewer writes than two of the shortest phases (2 x 16 writes, 256 MiB) cannot show
-// a drop that noise would not: it is too short to judge.
-inline constexpr std::int32_t MinWritesToJudge = 32;
+// A pass of fewer than 12 writes (96 MiB) cannot show a drop that noise would not: the
+// smallest cache found is 32 MiB (4 writes), and the slower writes after it must last 8.
+inline constexpr std::int32_t MinWritesToJudge = 12;
 
 // Nearest-rank percentiles of the writes' whole MiB/s.
 struct TSpeedPercentiles {

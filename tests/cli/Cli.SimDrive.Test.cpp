@@ -154,6 +154,42 @@ TEST_F(CliOnSimulatedDrive, FindsTheCacheAndTheSpeedsInAndAfterIt) {
 #endif
 }
 
+// Sticks and cards: caches of a few writes, and a slow drive's speeds with their decimal.
+// About 4 s and 21 s (13 writes, the fewest that are judged).
+TEST_F(CliOnSimulatedDrive, FindsSmallCachesAndSlowSpeeds) {
+  SIMDRIVE_SKIP_IF_UNAVAILABLE();
+  const struct {
+    std::uint64_t CacheSize;
+    double CacheSpeed, Speed;
+    std::uint64_t After;
+    const char* PostCacheLine;
+  } Cases[] = {
+      {64_MiB, 200, 60, 200_MiB, nullptr},
+      {40_MiB, 18, 3.5, 72_MiB, "캐시 이후 속도 : 3.5MiB/s"},
+  };
+  for (const auto& Case : Cases) {
+    SCOPED_TRACE(std::to_string(Case.CacheSize / SimDrive::MiB) + " MiB cache");
+    SimDrive::TConfig Config;
+    Config.CacheSize = Case.CacheSize;
+    Config.CacheSpeed = Case.CacheSpeed;
+    Config.Speed = Case.Speed;
+    Config.Capacity = Case.CacheSize + Case.After;
+    std::string Output;
+    const json Analysis = AnalysePassOn(Config, Output);
+    ASSERT_TRUE(Analysis.is_object());
+    SCOPED_TRACE(Analysis.dump(2));
+    ASSERT_FALSE(Analysis.at("cache_mib").is_null());
+    const double Size = static_cast<double>(Case.CacheSize / SimDrive::MiB);
+    EXPECT_NEAR(Analysis.at("cache_mib").get<double>(), Size, Size * 0.10);
+    EXPECT_NEAR(Analysis.at("in_cache_mib_s").get<double>(), Case.CacheSpeed,
+                Case.CacheSpeed * 0.15);
+    EXPECT_NEAR(Analysis.at("post_cache_mib_s").get<double>(), Case.Speed, Case.Speed * 0.10);
+    if (Case.PostCacheLine) {
+      EXPECT_NE(Output.find(Case.PostCacheLine), std::string::npos) << Output;
+    }
+  }
+}
+
 TEST_F(CliOnSimulatedDrive, FindsNoCacheOnADriveOfOneSteadySpeed) {
   SIMDRIVE_SKIP_IF_UNAVAILABLE();
   SimDrive::TConfig Config;
