@@ -190,6 +190,38 @@ TEST_F(CliOnSimulatedDrive, FindsSmallCachesAndSlowSpeeds) {
   }
 }
 
+// A bursty device: after its cache of 400 MiB/s, three writes in four return at 200 MiB/s and
+// every fourth blocks for 0.8 s more, so its true rate is 32 MiB in 0.96 s while the mean of
+// the writes' speeds stays near 150. The analysis gives the true rate and the longest stall.
+// About 9 s.
+TEST_F(CliOnSimulatedDrive, ABurstyDrivesSpeedAfterItsCacheIsItsTrueRate) {
+  SIMDRIVE_SKIP_IF_UNAVAILABLE();
+  SimDrive::TConfig Config;
+  Config.CacheSize = 160_MiB;
+  Config.CacheSpeed = 400;
+  Config.Speed = 200;
+  Config.StallEvery = 32_MiB;
+  Config.StallMs = 800;
+  Config.StallAfterCache = true;
+  Config.Capacity = Config.CacheSize + 264_MiB;
+  std::string Output;
+  const json Pass = ResultPassOn(Config, Output);
+  ASSERT_TRUE(Pass.is_object());
+  SCOPED_TRACE(Pass.dump(2));
+  const json& Analysis = Pass.at("analysis");
+  const double TrueRate = 32.0 / (32.0 / 200 + 0.8);
+  ASSERT_FALSE(Analysis.at("cache_mib").is_null());
+  // The cut may fall at the first stall, three writes after the cache's end.
+  EXPECT_GE(Analysis.at("cache_mib").get<double>(), 152.0);
+  EXPECT_LE(Analysis.at("cache_mib").get<double>(), 192.0);
+  EXPECT_NEAR(Analysis.at("post_cache_mib_s").get<double>(), TrueRate, TrueRate * 0.15);
+  const double Longest = Analysis.at("longest_write").at("seconds").get<double>();
+  EXPECT_GE(Longest, 0.8);
+  EXPECT_LT(Longest, 1.6);
+  EXPECT_GT(Pass.at("mean_mib_s").get<double>(), 3 * TrueRate) << "the mean of speeds misleads";
+  EXPECT_NE(Output.find("최장 지연 : "), std::string::npos) << Output;
+}
+
 TEST_F(CliOnSimulatedDrive, FindsNoCacheOnADriveOfOneSteadySpeed) {
   SIMDRIVE_SKIP_IF_UNAVAILABLE();
   SimDrive::TConfig Config;
