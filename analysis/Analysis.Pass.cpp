@@ -46,5 +46,6 @@ TPassAnalysis AnalysePass(std::span<const TWriteRecord> Writes, bool Buffered) {
   Figures.Slowest10s = SlowestWindow(Timeline, 10.0);
   Figures.Stalls = FindStalls(Writes);
   Figures.Heat = FindHeat(Writes, Figures.Phases);
+  Figures.Timeline = ThroughputTimeline(Timeline);
   return Analysis;
 }

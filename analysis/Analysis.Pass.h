@@ -39,6 +39,7 @@ struct TPassFigures {
   std::optional<TSlowestWindow> Slowest10s;  // none when they took less than 10 s
   TStalls Stalls;
   std::optional<THeat> Heat;  // none when no temperature was read
+  TThroughputTimeline Timeline;
 
   bool operator==(const TPassFigures&) const = default;
 };

@@ -103,6 +103,8 @@ void FiguresToJson(const TPassFigures& Figures, json& Object) {
   Object["write_seconds_percentiles"] = {
       {"p50", Stalls.Times.P50}, {"p99", Stalls.Times.P99}, {"max", Stalls.Times.Max}};
   Object["temperature_c"] = OrNull(Figures.Heat, HeatToJson);
+  Object["throughput_per_second_mib_s"] = Figures.Timeline.PerSecond;
+  Object["throughput_per_percent_mib_s"] = Figures.Timeline.PerPercent;
 }
 
 TPassFigures FiguresFromJson(const json& Object) {
@@ -135,6 +137,9 @@ TPassFigures FiguresFromJson(const json& Object) {
   Figures.Stalls.Times = {Times.at("p50").get<double>(), Times.at("p99").get<double>(),
                           Times.at("max").get<double>()};
   Figures.Heat = Optional<THeat>(Object.at("temperature_c"), HeatFromJson);
+  // Files from before the timeline was kept have none.
+  Figures.Timeline.PerSecond = Object.value("throughput_per_second_mib_s", std::vector<double>{});
+  Figures.Timeline.PerPercent = Object.value("throughput_per_percent_mib_s", std::vector<double>{});
   return Figures;
 }
 
@@ -157,7 +162,8 @@ json AnalysisToJson(const TPassAnalysis& Analysis) {
   for (const char* Key :
        {"cache_mib", "in_cache_mib_s", "post_cache_mib_s", "memory_mib", "memory_mib_s",
         "after_memory_mib_s", "last_mib_s", "speed_percentiles_mib_s", "slowest_1s", "slowest_10s",
-        "longest_write", "slow_writes", "write_seconds_percentiles", "temperature_c"}) {
+        "longest_write", "slow_writes", "write_seconds_percentiles", "temperature_c",
+        "throughput_per_second_mib_s", "throughput_per_percent_mib_s"}) {
     Object[Key] = nullptr;
   }
   return Object;
