@@ -24,6 +24,9 @@ TPassVerifyResult TTesterToView::VerifyResult(const TVerifyTally& Tally) const {
   Verify.OverwrittenMiB = MiBOf(Tally.OverwrittenSectors);
   Verify.UnreadableMiB = MiBOf(Tally.UnreadableSectors);
   Verify.UsableMiB = MiBOf(Tally.UsableSectors());
+  if (const auto Stored = Tally.StoredSectors()) {
+    Verify.StoredMiB = MiBOf(*Stored);
+  }
   // As the report's lines: the reads' speeds, the mean truncated.
   Verify.ReadMaxSpeed = FMaxReadSpeed;
   Verify.ReadMinSpeed = FMinReadSpeed;

@@ -118,6 +118,8 @@ class TTesterToView final : public TTesterPresenter {
   void ResetReadStatistics();
   void RefreshReadLabelsNow(std::int32_t ReadInMiB, std::int32_t NeedToReadInMiB);
   // The lines after the summary, on the GUI thread like it.
+  // A fake drive's announced size beside what it really stores; empty for a drive not found so.
+  std::string StoredText(const TVerifyTally& Tally) const;
   void PrintVerifyReport(const TVerifyTally& Tally, const std::function<void(std::string)>& Add);
 
   const TSetting FTestSetting;

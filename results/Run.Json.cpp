@@ -103,6 +103,7 @@ json VerifyToJson(const TPassVerifyResult& Verify) {
           {"overwritten_mib", Verify.OverwrittenMiB},
           {"unreadable_mib", Verify.UnreadableMiB},
           {"usable_mib", Verify.UsableMiB},
+          {"stored_mib", Verify.StoredMiB ? json(*Verify.StoredMiB) : json()},
           {"read_mean_mib_s", Verify.ReadMeanSpeed},
           {"read_max_mib_s", Verify.ReadMaxSpeed},
           {"read_min_mib_s", Verify.ReadMinSpeed},
@@ -117,6 +118,10 @@ TPassVerifyResult VerifyFromJson(const json& Object) {
   Verify.OverwrittenMiB = Object.at("overwritten_mib").get<double>();
   Verify.UnreadableMiB = Object.at("unreadable_mib").get<double>();
   Verify.UsableMiB = Object.at("usable_mib").get<double>();
+  // Files from before it was kept have none.
+  if (const auto Stored = Object.find("stored_mib"); Stored != Object.end() && !Stored->is_null()) {
+    Verify.StoredMiB = Stored->get<double>();
+  }
   Verify.ReadMeanSpeed = Object.at("read_mean_mib_s").get<double>();
   Verify.ReadMaxSpeed = Object.at("read_max_mib_s").get<double>();
   Verify.ReadMinSpeed = Object.at("read_min_mib_s").get<double>();

@@ -42,7 +42,9 @@ struct TPassVerifyResult {
   double ChangedMiB = 0.0;
   double OverwrittenMiB = 0.0;
   double UnreadableMiB = 0.0;
-  double UsableMiB = 0.0;      // intact data up to the first damaged sector
+  double UsableMiB = 0.0;  // intact data up to the first damaged sector
+  // What the drive really stores, where data was found overwritten or lost; none otherwise.
+  std::optional<double> StoredMiB;
   double ReadMeanSpeed = 0.0;  // MiB/s: the mean of the reads' speeds, as the report's line
   double ReadMaxSpeed = 0.0;
   double ReadMinSpeed = 0.0;
