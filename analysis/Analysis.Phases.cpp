@@ -19,6 +19,10 @@
 // 5. A cut whose two sides' blocks do not differ clearly against the wider of their spreads
 //    goes: the noise of a bursty stretch is wide and uneven, and a bunch of fast
 //    writes in it is no phase of its own.
+// 6. A cache shorter than the shortest phase (sticks and cards have caches of 32 to 128 MiB):
+//    the first phase's first writes, from 32 MiB on, become a phase of their own where they
+//    are at least 25 % faster than the rest of it and the single writes on either side of the
+//    cut, but for one in ten, lie on their own side of the speed between.
 #include "analysis/Analysis.Phases.h"
 
 #include <algorithm>
@@ -50,6 +54,14 @@ constexpr double SameSpeedRatio = 0.9;
 // A cut stays only where the two phases' mean log speeds differ by at least this many
 // standard errors of the difference, measured on their blocks.
 constexpr double MinCutScore = 5.0;
+// Step 6: the smallest cache (in MiB, not writes: a stick's cache is a size), the drop at its
+// end, the writes after it that must stay slow (at least 8, and 4 for each write before), and
+// the share of writes on the wrong side of the speed between that still makes a clear cut.
+constexpr double MinCacheMiB = 32.0;
+constexpr double CacheDropRatio = 0.75;
+constexpr std::size_t MinWritesAfterCache = 8;
+constexpr std::size_t CheckedWritesPerCacheWrite = 4;
+constexpr double StrayShare = 0.1;
 
 // Write indexes where blocks begin, Count + 1 of them; sizes differ by one at most.
 std::vector<std::size_t> BlockStarts(std::size_t WriteCount) {
@@ -321,6 +333,52 @@ void MergeUnclearCuts(std::vector<std::size_t>& Bounds, const TBlocks& Blocks) {
   }
 }
 
+// Writes among [From, To) slower (Faster false) or faster (Faster true) than Speed.
+std::size_t CountBeyond(const TWriteTimeline& Timeline, std::size_t From, std::size_t To,
+                        double Speed, bool Faster) {
+  std::size_t Count = 0;
+  for (std::size_t Index = From; Index < To; ++Index) {
+    const double Own = Timeline.MiB(Index) / Timeline.Seconds(Index);
+    Count += Faster ? Own > Speed : Own < Speed;
+  }
+  return Count;
+}
+
+// Step 6: where the short fast stretch at the start of the first phase [0, End) ends, or 0
+// for none; it is shorter than MaxWrites.
+std::size_t SmallCacheEnd(const TWriteTimeline& Timeline, std::size_t End, std::size_t MaxWrites) {
+  std::size_t Best = 0;
+  double BestCost = std::numeric_limits<double>::infinity();
+  const std::size_t Last =
+      End >= MinWritesAfterCache ? std::min(MaxWrites, End - MinWritesAfterCache) : 0;
+  for (std::size_t Length = 1; Length <= Last; ++Length) {
+    if (Timeline.MiBBefore(Length) < MinCacheMiB) {
+      continue;
+    }
+    const double Fast = Timeline.Throughput(0, Length);
+    const double Slow = Timeline.Throughput(Length, End);
+    if (!(Slow <= CacheDropRatio * Fast)) {
+      continue;
+    }
+    const double Between = std::sqrt(Fast * Slow);
+    const std::size_t CheckEnd =
+        std::min(End, Length + std::max(MinWritesAfterCache, CheckedWritesPerCacheWrite * Length));
+    const auto Strays = [](std::size_t Count) {
+      return static_cast<std::size_t>(StrayShare * static_cast<double>(Count));
+    };
+    if (CountBeyond(Timeline, 0, Length, Between, false) > Strays(Length) ||
+        CountBeyond(Timeline, Length, CheckEnd, Between, true) > Strays(CheckEnd - Length)) {
+      continue;
+    }
+    const double Cost = TimePerMiBCost(Timeline, 0, Length) + TimePerMiBCost(Timeline, Length, End);
+    if (Cost < BestCost) {
+      BestCost = Cost;
+      Best = Length;
+    }
+  }
+  return Best;
+}
+
 TPhase MakePhase(std::span<const TWriteRecord> Writes, const TWriteTimeline& Timeline,
                  std::size_t From, std::size_t To) {
   std::vector<std::int32_t> Speeds;
@@ -378,6 +436,10 @@ std::vector<TPhase> FindPhases(std::span<const TWriteRecord> Writes,
   MergeSameSpeed(Bounds, Timeline);
   RefineCuts(Bounds, BlockWrites, Timeline);
   MergeUnclearCuts(Bounds, Blocks);
+  // Up to two of the shortest phases: a longer cache is the detection's to find.
+  if (const std::size_t CacheEnd = SmallCacheEnd(Timeline, Bounds[1], 2 * MinWrites)) {
+    Bounds.insert(Bounds.begin() + 1, CacheEnd);
+  }
 
   std::vector<TPhase> Phases;
   for (std::size_t Phase = 0; Phase + 1 < Bounds.size(); ++Phase) {

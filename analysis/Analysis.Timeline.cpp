@@ -11,6 +11,13 @@ double TWriteTimeline::ClampedSeconds(double Seconds) {
   return Seconds > MaxWriteSeconds ? MaxWriteSeconds : Seconds;
 }
 
+double TWriteTimeline::ClampedCloseSeconds(double Seconds) {
+  if (!(Seconds > 0.0)) {  // also NaN
+    return 0.0;
+  }
+  return Seconds > MaxWriteSeconds ? MaxWriteSeconds : Seconds;
+}
+
 TWriteTimeline::TWriteTimeline(std::span<const TWriteRecord> Writes) {
   FMiB.reserve(Writes.size() + 1);
   FSeconds.reserve(Writes.size() + 1);
@@ -26,7 +33,8 @@ TWriteTimeline::TWriteTimeline(std::span<const TWriteRecord> Writes) {
     }
     // Running totals of MiB are whole numbers far below 2^53: exact in a double.
     FMiB.push_back(static_cast<double>(Write.WrittenInMiB));
-    FSeconds.push_back(FSeconds.back() + ClampedSeconds(Write.Seconds));
+    FSeconds.push_back(FSeconds.back() + ClampedSeconds(Write.Seconds) +
+                       ClampedCloseSeconds(Write.CloseSeconds));
     Before = Write.WrittenInMiB;
   }
 }

@@ -7,7 +7,9 @@
 #include "analysis/Analysis.Write.h"
 
 // A pass's writes as running totals of MiB and seconds, so that the throughput of any stretch
-// of writes is one subtraction and one division.
+// of writes is one subtraction and one division. A write's seconds include the wait of the
+// close that followed it: through the system's cache, the drive takes the file only then, and a
+// speed that left it out would be the memory's.
 //
 // A write's time is held between a nanosecond and a million seconds: a time of 0 (a write the
 // clock did not see, which the program shows as the largest speed there is), a negative one or
@@ -36,6 +38,8 @@ class TWriteTimeline {
 
   // The time of the write at Index after the clamping above.
   static double ClampedSeconds(double Seconds);
+  // A close's wait likewise, but 0 may stay 0: most writes have no close after them.
+  static double ClampedCloseSeconds(double Seconds);
 
  private:
   std::vector<double> FMiB;      // Count() + 1 running totals, the first 0

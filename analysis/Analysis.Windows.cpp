@@ -15,7 +15,45 @@ double MiBAt(const TWriteTimeline& Timeline, double Time, std::size_t& Write) {
   return Timeline.MiBBefore(Write) + Share * Timeline.MiB(Write);
 }
 
+// Seconds of writing by the time MiB had been written, with Write the write under way then
+// (advanced).
+double SecondsAt(const TWriteTimeline& Timeline, double MiB, std::size_t& Write) {
+  const std::size_t Count = Timeline.Count();
+  while (Write + 1 < Count && Timeline.MiBBefore(Write + 1) <= MiB) {
+    ++Write;
+  }
+  const double Into = MiB - Timeline.MiBBefore(Write);
+  const double Share = Into >= Timeline.MiB(Write) ? 1.0 : Into / Timeline.MiB(Write);
+  return Timeline.SecondsBefore(Write) + Share * Timeline.Seconds(Write);
+}
+
 }  // namespace
+
+TThroughputTimeline ThroughputTimeline(const TWriteTimeline& Timeline) {
+  TThroughputTimeline Result;
+  const std::size_t Count = Timeline.Count();
+  if (Count == 0) {
+    return Result;
+  }
+  const double Total = Timeline.SecondsBefore(Count);
+  std::size_t Write = 0;
+  double Before = 0.0;
+  for (double Second = 1.0; Second <= Total; Second += 1.0) {
+    const double Now = MiBAt(Timeline, Second, Write);
+    Result.PerSecond.push_back(Now - Before);
+    Before = Now;
+  }
+  const double TotalMiB = Timeline.MiBBefore(Count);
+  Write = 0;
+  double From = 0.0;
+  for (int Percent = 1; Percent <= 100; ++Percent) {
+    const double MiB = TotalMiB * Percent / 100.0;
+    const double To = SecondsAt(Timeline, MiB, Write);
+    Result.PerPercent.push_back(To > From ? TotalMiB / 100.0 / (To - From) : 0.0);
+    From = To;
+  }
+  return Result;
+}
 
 std::optional<TSlowestWindow> SlowestWindow(const TWriteTimeline& Timeline, double Seconds) {
   const std::size_t Count = Timeline.Count();

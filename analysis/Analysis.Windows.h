@@ -1,6 +1,7 @@
 #pragma once
 
 #include <optional>
+#include <vector>
 
 #include "analysis/Analysis.Timeline.h"
 
@@ -18,3 +19,17 @@ struct TSlowestWindow {
 // pass wrote for less than Seconds in all: there is no such window, and the pass's own average
 // would be a figure of another length.
 std::optional<TSlowestWindow> SlowestWindow(const TWriteTimeline& Timeline, double Seconds);
+
+// Bytes completed over the pass's time (the writes' and the closes'), each write progressing
+// evenly over its own time as above: what the drive took in each whole second of writing, and
+// over each 1 % of the pass's MiB (the last second, when not whole, is left out; empty for no
+// writes). On a bursty drive, whose writes mostly return at once while a few block for seconds,
+// these show its true speed where the single writes' speeds do not.
+struct TThroughputTimeline {
+  std::vector<double> PerSecond;   // MiB/s, second by second
+  std::vector<double> PerPercent;  // MiB/s, 100 values
+
+  bool operator==(const TThroughputTimeline&) const = default;
+};
+
+TThroughputTimeline ThroughputTimeline(const TWriteTimeline& Timeline);

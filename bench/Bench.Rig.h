@@ -205,6 +205,7 @@ class TSilentPresenter final : public TTesterPresenter {
   void PrintInitialSetting(std::int32_t, std::int64_t, std::int64_t, std::int64_t) override {}
   void ApplyProgress(std::int32_t, std::int32_t, std::int32_t) override {}
   void ApplyWriteTime(double, std::optional<float>) override {}
+  void ApplyCloseTime(double) override {}
   void StartIdle() override {}
   void EndIdle() override {}
   void EndTest(double, std::uint64_t) override {}

@@ -24,6 +24,7 @@ class TCliPresenter final : public TTesterPresenter {
   void ApplyProgress(std::int32_t HostWriteInMiB, std::int32_t NeedToFillInMiB,
                      std::int32_t SpeedInMiB) override;
   void ApplyWriteTime(double Seconds, std::optional<float> TemperatureInC) override;
+  void ApplyCloseTime(double Seconds) override { FInner->ApplyCloseTime(Seconds); }
   void StartIdle() override;
   void EndIdle() override;
   void PassCancelled() override { FInner->PassCancelled(); }

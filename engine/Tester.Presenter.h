@@ -40,6 +40,10 @@ class TTesterPresenter {
   // The write that the next ApplyProgress reports, exactly: how long it took, and the drive's
   // temperature as last read between writes (nullopt without a sensor or a reading).
   virtual void ApplyWriteTime(double Seconds, std::optional<float> TemperatureInC) = 0;
+  // The close of the file that the last reported write ended, or of the pass's last file: how
+  // long the flush and the close waited. Outside every timed write; the drive may still have
+  // been taking the file's data.
+  virtual void ApplyCloseTime(double Seconds) = 0;
   virtual void StartIdle() = 0;
   virtual void EndIdle() = 0;
   // The pass about to end (EndTest follows) stopped short of its target because the user

@@ -469,13 +469,20 @@ void TTesterThread::CloseFile(bool Flush) {
     return;
   }
   // Through the cache, a write succeeds before the drive has the data; what the drive cannot
-  // take shows up only at the flush, which is therefore a write that failed. Outside every
-  // timed write. A pass that already failed closes without it.
-  const int Code = Flush && FTestSetting.NeedCache ? FSystem->FlushFile(FFileHandle) : 0;
+  // take shows up only at the flush, which is therefore a write that failed. Unbuffered, the
+  // drive's own cache may still hold the last writes: flushed too, so that the time the close
+  // waits is what the drive still owed. Outside every timed write, timed on its own. A pass
+  // that already failed closes without it.
+  const std::int64_t Start = FSystem->PerformanceCounter();
+  const int Code = Flush ? FSystem->FlushFile(FFileHandle) : 0;
   FSystem->CloseFile(FFileHandle);
+  const std::int64_t End = FSystem->PerformanceCounter();
   FFileHandle = NoFile;
   if (Code != 0) {
     throw TPassFailure{SystemError("FlushFileBuffers", FFilePath, Code)};
+  }
+  if (Flush) {
+    FToView->ApplyCloseTime(Seconds(Start, End));
   }
 }
 

@@ -31,3 +31,10 @@ std::int64_t TVerifyTally::UsableSectors() const {
   }
   return IntactSectors;
 }
+
+std::optional<std::int64_t> TVerifyTally::StoredSectors() const {
+  if (!Complete() || OverwrittenSectors + ManyBytesSectors == 0) {
+    return std::nullopt;
+  }
+  return IntactSectors;
+}

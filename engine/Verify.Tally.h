@@ -48,6 +48,11 @@ struct TVerifyTally {
   bool Complete() const { return ReadSectors() == WrittenSectors; }
   // The data up to the first damaged sector, or all that was read when nothing was damaged.
   std::int64_t UsableSectors() const;
+  // What the drive really stores, where the read-back found data overwritten by other places
+  // (a drive that wraps around) or lost (replaced by other bytes, zeros): the distinct intact
+  // data, every intact sector being the one written to its place. None when nothing was lost
+  // so, or the read-back was not complete.
+  std::optional<std::int64_t> StoredSectors() const;
 
   bool operator==(const TVerifyTally&) const = default;
 };

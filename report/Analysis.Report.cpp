@@ -12,7 +12,11 @@ std::string Whole(double Value) {
   return std::to_string(static_cast<long long>(RoundHalfEven(Value)));
 }
 
-std::string SpeedText(double MiBPerSecond) {
+// Whole MiB/s, with one decimal below 10 MiB/s, where a whole number would jump between 3 and 4.
+std::string SpeedText(double MiBPerSecond, const std::string& Separator) {
+  if (MiBPerSecond < 9.95) {
+    return FormatFixed(MiBPerSecond, 1, Separator) + "MiB/s";
+  }
   return Whole(MiBPerSecond) + "MiB/s";
 }
 
@@ -44,17 +48,43 @@ void AddCache(std::vector<std::string>& Lines, const TPassFigures& Figures,
               const std::string& Separator) {
   if (!Figures.Cache) {
     Lines.push_back(Localized("캐시 크기 : 없음"));
-    Lines.push_back(Localized("최종 속도 : {0}", SpeedText(Figures.LastSpeed)));
+    Lines.push_back(Localized("최종 속도 : {0}", SpeedText(Figures.LastSpeed, Separator)));
     return;
   }
   const TCacheFigures& Cache = *Figures.Cache;
   Lines.push_back(
       Localized("캐시 크기 : {0}", SizeText(static_cast<double>(Cache.SizeInMiB), Separator)));
-  Lines.push_back(Localized("캐시 내 속도 : {0}", SpeedText(Cache.InCacheSpeed)));
-  Lines.push_back(Localized("캐시 이후 속도 : {0}", SpeedText(Cache.PostCacheSpeed)));
+  Lines.push_back(Localized("캐시 내 속도 : {0}", SpeedText(Cache.InCacheSpeed, Separator)));
+  Lines.push_back(Localized("캐시 이후 속도 : {0}", SpeedText(Cache.PostCacheSpeed, Separator)));
   // The drive ends elsewhere than right after its cache only when a later phase follows.
   if (Figures.Phases.back().FromMiB != Cache.SizeInMiB) {
-    Lines.push_back(Localized("최종 속도 : {0}", SpeedText(Figures.LastSpeed)));
+    Lines.push_back(Localized("최종 속도 : {0}", SpeedText(Figures.LastSpeed, Separator)));
+  }
+}
+
+// The pass's throughput and the closes' wait that it counts.
+void AddThroughput(std::vector<std::string>& Lines, const TPassAnalysis& Analysis,
+                   const std::string& Separator) {
+  Lines.push_back(Localized("처리량 : {0}", SpeedText(Analysis.Throughput, Separator)));
+  Lines.push_back(
+      Localized("닫을 때 기다린 시간 : {0}", DurationText(Analysis.CloseSeconds, Separator)));
+}
+
+// Through the system's cache, the drop on the curve is where the memory ran full; the drive's
+// speed is the one measured through the flushes.
+void AddBuffered(std::vector<std::string>& Lines, const TPassAnalysis& Analysis,
+                 const std::string& Separator) {
+  Lines.push_back(
+      Localized("- 캐시 사용 모드 : 빠른 구간은 드라이브의 캐시가 아니라 시스템 메모리입니다 -"));
+  const TPassFigures& Figures = *Analysis.Figures;
+  if (Figures.Memory) {
+    Lines.push_back(Localized("시스템 메모리가 받은 양 : {0} ({1})",
+                              SizeText(static_cast<double>(Figures.Memory->SizeInMiB), Separator),
+                              SpeedText(Figures.Memory->InCacheSpeed, Separator)));
+  }
+  if (Analysis.DriveSpeed) {
+    Lines.push_back(
+        Localized("플러시까지 잰 드라이브 속도 : {0}", SpeedText(*Analysis.DriveSpeed, Separator)));
   }
 }
 
@@ -67,7 +97,8 @@ void AddSlowest(std::vector<std::string>& Lines, const std::optional<TSlowestWin
     Lines.push_back(Absent);
     return;
   }
-  Lines.push_back(Localized(Present, SpeedText(Window->Speed), AtText(Window->FromMiB, Separator)));
+  Lines.push_back(
+      Localized(Present, SpeedText(Window->Speed, Separator), AtText(Window->FromMiB, Separator)));
 }
 
 void AddStalls(std::vector<std::string>& Lines, const TStalls& Stalls,
@@ -117,7 +148,12 @@ std::vector<std::string> AnalysisReportLines(const TPassAnalysis& Analysis,
   }
   const TPassFigures& Figures = *Analysis.Figures;
   std::vector<std::string> Lines{Localized("- 쓰기 분석 -")};
-  AddCache(Lines, Figures, DecimalSeparator);
+  AddThroughput(Lines, Analysis, DecimalSeparator);
+  if (Analysis.Buffered) {
+    AddBuffered(Lines, Analysis, DecimalSeparator);
+  } else {
+    AddCache(Lines, Figures, DecimalSeparator);
+  }
   AddSlowest(Lines, Figures.Slowest1s, Localized("최저 1초 평균 속도 : 없음 (쓰기 시간 1초 미만)"),
              "최저 1초 평균 속도 : {0} ({1})", DecimalSeparator);
   AddSlowest(Lines, Figures.Slowest10s,

@@ -206,7 +206,7 @@ void TTesterToView::EndTest(double TestStartTime, std::uint64_t TestHostWriteInM
     ShowWritesCsvError();
   }
   // Here on the worker, not in the GUI thread's turn: a long pass takes a while to analyse.
-  TPassAnalysis Analysis = AnalysePass(FWrites);
+  TPassAnalysis Analysis = AnalysePass(FWrites, FTestSetting.NeedCache);
   const std::vector<std::string> AnalysisLines = AnalysisReportLines(Analysis, FDecimalSeparator);
   std::vector<TChartPhase> Phases = ChartPhases(FWrites, Analysis);
   RecordPass(MakePassResult(SlowPercent, std::move(Analysis)));
@@ -289,7 +289,8 @@ void TTesterToView::PrintError(const TTesterError& Error) {
   // Every error but a file left undeleted ends the pass: it goes into the result as failed.
   if (!FPassRecorded && Error.Operation != "DeleteFile") {
     FPassEnd = TPassEnd::Failed;
-    TPassResult Pass = MakePassResult(GetSlowPercent(), AnalysePass(FWrites));
+    TPassResult Pass =
+        MakePassResult(GetSlowPercent(), AnalysePass(FWrites, FTestSetting.NeedCache));
     Pass.Error = TPassError{Error.Operation, Error.Path, Error.Code, Error.SystemText};
     RecordPass(std::move(Pass));
     SaveResultFile();

@@ -24,6 +24,9 @@ TPassVerifyResult TTesterToView::VerifyResult(const TVerifyTally& Tally) const {
   Verify.OverwrittenMiB = MiBOf(Tally.OverwrittenSectors);
   Verify.UnreadableMiB = MiBOf(Tally.UnreadableSectors);
   Verify.UsableMiB = MiBOf(Tally.UsableSectors());
+  if (const auto Stored = Tally.StoredSectors()) {
+    Verify.StoredMiB = MiBOf(*Stored);
+  }
   // As the report's lines: the reads' speeds, the mean truncated.
   Verify.Complete = Tally.Complete();
   Verify.ReadMaxSpeed = FMaxReadSpeed;
@@ -55,8 +58,11 @@ TPassResult TTesterToView::MakePassResult(double SlowPercent, TPassAnalysis Anal
   }
   Pass.End = FPassEnd;
   Pass.WriteSeconds.reserve(FWrites.size());
-  for (const TWriteRecord& Write : FWrites) {
-    Pass.WriteSeconds.push_back(Write.Seconds);
+  for (std::size_t Index = 0; Index < FWrites.size(); ++Index) {
+    Pass.WriteSeconds.push_back(FWrites[Index].Seconds);
+    if (FWrites[Index].CloseSeconds > 0.0) {
+      Pass.Closes.push_back({static_cast<std::int32_t>(Index), FWrites[Index].CloseSeconds});
+    }
   }
   if (!FWrites.empty()) {
     Pass.RemainPctFirst = FWrites.front().RemainPercent;

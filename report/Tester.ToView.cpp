@@ -192,6 +192,18 @@ void TTesterToView::ApplyWriteTime(double Seconds, std::optional<float> Temperat
   FNextWrite.TemperatureInC = TemperatureInC;
 }
 
+void TTesterToView::ApplyCloseTime(double Seconds) {
+  // A close always follows a write of its pass; should none have been reported, there is no
+  // write to charge it to.
+  if (FWrites.empty()) {
+    return;
+  }
+  FWrites.back().CloseSeconds += Seconds;
+  if (FWritesCsv && !FWritesCsv->AppendClose(FPassNumber, FWrites.back(), Seconds)) {
+    ShowWritesCsvError();
+  }
+}
+
 void TTesterToView::AddDetailedLine(double RemainShare, std::int32_t SpeedInMiB) {
   // Built in one string, which the logger keeps: this runs between two timed writes. A usual
   // line ("87.4996185302734,512" and its line end) fits the string's first growth, so the

@@ -54,6 +54,7 @@ class TTesterToView final : public TTesterPresenter {
   void ApplyProgress(std::int32_t HostWriteInMiB, std::int32_t NeedToFillInMiB,
                      std::int32_t SpeedInMiB) override;
   void ApplyWriteTime(double Seconds, std::optional<float> TemperatureInC) override;
+  void ApplyCloseTime(double Seconds) override;
   void StartIdle() override;
   void EndIdle() override;
   void PassCancelled() override { FPassEnd = TPassEnd::Cancelled; }
@@ -123,6 +124,8 @@ class TTesterToView final : public TTesterPresenter {
   void ResetReadStatistics();
   void RefreshReadLabelsNow(std::int32_t ReadInMiB, std::int32_t NeedToReadInMiB);
   // The lines after the summary, on the GUI thread like it.
+  // A fake drive's announced size beside what it really stores; empty for a drive not found so.
+  std::string StoredText(const TVerifyTally& Tally) const;
   void PrintVerifyReport(const TVerifyTally& Tally, const std::function<void(std::string)>& Add);
 
   const TSetting FTestSetting;

@@ -42,6 +42,16 @@ std::string PlaceText(const std::optional<TDamagePlace>& Place) {
   return Localized("{0}, {1}바이트 지점", TestFileName(Place->File), std::to_string(Place->Offset));
 }
 
+// A size as a drive's label gives it: whole MiB below a GiB, GiB with a decimal when needed.
+std::string LabelSizeText(double MiB, const std::string& Separator) {
+  if (MiB < 1024.0) {
+    return std::to_string(static_cast<long long>(RoundHalfEven(MiB))) + "MiB";
+  }
+  const std::string GiB = FormatFixed(MiB / 1024.0, 1, Separator);
+  const std::string Zero = Separator + "0";
+  return (GiB.ends_with(Zero) ? GiB.substr(0, GiB.size() - Zero.size()) : GiB) + "GiB";
+}
+
 std::string VerdictText(const TVerifyTally& Tally) {
   if (Tally.DamagedSectors() > 0) {
     return Tally.Complete() ? Localized("손상 있음") : Localized("손상 있음 (검증 중단)");
@@ -127,13 +137,26 @@ void TTesterToView::EndVerify(const TVerifyTally& Tally) {
   }
   // Data that is not there is worth more than a line among many: the window says it once a run.
   FDamageShown = true;
+  // A fake drive's real size leads: it is what the user needs to know about it.
+  const std::string Stored = StoredText(Tally);
   const std::string Text =
+      (Stored.empty() ? std::string() : Stored + "\n") +
       Localized("쓰기 후 검증에서 손상된 데이터를 찾았습니다.") + "\n" +
       Localized("손상된 용량 : {0} / {1}", SizeText(Tally.DamagedSectors(), FDecimalSeparator),
                 SizeText(Tally.ReadSectors(), FDecimalSeparator)) +
       "\n" + Localized("첫 손상 위치 : {0}", PlaceText(Tally.FirstDamage)) + "\n" +
       Localized("사용 가능한 용량 : {0}", SizeText(Tally.UsableSectors(), FDecimalSeparator));
   FDispatcher->Queue([this, Text] { FView.ShowError(Text); });
+}
+
+std::string TTesterToView::StoredText(const TVerifyTally& Tally) const {
+  const std::optional<std::int64_t> Stored = Tally.StoredSectors();
+  if (!Stored) {
+    return {};
+  }
+  return Localized("표시 용량 {0}, 실제로 저장된 데이터 약 {1}",
+                   LabelSizeText(static_cast<double>(FDiskSizeInMiB), FDecimalSeparator),
+                   LabelSizeText(static_cast<double>(*Stored) / SectorsPerMiB, FDecimalSeparator));
 }
 
 void TTesterToView::PrintVerifyReport(const TVerifyTally& Tally,
@@ -149,6 +172,9 @@ void TTesterToView::PrintVerifyReport(const TVerifyTally& Tally,
   Add(Localized("읽지 못한 용량 : {0}", DamageText(Tally.UnreadableSectors, Separator)));
   Add(Localized("첫 손상 위치 : {0}", PlaceText(Tally.FirstDamage)));
   Add(Localized("사용 가능한 용량 : {0}", SizeText(Tally.UsableSectors(), Separator)));
+  if (const std::string Stored = StoredText(Tally); !Stored.empty()) {
+    Add(Stored);
+  }
   Add(Localized("최대 읽기 속도 : {0}MiB/s", std::to_string(FMaxReadSpeed)));
   Add(Localized("최소 읽기 속도 : {0}MiB/s", std::to_string(FMinReadSpeed)));
   Add(Localized("평균 읽기 속도 : {0}MiB/s",

@@ -83,6 +83,12 @@ void FiguresToJson(const TPassFigures& Figures, json& Object) {
       OrNull(Cache, [](const TCacheFigures& C) { return json(C.InCacheSpeed); });
   Object["post_cache_mib_s"] =
       OrNull(Cache, [](const TCacheFigures& C) { return json(C.PostCacheSpeed); });
+  const auto& Memory = Figures.Memory;
+  Object["memory_mib"] = OrNull(Memory, [](const TCacheFigures& C) { return json(C.SizeInMiB); });
+  Object["memory_mib_s"] =
+      OrNull(Memory, [](const TCacheFigures& C) { return json(C.InCacheSpeed); });
+  Object["after_memory_mib_s"] =
+      OrNull(Memory, [](const TCacheFigures& C) { return json(C.PostCacheSpeed); });
   Object["last_mib_s"] = Figures.LastSpeed;
   for (const TPhase& Phase : Figures.Phases) {
     Object["phases"].push_back(PhaseToJson(Phase));
@@ -100,6 +106,8 @@ void FiguresToJson(const TPassFigures& Figures, json& Object) {
   Object["write_seconds_percentiles"] = {
       {"p50", Stalls.Times.P50}, {"p99", Stalls.Times.P99}, {"max", Stalls.Times.Max}};
   Object["temperature_c"] = OrNull(Figures.Heat, HeatToJson);
+  Object["throughput_per_second_mib_s"] = Figures.Timeline.PerSecond;
+  Object["throughput_per_percent_mib_s"] = Figures.Timeline.PerPercent;
 }
 
 TPassFigures FiguresFromJson(const json& Object) {
@@ -111,6 +119,12 @@ TPassFigures FiguresFromJson(const json& Object) {
     Figures.Cache = TCacheFigures{Figure<std::int64_t>(Object, "cache_mib"),
                                   Figure<double>(Object, "in_cache_mib_s"),
                                   Figure<double>(Object, "post_cache_mib_s")};
+  }
+  // Files from before buffered passes were told apart have no memory figures.
+  if (Object.contains("memory_mib") && !Object.at("memory_mib").is_null()) {
+    Figures.Memory = TCacheFigures{Figure<std::int64_t>(Object, "memory_mib"),
+                                   Figure<double>(Object, "memory_mib_s"),
+                                   Figure<double>(Object, "after_memory_mib_s")};
   }
   Figures.LastSpeed = Figure<double>(Object, "last_mib_s");
   const json& Speeds = Object.at("speed_percentiles_mib_s");
@@ -126,6 +140,9 @@ TPassFigures FiguresFromJson(const json& Object) {
   Figures.Stalls.Times = {Figure<double>(Times, "p50"), Figure<double>(Times, "p99"),
                           Figure<double>(Times, "max")};
   Figures.Heat = Optional<THeat>(Object.at("temperature_c"), HeatFromJson);
+  // Files from before the timeline was kept have none.
+  Figures.Timeline.PerSecond = Object.value("throughput_per_second_mib_s", std::vector<double>{});
+  Figures.Timeline.PerPercent = Object.value("throughput_per_percent_mib_s", std::vector<double>{});
   return Figures;
 }
 
@@ -136,14 +153,20 @@ json AnalysisToJson(const TPassAnalysis& Analysis) {
                  {"write_count", Analysis.WriteCount},
                  {"written_mib", Analysis.WrittenMiB},
                  {"write_seconds", Analysis.WriteSeconds},
+                 {"close_seconds", Analysis.CloseSeconds},
+                 {"throughput_mib_s", Analysis.Throughput},
+                 {"buffered", Analysis.Buffered},
+                 {"drive_mib_s", OrNull(Analysis.DriveSpeed, [](double S) { return json(S); })},
                  {"phases", json::array()}};
   if (Analysis.Figures) {
     FiguresToJson(*Analysis.Figures, Object);
     return Object;
   }
-  for (const char* Key : {"cache_mib", "in_cache_mib_s", "post_cache_mib_s", "last_mib_s",
-                          "speed_percentiles_mib_s", "slowest_1s", "slowest_10s", "longest_write",
-                          "slow_writes", "write_seconds_percentiles", "temperature_c"}) {
+  for (const char* Key :
+       {"cache_mib", "in_cache_mib_s", "post_cache_mib_s", "memory_mib", "memory_mib_s",
+        "after_memory_mib_s", "last_mib_s", "speed_percentiles_mib_s", "slowest_1s", "slowest_10s",
+        "longest_write", "slow_writes", "write_seconds_percentiles", "temperature_c",
+        "throughput_per_second_mib_s", "throughput_per_percent_mib_s"}) {
     Object[Key] = nullptr;
   }
   return Object;
@@ -154,6 +177,18 @@ TPassAnalysis AnalysisFromJson(const json& Object) {
   Analysis.WriteCount = Figure<std::int32_t>(Object, "write_count");
   Analysis.WrittenMiB = Figure<std::int64_t>(Object, "written_mib");
   Analysis.WriteSeconds = Figure<double>(Object, "write_seconds");
+  // A file from before the closes were timed: its writes' time is all there is.
+  Analysis.CloseSeconds =
+      Object.contains("close_seconds") ? Figure<double>(Object, "close_seconds") : 0.0;
+  const double Seconds = Analysis.WriteSeconds + Analysis.CloseSeconds;
+  Analysis.Throughput =
+      Object.contains("throughput_mib_s")
+          ? Figure<double>(Object, "throughput_mib_s")
+          : (Seconds > 0.0 ? static_cast<double>(Analysis.WrittenMiB) / Seconds : 0.0);
+  Analysis.Buffered = Object.value("buffered", false);
+  Analysis.DriveSpeed = Optional<double>(Object.value("drive_mib_s", json()), [](const json& S) {
+    return FigureOf<double>(S, "drive_mib_s");
+  });
   if (!Object.at("too_short").get<bool>()) {
     Analysis.Figures = FiguresFromJson(Object);
   }

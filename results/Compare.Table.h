@@ -39,6 +39,7 @@ struct TCompareRow {
   std::string Run;
   std::string Drive;  // the model, else the folder
   std::int32_t Pass = 0;
+  double Throughput = 0.0;         // MiB/s: written over the time it took, closes included
   std::int64_t MeanSpeed = 0;      // MiB/s, as the summary's line
   bool Judged = false;             // long enough to judge: the analysis' figures are known
   std::optional<double> CacheMiB;  // none without a cache
@@ -48,7 +49,7 @@ struct TCompareRow {
   double SlowSharePct = 0.0;
   std::optional<double> Slowest1sSpeed;
   std::string End;                      // "completed", "cancelled", "failed"
-  std::optional<double> DriftPct;       // mean speed since the run's first pass
+  std::optional<double> DriftPct;       // throughput since the run's first pass
   std::optional<double> VsFirstRunPct;  // against the same pass of the first run
 };
 
@@ -56,9 +57,9 @@ struct TCompareRow {
 std::vector<TCompareRow> CompareRows(const std::vector<TNamedRun>& Runs);
 
 // The key figures of every pass of every run side by side, one row a pass under a row of
-// titles: the run, its drive, the pass, its mean speed, cache size, speeds in and after the
-// cache and at the end, the slow share, the slowest second, how the pass ended, and two
-// drifts of the mean speed: since the run's first pass (endurance) and against the same pass
+// titles: the run, its drive, the pass, its throughput and mean speed, cache size, speeds in and
+// after the cache and at the end, the slow share, the slowest second, how the pass ended, and
+// two drifts of the throughput: since the run's first pass (endurance) and against the same pass
 // of the first run (before and after). "-" where a figure is missing.
 std::string CompareTable(const std::vector<TNamedRun>& Runs);
 

@@ -135,6 +135,7 @@ json VerifyToJson(const TPassVerifyResult& Verify) {
           {"overwritten_mib", Verify.OverwrittenMiB},
           {"unreadable_mib", Verify.UnreadableMiB},
           {"usable_mib", Verify.UsableMiB},
+          {"stored_mib", Verify.StoredMiB ? json(*Verify.StoredMiB) : json()},
           {"read_mean_mib_s", Verify.ReadMeanSpeed},
           {"read_max_mib_s", Verify.ReadMaxSpeed},
           {"read_min_mib_s", Verify.ReadMinSpeed},
@@ -150,6 +151,10 @@ TPassVerifyResult VerifyFromJson(const json& Object) {
   Verify.OverwrittenMiB = Figure<double>(Object, "overwritten_mib");
   Verify.UnreadableMiB = Figure<double>(Object, "unreadable_mib");
   Verify.UsableMiB = Figure<double>(Object, "usable_mib");
+  // Files from before it was kept have none.
+  if (const auto Stored = Object.find("stored_mib"); Stored != Object.end() && !Stored->is_null()) {
+    Verify.StoredMiB = FigureOf<double>(*Stored, "stored_mib");
+  }
   Verify.ReadMeanSpeed = Figure<double>(Object, "read_mean_mib_s");
   Verify.ReadMaxSpeed = Figure<double>(Object, "read_max_mib_s");
   Verify.ReadMinSpeed = Figure<double>(Object, "read_min_mib_s");
@@ -201,6 +206,14 @@ json DriftToJson(const TPassResult& First, const TPassResult& Pass) {
           {"post_cache_mib_s", PercentOrNull(DriftSince(First, Pass, PostCacheSpeed))}};
 }
 
+json ClosesToJson(const std::vector<TPassClose>& Closes) {
+  json Array = json::array();
+  for (const TPassClose& Close : Closes) {
+    Array.push_back({{"after_write", Close.AfterWrite}, {"seconds", Close.Seconds}});
+  }
+  return Array;
+}
+
 json PassToJson(const TPassResult& Pass, const TPassResult& First) {
   return {{"pass", Pass.Number},
           {"start_time", Pass.StartTime},
@@ -209,6 +222,7 @@ json PassToJson(const TPassResult& Pass, const TPassResult& First) {
           {"max_mib_s", Pass.MaxSpeed},
           {"min_mib_s", Pass.MinSpeed},
           {"mean_mib_s", Pass.MeanSpeed},
+          {"throughput_mib_s", Pass.Analysis.Throughput},
           {"slow_share_pct", Pass.SlowSharePct},
           {"analysis", AnalysisToJson(Pass.Analysis)},
           {"drift_pct", DriftToJson(First, Pass)},
@@ -216,6 +230,7 @@ json PassToJson(const TPassResult& Pass, const TPassResult& First) {
           {"end", PassEndKey(Pass.End)},
           {"error", Pass.Error ? ErrorToJson(*Pass.Error) : json()},
           {"write_times_seconds", Pass.WriteSeconds},
+          {"close_times", ClosesToJson(Pass.Closes)},
           {"remain_pct_first", Pass.RemainPctFirst},
           {"remain_pct_last", Pass.RemainPctLast}};
 }
@@ -240,6 +255,13 @@ TPassResult PassFromJson(const json& Object) {
   }
   for (const json& Seconds : Object.at("write_times_seconds")) {
     Pass.WriteSeconds.push_back(FigureOf<double>(Seconds, "write_times_seconds"));
+  }
+  // A file from before the closes were timed has none.
+  if (const auto Closes = Object.find("close_times"); Closes != Object.end()) {
+    for (const json& Close : *Closes) {
+      Pass.Closes.push_back(
+          {Figure<std::int32_t>(Close, "after_write"), Figure<double>(Close, "seconds")});
+    }
   }
   Pass.RemainPctFirst = Figure<double>(Object, "remain_pct_first");
   Pass.RemainPctLast = Figure<double>(Object, "remain_pct_last");

@@ -11,6 +11,10 @@ void TRunRecorder::Add(TPassResult Pass) {
     if (&Older != &FRun.Passes.front()) {
       Older.WriteSeconds.clear();
       Older.WriteSeconds.shrink_to_fit();
+      // The throughput second by second is a curve as long as the pass took, too.
+      if (Older.Analysis.Figures) {
+        std::vector<double>().swap(Older.Analysis.Figures->Timeline.PerSecond);
+      }
     }
   }
 }

@@ -42,7 +42,9 @@ struct TPassVerifyResult {
   double ChangedMiB = 0.0;
   double OverwrittenMiB = 0.0;
   double UnreadableMiB = 0.0;
-  double UsableMiB = 0.0;      // intact data up to the first damaged sector
+  double UsableMiB = 0.0;  // intact data up to the first damaged sector
+  // What the drive really stores, where data was found overwritten or lost; none otherwise.
+  std::optional<double> StoredMiB;
   double ReadMeanSpeed = 0.0;  // MiB/s: the mean of the reads' speeds, as the report's line
   double ReadMaxSpeed = 0.0;
   double ReadMinSpeed = 0.0;
@@ -53,6 +55,14 @@ struct TPassVerifyResult {
   bool Complete = true;
 
   bool operator==(const TPassVerifyResult&) const = default;
+};
+
+// The close of a pass's file: after which write (from 0) and how long it waited.
+struct TPassClose {
+  std::int32_t AfterWrite = 0;
+  double Seconds = 0.0;
+
+  bool operator==(const TPassClose&) const = default;
 };
 
 // One pass as its summary lines state it, with its analysis and its verification.
@@ -71,6 +81,8 @@ struct TPassResult {
   std::optional<TPassError> Error;  // the error of a failed pass
   // The seconds of every 8 MiB write in order: the curve, for plots and comparisons.
   std::vector<double> WriteSeconds;
+  // The files' closes in order: their waits count in the throughput as the writes' times do.
+  std::vector<TPassClose> Closes;
   // The share of the disk still free after the first and after the last write: the writes lie
   // evenly between, so the curve can be drawn against it as the window draws it.
   double RemainPctFirst = 0.0;

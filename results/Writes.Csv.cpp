@@ -31,6 +31,12 @@ const char* const FieldNames[FieldCount] = {"pass",    "index", "written_mib", "
 const char* const ReadFieldNames[FieldCount] = {"read",       "pass",    "index", "read_mib",
                                                 "remain_pct", "seconds", "mib_s"};
 constexpr std::string_view ReadKind = "read,";
+// A close line: its kind, the pass, the write it followed and that write's written_mib, and the
+// time the close waited.
+constexpr std::size_t CloseFieldCount = 5;
+const char* const CloseFieldNames[FieldCount] = {"close",   "pass", "index", "written_mib",
+                                                 "seconds", "",     ""};
+constexpr std::string_view CloseKind = "close,";
 
 // A field as an error quotes it: its start only (a field can be megabytes long), with control
 // characters escaped (it goes to a terminal).
@@ -42,7 +48,8 @@ std::string Quoted(std::string_view Field) {
 
 class TLineReader {
  public:
-  TLineReader(std::size_t Line, std::string_view Text, const char* const* Names = FieldNames)
+  TLineReader(std::size_t Line, std::string_view Text, const char* const* Names = FieldNames,
+              std::size_t Expected = FieldCount)
       : FLine(Line), FNames(Names) {
     std::size_t Count = 0;
     std::size_t Start = 0;
@@ -58,11 +65,11 @@ class TLineReader {
       }
       Start = Comma + 1;
     }
-    if (Count != FieldCount) {
-      Fail(std::to_string(Count) + " fields where " + std::to_string(FieldCount) +
-           " are expected (" +
-           (Names == FieldNames ? std::string(WritesCsvHeader)
-                                : "read,pass,index,read_mib,remain_pct,seconds,mib_s") +
+    if (Count != Expected) {
+      Fail(std::to_string(Count) + " fields where " + std::to_string(Expected) + " are expected (" +
+           (Names == FieldNames       ? std::string(WritesCsvHeader)
+            : Names == ReadFieldNames ? "read,pass,index,read_mib,remain_pct,seconds,mib_s"
+                                      : "close,pass,index,written_mib,seconds") +
            ")");
     }
   }
@@ -151,6 +158,30 @@ void AddRead(const TLineReader& Reader, std::optional<TPassWrites>& Current) {
   Pass.Reads.push_back(Read);
 }
 
+// A close line: right after the write it names, the last of its pass so far, before any read.
+void AddClose(const TLineReader& Reader, std::optional<TPassWrites>& Current) {
+  const std::int32_t PassNumber = Reader.Whole(1, 1);
+  const std::int32_t WriteIndex = Reader.Whole(2, 1);
+  const std::int32_t WrittenMiB = Reader.Whole(3, 1);
+  const auto Seconds = Reader.Number<double>(4);
+  if (Seconds < 0.0) {
+    Reader.Fail(Reader.Name(4) + Quoted(Reader.Text(4)) + " is below 0");
+  }
+  if (!Current || Current->Pass != PassNumber || !Current->Reads.empty()) {
+    Reader.Fail("close of pass " + std::to_string(PassNumber) +
+                " does not follow the writes of its pass");
+  }
+  std::vector<TWriteRecord>& Writes = Current->Writes;
+  if (WriteIndex != static_cast<std::int32_t>(Writes.size()) ||
+      WrittenMiB != Writes.back().WrittenInMiB) {
+    Reader.Fail("close after write " + std::to_string(WriteIndex) + " at " +
+                std::to_string(WrittenMiB) + " MiB where the last write is " +
+                std::to_string(Writes.size()) + " at " +
+                std::to_string(Writes.back().WrittenInMiB) + " MiB");
+  }
+  Writes.back().CloseSeconds += Seconds;
+}
+
 }  // namespace
 
 void AppendWritesCsvLine(std::string& Out, std::int32_t PassNumber, std::int32_t WriteIndex,
@@ -184,6 +215,19 @@ void AppendReadsCsvLine(std::string& Out, std::int32_t PassNumber, std::int32_t 
   Put(Cursor, End, Read.RemainPercent, ',');
   Put(Cursor, End, Read.Seconds, ',');
   Put(Cursor, End, Read.SpeedInMiB, '\n');
+  Out.append(Line, Cursor);
+}
+
+void AppendClosesCsvLine(std::string& Out, std::int32_t PassNumber, std::int32_t WriteIndex,
+                         const TWriteRecord& Write, double Seconds) {
+  char Line[WritesCsvMaxLine];
+  char* const End = Line + sizeof Line;
+  char* Cursor = Line;
+  Cursor = std::copy(CloseKind.begin(), CloseKind.end(), Cursor);
+  Put(Cursor, End, PassNumber, ',');
+  Put(Cursor, End, WriteIndex, ',');
+  Put(Cursor, End, Write.WrittenInMiB, ',');
+  Put(Cursor, End, Seconds, '\n');
   Out.append(Line, Cursor);
 }
 
@@ -263,6 +307,10 @@ void TWritesCsvReader::AddLine(std::string_view Line, const TPassSink& Done) {
     return;
   }
   if (Line.empty()) {
+    return;
+  }
+  if (Line.substr(0, CloseKind.size()) == CloseKind) {
+    AddClose(TLineReader(FLineNumber, Line, CloseFieldNames, CloseFieldCount), FPass);
     return;
   }
   if (Line.substr(0, ReadKind.size()) == ReadKind) {

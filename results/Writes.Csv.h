@@ -20,6 +20,10 @@
 //   read,pass,index,read_mib,remain_pct,seconds,mib_s
 // read_mib the MiB read so far in the pass, remain_pct where the block read was written. Without
 // verification there is no such line.
+// After the last write of each file (every 4 GiB and at the pass's end), the wait of its close
+// (the flush and the close), which counts in the throughput as the writes' own times do:
+//   close,pass,index,written_mib,seconds
+// index and written_mib those of the write it followed.
 
 inline constexpr std::string_view WritesCsvHeader =
     "pass,index,written_mib,remain_pct,seconds,mib_s,temp_c";
@@ -32,6 +36,10 @@ inline constexpr std::size_t WritesCsvMaxLine = 160;
 // The same for a read of the verification.
 void AppendReadsCsvLine(std::string& Out, std::int32_t Pass, std::int32_t Index,
                         const TWriteRecord& Read);
+
+// The close that followed the write Write of index WriteIndex, which waited Seconds.
+void AppendClosesCsvLine(std::string& Out, std::int32_t Pass, std::int32_t WriteIndex,
+                         const TWriteRecord& Write, double Seconds);
 
 // A line that is not a write of the format: its number (from 1) and what is wrong, as
 // "line 7: seconds "abc" is not a number".
@@ -49,7 +57,8 @@ class TWritesCsvError : public std::runtime_error {
 // TWritesCsvError for anything else that is not the format: a missing header, a field count
 // other than 7, a number that does not read, a negative time or speed, a pass number that
 // goes back, an index that skips or repeats, a written_mib that does not grow; and for a read
-// line, one that does not follow a write line of its own pass.
+// or a close line, one that does not follow a write line of its own pass (a close line: right
+// after the write it names). A close's time goes to its write's CloseSeconds.
 std::vector<TPassWrites> ParseWritesCsv(std::string_view Text);
 
 // The longest line the reader takes (a line of the format is at most WritesCsvMaxLine long).

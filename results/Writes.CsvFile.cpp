@@ -38,6 +38,14 @@ bool TWritesCsvFile::Append(std::int32_t Pass, const TWriteRecord& Write) {
   return true;
 }
 
+bool TWritesCsvFile::AppendClose(std::int32_t Pass, const TWriteRecord& Write, double Seconds) {
+  AppendClosesCsvLine(FBuffer, Pass, Pass == FPass ? FIndex : 0, Write, Seconds);
+  if (FBuffer.size() + WritesCsvMaxLine > BufferBytes) {
+    return Flush();
+  }
+  return true;
+}
+
 bool TWritesCsvFile::AppendRead(std::int32_t Pass, const TWriteRecord& Read) {
   if (Pass != FReadPass) {
     FReadPass = Pass;

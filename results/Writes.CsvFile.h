@@ -36,6 +36,8 @@ class TWritesCsvFile {
   // The write's line; index counts the writes of each pass number from 1. False when a
   // write-out failed (disk full): those lines are lost, later ones are tried again.
   bool Append(std::int32_t Pass, const TWriteRecord& Write);
+  // The close that followed the last write appended (Write), which waited Seconds.
+  bool AppendClose(std::int32_t Pass, const TWriteRecord& Write, double Seconds);
   // A read of the verification, after the pass's writes (WrittenInMiB: the MiB read so far);
   // its index counts the reads of each pass from 1. False as for Append.
   bool AppendRead(std::int32_t Pass, const TWriteRecord& Read);

@@ -154,10 +154,14 @@ TEST(Phases, MedianIsTheWritesMiddleSpeedAndSpeedIsTheThroughput) {
 
 TEST(Phases, EdgesOfTheInput) {
   EXPECT_TRUE(PhasesOf({}).empty());
-  // Shorter than two phases: one phase, whatever its curve.
-  const std::vector<TWriteRecord> Short = TCurve().Steady(10, 1500).Steady(10, 100);
+  // Shorter than two phases: one phase, but for a small cache at its start.
+  const std::vector<TWriteRecord> Short = TCurve().Steady(10, 100).Steady(10, 1500);
   ASSERT_EQ(PhasesOf(Short).size(), 1U);
   ExpectTiled(PhasesOf(Short), Short);
+  const std::vector<TWriteRecord> SmallCache = TCurve().Steady(10, 1500).Steady(10, 100);
+  ASSERT_EQ(PhasesOf(SmallCache).size(), 2U);
+  EXPECT_EQ(PhasesOf(SmallCache)[0].ToMiB, 80);
+  ExpectTiled(PhasesOf(SmallCache), SmallCache);
   const std::vector<TWriteRecord> Single = TCurve().Steady(1, 500);
   ASSERT_EQ(PhasesOf(Single).size(), 1U);
   EXPECT_DOUBLE_EQ(PhasesOf(Single)[0].Speed, 500.0);

@@ -66,4 +66,26 @@ TEST(SlowestWindow, ExactlyOneWindowLongIsTheWholePass) {
   EXPECT_EQ(Window->FromMiB, 0.0);
 }
 
+// Four writes of 0.5 s, then one of 2 s whose file's close waits 1 s more: 40 MiB in 5 s.
+// Second by second the last write's 8 MiB spread over its 3 s; by share of the fill, the
+// first 80 % went at 16 MiB/s and the rest at 8/3.
+TEST(ThroughputTimeline, BytesPerSecondOfWritingAndPerPercentOfTheFill) {
+  std::vector<TWriteRecord> Writes = TCurve().Steady(4, 16).Stall(2.0);
+  Writes.back().CloseSeconds = 1.0;
+  const TThroughputTimeline Timeline = ThroughputTimeline(TWriteTimeline(Writes));
+  ASSERT_EQ(Timeline.PerSecond.size(), 5U);
+  const std::vector<double> Seconds = {16.0, 16.0, 8.0 / 3, 8.0 / 3, 8.0 / 3};
+  for (std::size_t Second = 0; Second < Seconds.size(); ++Second) {
+    EXPECT_NEAR(Timeline.PerSecond[Second], Seconds[Second], 1e-9) << Second;
+  }
+  ASSERT_EQ(Timeline.PerPercent.size(), 100U);
+  for (std::size_t Percent = 0; Percent < 100; ++Percent) {
+    EXPECT_NEAR(Timeline.PerPercent[Percent], Percent < 80 ? 16.0 : 8.0 / 3, 1e-9) << Percent;
+  }
+  // A part second at the end is left out; no writes, no timeline.
+  EXPECT_EQ(ThroughputTimeline(TWriteTimeline(TCurve().Steady(3, 16).Writes())).PerSecond.size(),
+            1U);
+  EXPECT_EQ(ThroughputTimeline(TWriteTimeline({})), TThroughputTimeline{});
+}
+
 }  // namespace

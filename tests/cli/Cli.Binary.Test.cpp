@@ -295,13 +295,16 @@ TEST_F(CliBinary, VerifyCatchesAFakeDriveAndExitsWithThree) {
   for (const char* Line :
        {"읽은 용량 : 56MiB / 56MiB", "온전한 용량 : 16MiB", "덮어쓰인 용량 : 40MiB (10240섹터)",
         "첫 손상 위치 : Randomfile0, 0바이트 지점", "사용 가능한 용량 : 0MiB",
-        "검증 결과 : 손상 있음"}) {
+        "표시 용량 64MiB, 실제로 저장된 데이터 약 16MiB", "검증 결과 : 손상 있음"}) {
     EXPECT_NE(Run.Output.find(std::string("\n") + Line + "\n"), std::string::npos)
         << Line << " missing from\n"
         << Run.Output;
   }
   // Not a terminal: what the window says in a box goes where scripts look for it.
   EXPECT_NE(Run.Errors.find("손상된 데이터를 찾았습니다"), std::string::npos) << Run.Errors;
+  // The message leads with what the drive really holds.
+  EXPECT_LT(Run.Errors.find("실제로 저장된 데이터 약 16MiB"), Run.Errors.find("손상된 데이터를"))
+      << Run.Errors;
 }
 
 TEST_F(CliBinary, InterruptEndsThePassWithItsSummaryAndRemovesTheFiles) {
@@ -819,7 +822,17 @@ TEST_F(CliBinary, CsvHoldsEveryWriteAndAnalyzeReadsItBack) {
   std::getline(Lines, Each);
   EXPECT_EQ(Each, "pass,index,written_mib,remain_pct,seconds,mib_s,temp_c");
   int Count = 0;
+  int Closes = 0;
   while (std::getline(Lines, Each)) {
+    // The one file's close, after the last write: its index and written_mib, and its wait.
+    if (Each.starts_with("close,")) {
+      ++Closes;
+      EXPECT_TRUE(std::regex_match(Each, std::regex("close,1," + std::to_string(Count) + "," +
+                                                    std::to_string(Count * 8) + R"(,[0-9.e-]+)")))
+          << Each;
+      continue;
+    }
+    EXPECT_EQ(Closes, 0) << "no write after the close: " << Each;
     ++Count;
     EXPECT_TRUE(std::regex_match(
         Each, std::regex("1," + std::to_string(Count) + "," + std::to_string(Count * 8) +
@@ -829,6 +842,7 @@ TEST_F(CliBinary, CsvHoldsEveryWriteAndAnalyzeReadsItBack) {
   if (Fill.Exact()) {
     EXPECT_EQ(Count, 4);
   }
+  EXPECT_EQ(Closes, 1);
 
   // The saved writes give the same analysis line as the run printed after its summary.
   const TProcessResult Analyzed = RunCliProcess({"analyze", Csv}, Capture.Path().string());

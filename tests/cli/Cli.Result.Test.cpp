@@ -162,6 +162,7 @@ TEST_F(CliResult, TheVerificationOfAFakeDriveIsInTheFileAsTheReportSaysIt) {
   EXPECT_EQ(Verify.ChangedMiB, 0.0);
   EXPECT_EQ(Verify.UnreadableMiB, 0.0);
   EXPECT_EQ(MiB(Verify.UsableMiB), ValueOf(Lines, "사용 가능한 용량"));
+  EXPECT_EQ(Verify.StoredMiB, std::optional<double>(16.0)) << "a 16 MiB drive holds 16 MiB";
   ASSERT_TRUE(Verify.FirstDamagedFile && Verify.FirstDamagedOffset);
   EXPECT_EQ(
       *Verify.FirstDamagedFile + ", " + std::to_string(*Verify.FirstDamagedOffset) + "바이트 지점",

@@ -55,7 +55,7 @@ TEST_F(TesterThreadVerifyTest, UnbufferedWritesAreReadBackUnbuffered) {
   Chosen.NeedCache = false;
   Run(Chosen);
   EXPECT_EQ(Volume->Log(),
-            (Calls{"create " + File(0) + " direct", "close " + File(0),
+            (Calls{"create " + File(0) + " direct", "flush " + File(0), "close " + File(0),
                    "open " + File(0) + " direct", "close " + File(0), "delete " + File(0)}));
 }
 

@@ -150,6 +150,36 @@ TEST(VerifyCheck, TalliesSectorsInOrderWithTheFirstDamage) {
   const std::int64_t Third = 2 * SectorBytes;
   EXPECT_EQ(Tally.FirstDamage, (TDamagePlace{1, Third, FileBytes + Third}));
   EXPECT_EQ(Tally.UsableSectors(), static_cast<std::int64_t>(2 * BlockSectors + 2));
+  // A sector overwritten from another place: what the drive really stores is the intact data.
+  EXPECT_EQ(Tally.StoredSectors(), std::optional<std::int64_t>(Tally.IntactSectors));
+}
+
+// Stored data is told only where data was overwritten or lost, over a whole read-back.
+TEST(VerifyTally, StoredDataOnlyForOverwrittenOrLostData) {
+  const struct {
+    const char* What;
+    std::vector<TSectorState> States;
+    std::int64_t Written;
+    std::optional<std::int64_t> Stored;
+  } Cases[] = {
+      {"intact", {TSectorState::Intact, TSectorState::Intact}, 2, std::nullopt},
+      {"wrapped", {TSectorState::Intact, TSectorState::Overwritten}, 2, 1},
+      {"dropped (zeros)", {TSectorState::Intact, TSectorState::ManyBytesChanged}, 2, 1},
+      {"a few bits only", {TSectorState::Intact, TSectorState::FewBitsChanged}, 2, std::nullopt},
+      {"unreadable only", {TSectorState::Intact, TSectorState::Unreadable}, 2, std::nullopt},
+      {"cut short", {TSectorState::Intact, TSectorState::Overwritten}, 3, std::nullopt},
+  };
+  for (const auto& Case : Cases) {
+    SCOPED_TRACE(Case.What);
+    TVerifyTally Tally;
+    Tally.WrittenSectors = Case.Written;
+    std::int64_t Offset = 0;
+    for (const TSectorState State : Case.States) {
+      Tally.Add(State, {0, Offset, Offset});
+      Offset += SectorBytes;
+    }
+    EXPECT_EQ(Tally.StoredSectors(), Case.Stored);
+  }
 }
 
 }  // namespace

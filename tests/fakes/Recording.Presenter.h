@@ -39,6 +39,14 @@ class TPresenterRecord {
     std::lock_guard Lock(FMutex);
     return FWriteTimes;
   }
+  void AddCloseTime(double Seconds) {
+    std::lock_guard Lock(FMutex);
+    FCloseTimes.push_back(Seconds);
+  }
+  std::vector<double> CloseTimes() const {
+    std::lock_guard Lock(FMutex);
+    return FCloseTimes;
+  }
   std::vector<std::string> Calls() const {
     std::lock_guard Lock(FMutex);
     return FCalls;
@@ -68,6 +76,7 @@ class TPresenterRecord {
   std::vector<std::string> FCalls;
   std::vector<TVerifyTally> FTallies;
   std::vector<TWriteTime> FWriteTimes;
+  std::vector<double> FCloseTimes;
 };
 
 inline std::string Header(std::int32_t TestCount, std::int64_t Free, std::int64_t Total,
@@ -125,6 +134,7 @@ class TRecordingPresenter : public TTesterPresenter {
   void ApplyWriteTime(double Seconds, std::optional<float> TemperatureInC) override {
     FRecord->AddWriteTime(Seconds, TemperatureInC);
   }
+  void ApplyCloseTime(double Seconds) override { FRecord->AddCloseTime(Seconds); }
   void StartIdle() override { FRecord->Add("StartIdle"); }
   void EndIdle() override { FRecord->Add("EndIdle"); }
   void PassCancelled() override { FRecord->Add("PassCancelled"); }

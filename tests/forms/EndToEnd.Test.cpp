@@ -464,8 +464,10 @@ TEST_F(TEndToEndTest, VerificationCatchesAFakeDriveInTheWindow) {
     Box = Window->findChild<QMessageBox*>();
     return Box != nullptr && Box->isVisible();
   }));
+  // It leads with what the fake really holds.
   EXPECT_TRUE(
-      Box->text().startsWith(QStringLiteral("쓰기 후 검증에서 손상된 데이터를 찾았습니다.")))
+      Box->text().startsWith(QStringLiteral("표시 용량 64MiB, 실제로 저장된 데이터 약 16MiB\n쓰기 "
+                                            "후 검증에서 손상된 데이터를 찾았습니다.")))
       << Box->text().toStdString();
   EXPECT_TRUE(Box->text().contains(QStringLiteral("사용 가능한 용량 : 0MiB")));
 

@@ -250,6 +250,7 @@ class TSyncEndPresenter : public TTesterPresenter {
     FDispatcher.Queue([this, Speed] { FView.AddChartPoint(50, Speed); });
   }
   void ApplyWriteTime(double, std::optional<float>) override {}
+  void ApplyCloseTime(double) override {}
   void StartIdle() override {}
   void EndIdle() override {}
   void EndTest(double, std::uint64_t) override {

@@ -26,6 +26,9 @@ TPassAnalysis PassWithCache() {
   TPassAnalysis Analysis;
   Analysis.WriteCount = 2560;
   Analysis.WrittenMiB = 20480;
+  Analysis.WriteSeconds = 71.0;
+  Analysis.CloseSeconds = 4.5;
+  Analysis.Throughput = 20480 / 75.5;
   TPassFigures& Figures = Analysis.Figures.emplace();
   Figures.Phases = {Phase(0, 4096, 1446.7), Phase(4096, 16392, 183.4), Phase(16392, 20480, 112.5)};
   Figures.Cache = TCacheFigures{4096, 1446.7, 183.4};
@@ -42,11 +45,13 @@ TPassAnalysis PassWithCache() {
 TEST(AnalysisReport, PassWithACacheAndHeat) {
   const std::vector<std::string> Expected = {
       "- 쓰기 분석 -",
+      "처리량 : 271MiB/s",
+      "닫을 때 기다린 시간 : 4.50초",
       "캐시 크기 : 4.0GiB",
       "캐시 내 속도 : 1447MiB/s",
       "캐시 이후 속도 : 183MiB/s",
-      "최종 속도 : 112MiB/s",  // 112.5 rounds to the even neighbour
-      "최저 1초 평균 속도 : 4MiB/s (4.0GiB 지점)",
+      "최종 속도 : 112MiB/s",                         // 112.5 rounds to the even neighbour
+      "최저 1초 평균 속도 : 4.0MiB/s (4.0GiB 지점)",  // one decimal below 10 MiB/s
       "최저 10초 평균 속도 : 97MiB/s (15.9GiB 지점)",
       "최장 지연 : 2.00초 (4.0GiB 지점)",
       "느린 쓰기 (중앙값의 10배 초과) : 3회 (처음 4.0GiB 지점)",
@@ -61,11 +66,13 @@ TEST(AnalysisReport, PassWithACacheAndHeatInEnglish) {
   ASSERT_TRUE(SetTextLanguage("en"));
   const std::vector<std::string> Expected = {
       "- Write analysis -",
+      "Throughput : 271MiB/s",
+      "Waited at close : 4.50s",
       "Cache size : 4.0GiB",
       "Speed in the cache : 1447MiB/s",
       "Speed after the cache : 183MiB/s",
       "Final speed : 112MiB/s",
-      "Slowest 1s average speed : 4MiB/s (at 4.0GiB)",
+      "Slowest 1s average speed : 4.0MiB/s (at 4.0GiB)",
       "Slowest 10s average speed : 97MiB/s (at 15.9GiB)",
       "Longest stall : 2.00s (at 4.0GiB)",
       "Slow writes (over 10 times the median) : 3 (first at 4.0GiB)",
@@ -85,8 +92,10 @@ TEST(AnalysisReport, PassWithACacheAndHeatInEnglish) {
 
 TEST(AnalysisReport, DecimalsTakeTheLocalesSeparator) {
   const std::vector<std::string> Lines = AnalysisReportLines(PassWithCache(), ",");
-  EXPECT_EQ(Lines[1], "캐시 크기 : 4,0GiB");
-  EXPECT_EQ(Lines[7], "최장 지연 : 2,00초 (4,0GiB 지점)");
+  EXPECT_EQ(Lines[2], "닫을 때 기다린 시간 : 4,50초");
+  EXPECT_EQ(Lines[3], "캐시 크기 : 4,0GiB");
+  EXPECT_EQ(Lines[7], "최저 1초 평균 속도 : 4,0MiB/s (4,0GiB 지점)");
+  EXPECT_EQ(Lines[9], "최장 지연 : 2,00초 (4,0GiB 지점)");
 }
 
 TEST(AnalysisReport, VariantsOfEachLine) {
@@ -102,12 +111,17 @@ TEST(AnalysisReport, VariantsOfEachLine) {
   Figures.Stalls.SlowWriteCount = 0;
   Figures.Stalls.FirstSlowWrite.reset();
   Figures.Slowest10s.reset();
+  // A slow drive's throughput with one decimal; a close that waited under a second.
+  Analysis.Throughput = 3.46;
+  Analysis.CloseSeconds = 0.25;
   const std::vector<std::string> Expected = {
       "- 쓰기 분석 -",
+      "처리량 : 3.5MiB/s",
+      "닫을 때 기다린 시간 : 250.0ms",
       "캐시 크기 : 4.0GiB",
       "캐시 내 속도 : 1447MiB/s",
       "캐시 이후 속도 : 183MiB/s",
-      "최저 1초 평균 속도 : 4MiB/s (1000MiB 지점)",
+      "최저 1초 평균 속도 : 4.0MiB/s (1000MiB 지점)",
       "최저 10초 평균 속도 : 없음 (쓰기 시간 10초 미만)",
       "최장 지연 : 43.3ms (168MiB 지점)",
       "느린 쓰기 (중앙값의 10배 초과) : 0회",
@@ -122,11 +136,36 @@ TEST(AnalysisReport, VariantsOfEachLine) {
   Figures.Cache.reset();
   Figures.Heat.reset();
   const std::vector<std::string> Lines = AnalysisReportLines(Analysis, ".");
-  ASSERT_EQ(Lines.size(), 8U);
-  EXPECT_EQ(Lines[1], "캐시 크기 : 없음");
-  EXPECT_EQ(Lines[2], "최종 속도 : 112MiB/s");
-  EXPECT_EQ(Lines[3], "최저 1초 평균 속도 : 4MiB/s (1000MiB 지점)");
+  ASSERT_EQ(Lines.size(), 10U);
+  EXPECT_EQ(Lines[3], "캐시 크기 : 없음");
+  EXPECT_EQ(Lines[4], "최종 속도 : 112MiB/s");
+  EXPECT_EQ(Lines[5], "최저 1초 평균 속도 : 4.0MiB/s (1000MiB 지점)");
   EXPECT_EQ(Lines.back(), Rule);
+}
+
+// Through the system's cache the drop on the curve is the memory's, not the drive's: no cache
+// lines, and the drive's speed as the flushes measured it; 9.96 MiB/s is whole, 9.94 is not.
+TEST(AnalysisReport, BufferedPassNamesTheMemoryAndTheDrivesSpeed) {
+  TPassAnalysis Analysis = PassWithCache();
+  Analysis.Buffered = true;
+  Analysis.Throughput = 9.96;
+  Analysis.DriveSpeed = 9.96;
+  Analysis.CloseSeconds = 32.0;
+  Analysis.Figures->Memory = Analysis.Figures->Cache;
+  Analysis.Figures->Cache.reset();
+  std::vector<std::string> Lines = AnalysisReportLines(Analysis, ".");
+  ASSERT_GE(Lines.size(), 7U);
+  EXPECT_EQ(
+      std::vector<std::string>(Lines.begin(), Lines.begin() + 7),
+      (std::vector<std::string>{
+          "- 쓰기 분석 -", "처리량 : 10MiB/s", "닫을 때 기다린 시간 : 32.00초",
+          "- 캐시 사용 모드 : 빠른 구간은 드라이브의 캐시가 아니라 시스템 메모리입니다 -",
+          "시스템 메모리가 받은 양 : 4.0GiB (1447MiB/s)", "플러시까지 잰 드라이브 속도 : 10MiB/s",
+          "최저 1초 평균 속도 : 4.0MiB/s (4.0GiB 지점)"}));
+  Analysis.DriveSpeed = 9.94;
+  Analysis.Figures->Memory.reset();
+  Lines = AnalysisReportLines(Analysis, ".");
+  EXPECT_EQ(Lines[4], "플러시까지 잰 드라이브 속도 : 9.9MiB/s");
 }
 
 TEST(AnalysisReport, PassTooShortToJudgeIsOneLine) {

@@ -183,16 +183,20 @@ TEST(TestReport, APassLongEnoughToJudgeEndsWithItsAnalysisAfterTheSummary) {
   std::vector<int> Speeds(64, 400);
   Speeds.insert(Speeds.end(), 64, 100);
   Rig.PassOf(1, 2000, Speeds);
+  // The last file's close waits 2 s: 1024 MiB in 1.28 + 5.12 + 2 s, and the phase after the
+  // cache, where the close belongs, 512 MiB in 7.12 s.
+  Rig->ApplyCloseTime(2.0);
   const std::size_t Before = Rig.View.LogLines().size();
   Rig->EndTest(0.0, 0);
   const auto All = Rig.View.LogLines();
   const auto Lines = Slice(All, Before, All.size() - Before);
-  ASSERT_GE(Lines.size(), 12u);
+  ASSERT_GE(Lines.size(), 14u);
   EXPECT_EQ(Lines[7], "평균 속도 50% 미만 구간 : 50.0%");
   EXPECT_EQ(Lines[8], Rule);
-  EXPECT_EQ(Slice(Lines, 9, 4),
-            (std::vector<std::string>{"- 쓰기 분석 -", "캐시 크기 : 512MiB",
-                                      "캐시 내 속도 : 400MiB/s", "캐시 이후 속도 : 100MiB/s"}));
+  EXPECT_EQ(Slice(Lines, 9, 6),
+            (std::vector<std::string>{"- 쓰기 분석 -", "처리량 : 122MiB/s",
+                                      "닫을 때 기다린 시간 : 2.00초", "캐시 크기 : 512MiB",
+                                      "캐시 내 속도 : 400MiB/s", "캐시 이후 속도 : 72MiB/s"}));
   EXPECT_EQ(Lines.back(), Rule);
   // The chart gets the same phases, on its own points: the cache's end at the 64th write's.
   const std::vector<double>& X = Rig.View.PointXs;
@@ -203,7 +207,7 @@ TEST(TestReport, APassLongEnoughToJudgeEndsWithItsAnalysisAfterTheSummary) {
   EXPECT_EQ(std::pair(Phases[0].FromX, Phases[0].ToX), std::pair(X[0], X[63]));
   EXPECT_EQ(std::pair(Phases[1].FromX, Phases[1].ToX), std::pair(X[63], X[127]));
   EXPECT_NEAR(Phases[0].Speed, 400.0, 1e-9);
-  EXPECT_NEAR(Phases[1].Speed, 100.0, 1e-9);
+  EXPECT_NEAR(Phases[1].Speed, 512.0 / 7.12, 1e-9);
 }
 
 TEST(TestReport, SummaryOfARepeatingRunAddsTheWholeRunLines) {

@@ -75,19 +75,21 @@ TEST(VerifyReport, TheSummaryIsFollowedByWhatTheReadFound) {
   Rig->EndTest(0.0, 0);
   const Lines Shown = Rig.View.LogLines();
   // The summary's nine lines, what the read found, then the pass's analysis.
-  ASSERT_EQ(Shown.size(), 25U);
+  ASSERT_EQ(Shown.size(), 26U);
   EXPECT_EQ(Shown.back(), "- 판단하기에 너무 짧은 회차입니다 (쓰기 3회) -");
-  EXPECT_EQ(
-      Lines(Shown.begin() + 9, Shown.end() - 1),
-      (Lines{"- 쓰기 후 검증 -", "읽은 용량 : 24MiB / 24MiB", "온전한 용량 : 22.99MiB",
-             "바뀐 용량 (몇 비트) : 4KiB (1섹터)", "바뀐 용량 (많은 바이트) : 0MiB",
-             "덮어쓰인 용량 : 1MiB (256섹터)", "읽지 못한 용량 : 0MiB",
-             "첫 손상 위치 : Randomfile0, 8392704바이트 지점", "사용 가능한 용량 : 8.00MiB",
-             "최대 읽기 속도 : 500MiB/s", "최소 읽기 속도 : 300MiB/s", "평균 읽기 속도 : 417MiB/s",
-             "읽기 시간 : 0.058초", "검증 결과 : 손상 있음", Rule}));
+  EXPECT_EQ(Lines(Shown.begin() + 9, Shown.end() - 1),
+            (Lines{"- 쓰기 후 검증 -", "읽은 용량 : 24MiB / 24MiB", "온전한 용량 : 22.99MiB",
+                   "바뀐 용량 (몇 비트) : 4KiB (1섹터)", "바뀐 용량 (많은 바이트) : 0MiB",
+                   "덮어쓰인 용량 : 1MiB (256섹터)", "읽지 못한 용량 : 0MiB",
+                   "첫 손상 위치 : Randomfile0, 8392704바이트 지점", "사용 가능한 용량 : 8.00MiB",
+                   // Data overwritten from other places: what the drive holds beside what it says.
+                   "표시 용량 1000MiB, 실제로 저장된 데이터 약 23MiB", "최대 읽기 속도 : 500MiB/s",
+                   "최소 읽기 속도 : 300MiB/s", "평균 읽기 속도 : 417MiB/s", "읽기 시간 : 0.058초",
+                   "검증 결과 : 손상 있음", Rule}));
   // The window also says it in a box of its own, once a run.
   ASSERT_EQ(Rig.View.Errors.size(), 1U);
   EXPECT_EQ(Rig.View.Errors[0],
+            "표시 용량 1000MiB, 실제로 저장된 데이터 약 23MiB\n"
             "쓰기 후 검증에서 손상된 데이터를 찾았습니다.\n손상된 용량 : 1.00MiB / 24MiB\n"
             "첫 손상 위치 : Randomfile0, 8392704바이트 지점\n사용 가능한 용량 : 8.00MiB");
   Rig.Pass(2, 875, {100});

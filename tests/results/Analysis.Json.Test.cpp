@@ -17,6 +17,8 @@ TEST(AnalysisJson, KeysUnitsAndNulls) {
   Analysis.WriteCount = 2560;
   Analysis.WrittenMiB = 20480;
   Analysis.WriteSeconds = 75.5;
+  Analysis.CloseSeconds = 4.5;
+  Analysis.Throughput = 256.0;
   TPassFigures& Figures = Analysis.Figures.emplace();
   Figures.Phases = {{0, 512, 0, 4096, 1446.5, 1502}, {512, 2048, 4096, 20480, 183.25, 200}};
   Figures.Cache = TCacheFigures{4096, 1446.5, 183.25};
@@ -27,9 +29,12 @@ TEST(AnalysisJson, KeysUnitsAndNulls) {
   Figures.Stalls.SlowWriteCount = 1;
   Figures.Stalls.FirstSlowWrite = TWritePosition{512, 4104, 2.0};
   Figures.Stalls.Times = {0.04, 0.0625, 2.0};
+  Figures.Timeline = {{1446.5, 4.0}, {1446.5, 183.25}};
   const json Expected = json::parse(R"({
     "too_short": false, "write_count": 2560, "written_mib": 20480, "write_seconds": 75.5,
+    "close_seconds": 4.5, "throughput_mib_s": 256.0, "buffered": false, "drive_mib_s": null,
     "cache_mib": 4096, "in_cache_mib_s": 1446.5, "post_cache_mib_s": 183.25,
+    "memory_mib": null, "memory_mib_s": null, "after_memory_mib_s": null,
     "last_mib_s": 183.25,
     "phases": [
       {"first_write": 0, "write_count": 512, "from_mib": 0, "to_mib": 4096,
@@ -43,7 +48,9 @@ TEST(AnalysisJson, KeysUnitsAndNulls) {
     "slow_writes": {"over_median_times": 10.0, "count": 1,
                     "first": {"index": 512, "at_mib": 4104, "seconds": 2.0}},
     "write_seconds_percentiles": {"p50": 0.04, "p99": 0.0625, "max": 2.0},
-    "temperature_c": null
+    "temperature_c": null,
+    "throughput_per_second_mib_s": [1446.5, 4.0],
+    "throughput_per_percent_mib_s": [1446.5, 183.25]
   })");
   EXPECT_EQ(AnalysisToJson(Analysis), Expected) << AnalysisToJson(Analysis).dump(2);
   EXPECT_EQ(AnalysisFromJson(Expected), Analysis);

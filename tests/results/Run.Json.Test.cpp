@@ -56,7 +56,7 @@ TRunResult ExampleRun() {
   First.WriteSeconds = {0.005, 0.0125, 2.5};
   First.RemainPctFirst = 90.25;
   First.RemainPctLast = 10.5;
-  First.Verify = TPassVerifyResult{3200,  3100, 0.25, 99.75,         0,         2048,
+  First.Verify = TPassVerifyResult{3200,  3100, 0.25, 99.75,         0,         2048, 3100.5,
                                    410.5, 600,  12,   "Randomfile0", 2147483648};
   TPassResult Second;
   Second.Number = 2;

@@ -13,6 +13,7 @@ TEST(RunRecorder, KeepsTheCurvesOfPassOneAndTheLatestPasses) {
     Pass.Number = static_cast<std::int32_t>(Number);
     Pass.MeanSpeed = 100;
     Pass.WriteSeconds.assign(3, 0.1);
+    Pass.Analysis.Figures.emplace().Timeline = {{80.0, 80.0}, std::vector<double>(100, 80.0)};
     Recorder.Add(Pass);
   }
   const std::vector<TPassResult>& Kept = Recorder.Run().Passes;
@@ -21,6 +22,9 @@ TEST(RunRecorder, KeepsTheCurvesOfPassOneAndTheLatestPasses) {
     SCOPED_TRACE(Pass.Number);
     const bool Latest = static_cast<std::size_t>(Pass.Number) > Passes - TRunRecorder::KeptCurves;
     EXPECT_EQ(Pass.WriteSeconds.size(), Pass.Number == 1 || Latest ? 3u : 0u);
+    EXPECT_EQ(Pass.Analysis.Figures->Timeline.PerSecond.size(),
+              Pass.Number == 1 || Latest ? 2u : 0u);
+    EXPECT_EQ(Pass.Analysis.Figures->Timeline.PerPercent.size(), 100u) << "a hundred figures stay";
     EXPECT_EQ(Pass.MeanSpeed, 100);
   }
 }

@@ -24,8 +24,12 @@ std::string CsvOf(const std::vector<TPassWrites>& Passes) {
   std::string Text = Header;
   for (const TPassWrites& Pass : Passes) {
     for (std::size_t Index = 0; Index < Pass.Writes.size(); ++Index) {
-      AppendWritesCsvLine(Text, Pass.Pass, static_cast<std::int32_t>(Index + 1),
-                          Pass.Writes[Index]);
+      const auto Number = static_cast<std::int32_t>(Index + 1);
+      AppendWritesCsvLine(Text, Pass.Pass, Number, Pass.Writes[Index]);
+      if (Pass.Writes[Index].CloseSeconds > 0.0) {
+        AppendClosesCsvLine(Text, Pass.Pass, Number, Pass.Writes[Index],
+                            Pass.Writes[Index].CloseSeconds);
+      }
     }
     for (std::size_t Index = 0; Index < Pass.Reads.size(); ++Index) {
       AppendReadsCsvLine(Text, Pass.Pass, static_cast<std::int32_t>(Index + 1), Pass.Reads[Index]);
@@ -59,6 +63,10 @@ TEST(WritesCsv, ReadsBackWhatWasWrittenToTheBit) {
       Pass.Writes[Index].TemperatureInC = 30.0F + 0.1F * static_cast<float>(Index);
     }
   }
+  // Each pass's files closed after a few writes, the last close the longest wait.
+  Passes[0].Writes[99].CloseSeconds = 0.125;
+  Passes[0].Writes.back().CloseSeconds = 31.7;
+  Passes[1].Writes.back().CloseSeconds = 1.0 / 3.0;
   // The first pass was read back (the reads without a temperature); the second was not.
   const std::vector<TWriteRecord> Reads = TCurve(7).Steady(300, 900, 0.35);
   for (TWriteRecord Read : Reads) {
@@ -97,6 +105,9 @@ TEST(WritesCsv, AReadLineNamesItsKindAndLacksOnlyTheTemperature) {
   std::string Out;
   AppendReadsCsvLine(Out, 2, 3, Record(24, 0.0125, 640, 90.5, 41.0F));
   EXPECT_EQ(Out, "read,2,3,24,90.5,0.0125,640\n");
+  Out.clear();
+  AppendClosesCsvLine(Out, 2, 5, Record(40, 0.0125, 640, 90.5, 41.0F), 31.75);
+  EXPECT_EQ(Out, "close,2,5,40,31.75\n");
 }
 
 TEST(WritesCsv, MalformedLinesAreRefusedWithTheirNumber) {
@@ -139,6 +150,13 @@ TEST(WritesCsv, MalformedLinesAreRefusedWithTheirNumber) {
       {First + "read,1,1,8,90,0.5,x\n", 3, "line 3: mib_s \"x\" is not a whole number"},
       {First + "read,1,1,8,90,0.5,16\n1,2,16,80,0.5,32,\n", 4,
        "line 4: a write of pass 1 after its reads"},
+      // A file's close, right after the write it followed.
+      {Header + "close,1,1,8,0.5\n", 2, "line 2: close of pass 1 does not follow the writes"},
+      {First + "close,1,1,8\n", 3, "line 3: 4 fields where 5 are expected (close,pass,"},
+      {First + "close,1,2,16,0.5\n", 3, "line 3: close after write 2 at 16 MiB where the last"},
+      {First + "close,1,1,16,0.5\n", 3, "line 3: close after write 1 at 16 MiB where the last"},
+      {First + "close,1,1,8,-2\n", 3, "line 3: seconds \"-2\" is below 0"},
+      {First + "read,1,1,8,90,0.5,16\nclose,1,1,8,0.5\n", 4, "line 4: close of pass 1 does not"},
   };
   for (const auto& Case : Cases) {
     try {

@@ -33,6 +33,7 @@ TEST(SimDriveOptions, EveryFieldOfTheRecordSurvivesTheCommandLine) {
   Full.ReadSpeed = 250;
   Full.StallEvery = 96_MiB;
   Full.StallMs = 120;
+  Full.StallAfterCache = true;
   Full.WriteErrorAfter = 100_MiB + 4_KiB;
   Full.ReadErrorBeyond = 1_GiB;
   Full.UnplugAfter = 0;

@@ -80,6 +80,25 @@ TEST(SimDrivePacing, AStallFallsOnTheRequestThatCompletesEachInterval) {
   EXPECT_EQ(Plans[3].DeadlineNs - Plans[2].DeadlineNs, NsFor(1_MiB, 100) + 250 * Ms);
 }
 
+// After the cache only: the cache's 3 MiB never stall, and the interval counts from its end.
+TEST(SimDrivePacing, StallsAfterTheCacheCountFromItsEnd) {
+  TConfig Drive;
+  Drive.CacheSize = 3_MiB;
+  Drive.CacheSpeed = 1000;
+  Drive.Speed = 100;
+  Drive.StallEvery = 2_MiB;
+  Drive.StallMs = 250;
+  Drive.StallAfterCache = true;
+  TPacing Pacing(Drive);
+  std::int64_t Now = 0;
+  const auto Plans = WriteBackToBack(Pacing, std::vector<std::uint64_t>(8, 1_MiB), Now);
+  std::vector<bool> Stalled;
+  for (const auto& Plan : Plans) {
+    Stalled.push_back(Plan.Stalled);
+  }
+  EXPECT_EQ(Stalled, (std::vector<bool>{false, false, false, false, true, false, true, false}));
+}
+
 TEST(SimDrivePacing, ShortGapsAreTheDrivesOwnTimeLongerOnesAreIdle) {
   TConfig Drive;
   Drive.Speed = 100;  // 10 ms a MiB

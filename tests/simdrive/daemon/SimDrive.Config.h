@@ -46,6 +46,9 @@ struct TConfig {
 
   std::uint64_t StallEvery = 0;  // bytes written between two stalls; 0: none
   std::uint32_t StallMs = 0;     // added to the write request that completes each StallEvery
+  // Stalls only once the cache is full, counted in the bytes written after it: a device whose
+  // cache takes writes at once and which then holds up a few writes for long.
+  bool StallAfterCache = false;
 
   std::optional<std::uint64_t> WriteErrorAfter;  // writes past this many bytes written: EIO
   std::optional<std::uint64_t> ReadErrorBeyond;  // reads of data stored at or past it: EIO

@@ -96,6 +96,9 @@ std::string Validate(const TConfig& Drive) {
   if ((Drive.StallEvery == 0) != (Drive.StallMs == 0)) {
     return "--stall-every and --stall-ms go together";
   }
+  if (Drive.StallAfterCache && Drive.StallEvery == 0) {
+    return "--stall-after-cache needs --stall-every and --stall-ms";
+  }
   return {};
 }
 
@@ -127,6 +130,9 @@ std::vector<std::string> ToArguments(const TConfig& Drive) {
   if (Drive.StallEvery != 0 || Drive.StallMs != 0) {
     Add("--stall-every", SizeText(Drive.StallEvery));
     Add("--stall-ms", std::to_string(Drive.StallMs));
+  }
+  if (Drive.StallAfterCache) {
+    Arguments.emplace_back("--stall-after-cache");
   }
   AddOptional("--write-error-after", Drive.WriteErrorAfter);
   AddOptional("--read-error-beyond", Drive.ReadErrorBeyond);
@@ -164,6 +170,8 @@ TParsedCommandLine ParseCommandLine(int Argc, const char* const* Argv) {
   App.add_option("--read-speed", Drive.ReadSpeed, "MiB/s of reads (0: no limit)");
   Sizes.Add(App, "--stall-every", "Bytes written between two stalls");
   App.add_option("--stall-ms", Drive.StallMs, "Milliseconds a stall adds to its write request");
+  App.add_flag("--stall-after-cache", Drive.StallAfterCache,
+               "Stall only once the cache is full, counting the bytes written after it");
   Sizes.Add(App, "--write-error-after", "Writes beyond this many bytes written fail with EIO");
   Sizes.Add(App, "--read-error-beyond", "Reads of data stored at or past this position: EIO");
   Sizes.Add(App, "--unplug-after", "The first write beyond this many bytes: the daemon vanishes");

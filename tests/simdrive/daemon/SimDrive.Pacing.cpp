@@ -57,8 +57,11 @@ TWritePlan TPacing::Write(std::int64_t NowNs, std::uint64_t Bytes) {
   std::int64_t Duration = Nanoseconds(Plan.CacheBytes, FDrive.CacheSpeed) +
                           Nanoseconds(Plan.SlowBytes, FDrive.Speed) +
                           Nanoseconds(Plan.FoldBytes, FDrive.FoldSpeed);
+  const std::uint64_t Counted = FDrive.StallAfterCache ? FWrittenAfterCache : FWritten;
+  const std::uint64_t Adding = FDrive.StallAfterCache ? Rest : Bytes;
+  FWrittenAfterCache += Rest;
   if (FDrive.StallEvery != 0 &&
-      (FWritten + Bytes) / FDrive.StallEvery > FWritten / FDrive.StallEvery) {
+      (Counted + Adding) / FDrive.StallEvery > Counted / FDrive.StallEvery) {
     Plan.Stalled = true;
     Duration += static_cast<std::int64_t>(FDrive.StallMs) * 1'000'000;
   }

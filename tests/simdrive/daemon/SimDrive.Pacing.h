@@ -46,6 +46,7 @@ class TPacing {
   std::optional<std::int64_t> FLastWriteEndNs;
   std::uint64_t FWritten = 0;
   std::uint64_t FCacheLevel = 0;
+  std::uint64_t FWrittenAfterCache = 0;  // bytes written at the speeds after the cache
 };
 
 }  // namespace SimDrive
