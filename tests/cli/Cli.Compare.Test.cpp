@@ -253,6 +253,9 @@ TEST_F(CliCompare, CsvOfAHundredResultsReadsBackCellForCell) {
     Run.Drive.Model = Models[Index % 4];
     Judged.MeanSpeed = 100 + Index;
     Second.MeanSpeed = 50 + Index;
+    // The throughput is what the drifts follow.
+    Judged.Analysis.Throughput = 90.0 + Index;
+    Second.Analysis.Throughput = 40.0 + Index;
     Run.Passes = {Judged, Second, Short};
     Arguments.push_back(
         Write("run" + std::to_string(Index) + ".json", RunResultToJson(Run).dump()));
@@ -262,10 +265,10 @@ TEST_F(CliCompare, CsvOfAHundredResultsReadsBackCellForCell) {
   EXPECT_EQ(Result.Errors, "");
   const auto Rows = ParseCsv(Result.Output);
   ASSERT_EQ(Rows.size(), 301u);
-  EXPECT_EQ(Rows[0], (std::vector<std::string>{"run", "drive", "pass", "mean_mib_s", "cache_mib",
-                                               "in_cache_mib_s", "after_cache_mib_s", "last_mib_s",
-                                               "slow_pct", "slowest_1s_mib_s", "end", "drift_pct",
-                                               "vs_run1_pct"}));
+  EXPECT_EQ(Rows[0], (std::vector<std::string>{
+                         "run", "drive", "pass", "throughput_mib_s", "mean_mib_s", "cache_mib",
+                         "in_cache_mib_s", "after_cache_mib_s", "last_mib_s", "slow_pct",
+                         "slowest_1s_mib_s", "end", "drift_pct", "vs_run1_pct"}));
   // A line end in a name is escaped as everywhere a name is printed, so that the file is safe
   // on a terminal too; commas and quotes are quoted as CSV wants.
   const std::string Expected[] = {"Stick 7", "Disk, \"Pro\"", "two\\nlines", "'=HYPERLINK(\"x\")"};
@@ -273,23 +276,24 @@ TEST_F(CliCompare, CsvOfAHundredResultsReadsBackCellForCell) {
     const auto& First = Rows[1 + 3 * Index];
     const auto& Next = Rows[2 + 3 * Index];
     const auto& Last = Rows[3 + 3 * Index];
-    ASSERT_EQ(First.size(), 13u);
-    ASSERT_EQ(Last.size(), 13u);
+    ASSERT_EQ(First.size(), 14u);
+    ASSERT_EQ(Last.size(), 14u);
     EXPECT_EQ(First[0], Arguments[2 + Index]);
     EXPECT_EQ(First[1], Index % 4 == 0 ? "Stick " + std::to_string(Index) : Expected[Index % 4]);
     EXPECT_EQ(First[2], "1");
-    EXPECT_EQ(First[3], std::to_string(100 + Index));
-    EXPECT_EQ(std::vector<std::string>(First.begin() + 4, First.begin() + 11),
+    EXPECT_EQ(First[3], std::to_string(90 + Index) + ".0");
+    EXPECT_EQ(First[4], std::to_string(100 + Index));
+    EXPECT_EQ(std::vector<std::string>(First.begin() + 5, First.begin() + 12),
               (std::vector<std::string>{"2048", "410.3", "31.5", "30.0", "1.3", "", "completed"}));
-    EXPECT_EQ(First[11], "");  // the run's first pass has no drift
-    EXPECT_EQ(First[12], Index == 0 ? "" : FormatVs(100 + Index, 100));
+    EXPECT_EQ(First[12], "");  // the run's first pass has no drift
+    EXPECT_EQ(First[13], Index == 0 ? "" : FormatVs(90 + Index, 90));
     // Judged without a cache: 0 MiB and no speeds around it; too short: nothing judged.
-    EXPECT_EQ(std::vector<std::string>(Next.begin() + 4, Next.begin() + 7),
+    EXPECT_EQ(std::vector<std::string>(Next.begin() + 5, Next.begin() + 8),
               (std::vector<std::string>{"0", "", ""}));
-    EXPECT_EQ(Next[10], "cancelled");
-    EXPECT_EQ(Next[11], FormatVs(50 + Index, 100 + Index));
-    EXPECT_EQ(std::vector<std::string>(Last.begin() + 4, Last.begin() + 8),
+    EXPECT_EQ(Next[11], "cancelled");
+    EXPECT_EQ(Next[12], FormatVs(40 + Index, 90 + Index));
+    EXPECT_EQ(std::vector<std::string>(Last.begin() + 5, Last.begin() + 9),
               (std::vector<std::string>{"", "", "", ""}));
-    EXPECT_EQ(Last[10], "failed");
+    EXPECT_EQ(Last[11], "failed");
   }
 }
