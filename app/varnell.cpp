@@ -10,6 +10,7 @@
 #include "forms/Setting.Sources.h"
 #include "forms/Tester.Starter.h"
 #include "forms/Varnell.Application.h"
+#include "platform/Platform.Terminal.h"
 
 namespace {
 
@@ -27,8 +28,11 @@ constexpr const char* Usage =
     "Qt's own options are accepted too, e.g. -platform xcb|wayland|offscreen, -style NAME.\n"
     "Without a display, varnell-cli runs the same test on a terminal: varnell-cli --help\n";
 
-// Qt aborts without a display; say how to run the program instead.
+// Qt aborts without a display; say how to run the program instead. Windows always has one.
 bool HasDisplay() {
+#ifdef _WIN32
+  return true;
+#else
   const char* Platform = std::getenv("QT_QPA_PLATFORM");
   if (Platform != nullptr && *Platform != '\0') {
     return true;
@@ -36,6 +40,7 @@ bool HasDisplay() {
   const char* X11 = std::getenv("DISPLAY");
   const char* Wayland = std::getenv("WAYLAND_DISPLAY");
   return (X11 != nullptr && *X11 != '\0') || (Wayland != nullptr && *Wayland != '\0');
+#endif
 }
 
 // The terminal program beside this one: "build/app/varnell-cli" when started from the build
@@ -48,6 +53,7 @@ std::string SiblingProgram(const std::string& Self, const char* Name) {
 }  // namespace
 
 int main(int Argc, char** Argv) {
+  Platform::UseParentConsole();
   if (const auto ExitCode = AnswerHelpOrVersion(Argc, Argv, "varnell", Usage, stdout)) {
     return *ExitCode;
   }

@@ -58,6 +58,8 @@ std::vector<std::string> ProgramArguments(int argc, char** argv) {
 
 void PrepareConsole() {}
 
+void UseParentConsole() {}
+
 bool IsWritableDirectory(const char* Path, int& Error) {
   struct stat Info {};
   if (stat(Path, &Info) != 0) {
