@@ -103,7 +103,8 @@ build_qt() {
   [ -w "$QtCache" ] || $Sudo chown "$(id -u):$(id -g)" "$QtCache"
   printf '%s' "$QtToolchain" >"$QtCache/mingw-w64.toolchain.cmake"
   printf '%s\n' "${QtOptions[@]}" >"$QtCache/options.txt"
-  : >"$QtTimes"
+  # A build that stopped half-way goes on where it was (ninja); its stages' times stay listed.
+  echo "--- run of $(date '+%F %T')" >>"$QtTimes"
   local Started Source=$QtCache/source
   Started=$(date +%s)
   echo "Building Qt $QtVersion for Windows in $QtCache (log: $QtLog)"
@@ -306,10 +307,12 @@ open_and_start() {
   Main=$(wait_window "^Varnell ") || fail "$Name: no main window"
   sleep 2
   xdotool windowactivate --sync "$Settings" 2>/dev/null || xdotool windowfocus --sync "$Settings"
-  xdotool key alt+Down
+  click "$Settings" 470 371 275 24
   sleep 1
   shot "$Name-1-drives"
-  xdotool key Escape type "$Letter"
+  xdotool key Escape
+  sleep 0.5
+  xdotool type "$Letter"
   sleep 1
   shot "$Name-2-settings"
   click "$Settings" 470 371 237 348
