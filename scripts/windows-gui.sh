@@ -193,6 +193,9 @@ cleanup() {
   return 0
 }
 trap cleanup EXIT
+# Interrupted or stopped, it still unmounts its drives and ends its wine and X servers.
+trap 'exit 130' INT
+trap 'exit 143' TERM
 Scratch=$(mktemp -d /tmp/varnell-wine-gui.XXXXXX)
 
 # A prefix of its own with one server for all its programs (see scripts/windows.sh), and a
