@@ -31,8 +31,11 @@ constexpr const char* Usage =
     "Qt's own options are accepted too, e.g. -platform xcb|wayland|offscreen, -style NAME.\n"
     "Without a display, varnell-cli runs the same test on a terminal: varnell-cli --help\n";
 
-// Qt aborts without a display; say how to run the program instead.
+// Qt aborts without a display; say how to run the program instead. Windows always has one.
 bool HasDisplay() {
+#ifdef _WIN32
+  return true;
+#else
   const char* Platform = std::getenv("QT_QPA_PLATFORM");
   if (Platform != nullptr && *Platform != '\0') {
     return true;
@@ -40,6 +43,7 @@ bool HasDisplay() {
   const char* X11 = std::getenv("DISPLAY");
   const char* Wayland = std::getenv("WAYLAND_DISPLAY");
   return (X11 != nullptr && *X11 != '\0') || (Wayland != nullptr && *Wayland != '\0');
+#endif
 }
 
 // The terminal program beside this one: "build/app/varnell-cli" when started from the build
@@ -52,6 +56,8 @@ std::string SiblingProgram(const std::string& Self, const char* Name) {
 }  // namespace
 
 int main(int Argc, char** Argv) {
+  // The parent's console first: a standard handle opened on the null device would hide it.
+  Platform::UseParentConsole();
   Platform::OpenMissingStandardDescriptors();
   if (const auto ExitCode = AnswerHelpOrVersion(Argc, Argv, "varnell", Usage, stdout)) {
     return *ExitCode;

@@ -38,6 +38,10 @@ std::vector<std::string> ProgramArguments(int argc, char** argv);
 // Readies the console for UTF-8 text and the status line's escape sequences (Windows consoles
 // need both switched on; elsewhere nothing to do).
 void PrepareConsole();
+// A windowed program on Windows starts without a console: its answers on standard output and
+// standard error (--help, --version, a wrong argument) go to the console of the command line
+// that started it, when there is one and nothing else was given. Elsewhere nothing to do.
+void UseParentConsole();
 
 // True when Path is an existing directory that this process may create files in.
 bool IsWritableDirectory(const char* Path, int& Error);

@@ -10,7 +10,8 @@ cd "$(dirname "$0")/.."
 Root=$PWD
 Build=${VARNELL_WIN_BUILD:-build-windows}
 
-Packages=(g++-mingw-w64-x86-64-posix wine wine64)
+# rsvg-convert and icotool draw the programs' icon.
+Packages=(g++-mingw-w64-x86-64-posix wine wine64 librsvg2-bin icoutils)
 Missing=()
 for Package in "${Packages[@]}"; do
   dpkg-query -W -f='${Status}' "$Package" 2>/dev/null | grep -q "install ok installed" || Missing+=("$Package")

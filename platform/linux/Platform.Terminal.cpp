@@ -118,6 +118,8 @@ void OpenMissingStandardDescriptors() {
   }
 }
 
+void UseParentConsole() {}
+
 bool IsWritableDirectory(const char* Path, int& Error) {
   struct stat Info {};
   if (stat(Path, &Info) != 0) {

@@ -8,6 +8,7 @@
 
 #include <atomic>
 #include <cerrno>
+#include <cstdio>
 
 #include "platform/windows/Win32.Text.h"
 
@@ -107,6 +108,26 @@ void OpenMissingStandardDescriptors() {
       _close(Null);
     }
   }
+}
+
+void UseParentConsole() {
+  // Handles given by the caller (a pipe, a file, wine's terminal) stay as they are.
+  const auto Missing = [](DWORD Which) {
+    const HANDLE Handle = GetStdHandle(Which);
+    return Handle == nullptr || Handle == INVALID_HANDLE_VALUE;
+  };
+  const bool NoOutput = Missing(STD_OUTPUT_HANDLE);
+  const bool NoError = Missing(STD_ERROR_HANDLE);
+  if ((!NoOutput && !NoError) || !AttachConsole(ATTACH_PARENT_PROCESS)) {
+    return;
+  }
+  if (NoOutput) {
+    std::freopen("CONOUT$", "w", stdout);
+  }
+  if (NoError) {
+    std::freopen("CONOUT$", "w", stderr);
+  }
+  PrepareConsole();
 }
 
 bool IsWritableDirectory(const char* Path, int& Error) {
