@@ -12,6 +12,8 @@ function(varnell_layer Name)
   cmake_parse_arguments(PARSE_ARGV 1 Layer "" "" "SOURCES;USES")
   add_library(varnell_${Name} STATIC ${Layer_SOURCES})
   target_include_directories(varnell_${Name} PUBLIC ${PROJECT_SOURCE_DIR})
+  # The header-only libraries from Debian's packages, offered to every layer the same way.
+  target_link_libraries(varnell_${Name} PUBLIC varnell_third_party)
   set(Allowed ${Name})
   foreach(Used ${Layer_USES})
     if(NOT TARGET varnell_${Used})

@@ -172,14 +172,22 @@ TEST_F(CliCompare, NamesFromTheFilesCannotDriveTheTerminal) {
   Pass.Number = 1;
   Pass.MeanSpeed = 300;
   Result.Passes = {Pass};
-  const std::string Named = Write("run\x1b[2J.json", RunResultToJson(Result).dump());
+#ifdef _WIN32
+  // Windows names hold no control characters: the names inside the file are the threat there.
+  const std::string FileName = "run.json";
+#else
+  const std::string FileName = "run\x1b[2J.json";
+#endif
+  const std::string Named = Write(FileName, RunResultToJson(Result).dump());
   Result.Drive.Model.clear();
   const std::string Unnamed = Write("folder.json", RunResultToJson(Result).dump());
   const TCompareRun Run = RunCompareCommand({"compare", Named, Unnamed});
   EXPECT_EQ(Run.ExitCode, 0) << Run.Errors;
   EXPECT_EQ(Run.Output.find('\x1b'), std::string::npos) << Run.Output;
   EXPECT_EQ(Run.Output.find('\x07'), std::string::npos) << Run.Output;
+#ifndef _WIN32
   EXPECT_NE(Run.Output.find("run\\x1b[2J.json"), std::string::npos) << Run.Output;
+#endif
   EXPECT_NE(Run.Output.find("Disk \\x1b]0;owned\\a"), std::string::npos) << Run.Output;
   EXPECT_NE(Run.Output.find("/mnt/\\xff\\x1b[2J/"), std::string::npos) << Run.Output;
 }
