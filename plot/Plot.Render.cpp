@@ -1,6 +1,8 @@
 #include "plot/Plot.Render.h"
 
 #include <QApplication>
+#include <QBuffer>
+#include <QByteArray>
 #include <QChart>
 #include <QFile>
 #include <QGraphicsScene>
@@ -260,7 +262,15 @@ std::string SavePlot(const TPlotFigure& Figure, const std::string& Path) {
     Painter.setRenderHint(QPainter::Antialiasing);
     Scene->render(&Painter, QRectF(0, 0, Width, Height), QRectF(0, 0, Width, Height));
     Painter.end();
-    if (!Image.save(&File, "PNG")) {
+    // Encoded in memory first: a write that fails inside libpng unwinds past Qt's cleanup and
+    // leaks the image, while a failed write of the finished bytes is only an error.
+    QByteArray Encoded;
+    QBuffer Buffer(&Encoded);
+    if (!Buffer.open(QIODevice::WriteOnly) || !Image.save(&Buffer, "PNG")) {
+      File.cancelWriting();
+      return "cannot draw \"" + Path + "\" as PNG";
+    }
+    if (File.write(Encoded) != Encoded.size()) {
       const std::string Reason = File.errorString().toStdString();
       File.cancelWriting();
       return "cannot write \"" + Path + "\": " + Reason;
