@@ -130,6 +130,8 @@ CLI::App* DescribeAnalyze(CLI::App& App, TCliParseResult& Result) {
       ->type_name("FILE");
   Analyze->add_flag("--json", Result.AnalyzeJson,
                     "print JSON: per pass an \"analysis\" object, as in\nthe run's result");
+  Analyze->add_option("--lang", Result.Options.Language, "language of the analysis: ko or en")
+      ->type_name("LANG");
   Analyze->callback([&Result] {
     Result.Command = TCliCommand::Analyze;
     if (Result.AnalyzeFiles.empty()) {
@@ -172,6 +174,8 @@ CLI::App* DescribeCompare(CLI::App& App, TCliParseResult& Result) {
       ->add_option("--plot", Result.PlotPath,
                    "also draw every pass's speed against MiB written\ninto IMAGE (.svg or .png)")
       ->type_name("IMAGE");
+  Compare->add_option("--lang", Result.Options.Language, "language of the messages: ko or en")
+      ->type_name("LANG");
   Compare->add_flag("--csv", Result.CompareCsv,
                     "print the rows as CSV for a spreadsheet: numbers\n"
                     "without units, empty where a figure is missing");

@@ -874,6 +874,17 @@ TEST_F(CliBinary, AnalyzeFindsTheCacheOfASavedPassAndRefusesBadFiles) {
       RunCliProcess({"analyze", "--json", Good.string()}, Capture.Path().string());
   ASSERT_EQ(Json.ExitCode, 0) << Json.Errors;
   EXPECT_NE(Json.Output.find("\"cache_mib\": 512"), std::string::npos) << Json.Output;
+  // Its own --lang, as the fill has; an unknown language is refused.
+  const TProcessResult English =
+      RunCliProcess({"analyze", "--lang", "en", Good.string()}, Capture.Path().string());
+  ASSERT_EQ(English.ExitCode, 0) << English.Errors;
+  EXPECT_NE(English.Output.find("Cache size : 512MiB\n"), std::string::npos) << English.Output;
+  EXPECT_EQ(
+      RunCliProcess({"analyze", "--lang", "xx", Good.string()}, Capture.Path().string()).ExitCode,
+      2);
+  EXPECT_EQ(
+      RunCliProcess({"compare", "--lang", "en", Good.string()}, Capture.Path().string()).ExitCode,
+      2);  // taken, then the file is refused as no result
 
   const fs::path Bad = Capture.Path() / "bad.csv";
   WriteText(Bad, Csv + "1,129,1040,50,abc,100,\n");
