@@ -343,13 +343,13 @@ close_program
 start_simdrive
 open_and_start en s en-pause
 wait_written "$Scratch/sim" 60 $((96 << 20)) || fail "en-pause: the fill did not start"
-click "$Main" 1043 730 768 21
+click "$Main" 1043 730 933 21
 sleep 2
 Before=$(bytes_on "$Scratch/sim")
 sleep 3
 [ "$(bytes_on "$Scratch/sim")" -eq "$Before" ] || fail "en-pause: writing went on while paused"
 shot "en-pause-3-paused"
-click "$Main" 1043 730 768 21
+click "$Main" 1043 730 933 21
 wait_written "$Scratch/sim" 30 $((Before + (16 << 20))) || fail "en-pause: no writes after resuming"
 wait_empty "$Scratch/sim" 120 || fail "en-pause: the files were not deleted after the pass"
 sleep 3
@@ -361,7 +361,7 @@ stop_simdrive
 start_simdrive
 open_and_start en s en-cancel
 wait_written "$Scratch/sim" 60 $((96 << 20)) || fail "en-cancel: the fill did not start"
-click "$Main" 1043 730 768 58
+click "$Main" 1043 730 933 58
 wait_empty "$Scratch/sim" 60 || fail "en-cancel: the files were not deleted after cancelling"
 sleep 2
 shot "en-cancel-3-cancelled"
