@@ -431,6 +431,7 @@ mkdir "$Scratch/proof"
 mount -t tmpfs -o size=48m tmpfs "$Scratch/proof"
 Mounts+=("$Scratch/proof")
 ln -sfn "$Scratch/proof" "$WINEPREFIX/dosdevices/t:"
+close_program  # the mount manager learns of T: at its start
 echo "--- from the zip: varnell.exe --version"
 Answer=$(timeout 60 wine "$Programs\\varnell.exe" --version </dev/null | tr -d '\r')
 [ "$Answer" = "varnell $Version" ] || fail "varnell.exe --version answered \"$Answer\""
