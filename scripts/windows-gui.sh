@@ -209,6 +209,10 @@ start_prefix() {
   cp /usr/share/fonts/truetype/nanum/NanumGothic.ttf "$WINEPREFIX/drive_c/windows/Fonts/"
 }
 start_prefix "$Root/$Build/wine"
+close_program() {
+  wineserver -k 2>/dev/null || true
+  wineserver -p >/dev/null 2>&1 </dev/null
+}
 WinePath=""
 for Dir in "${DllDirs[@]}"; do WinePath+="$(windows_path "$Dir");"; done
 QT_PLUGIN_PATH=$(windows_path "$QtPrefix/plugins")
@@ -220,10 +224,12 @@ for Tests in forms_tests plot_tests; do
 done
 
 # --- The window under Xvfb -----------------------------------------------------------------
-# Drives for the window: a 64 MiB tmpfs as T: and, for pause and cancel, the simulated flash
+# Drives for the window: a 512 MiB tmpfs as T: and, for pause and cancel, the simulated flash
 # drive as S: (256 MiB, 64 MiB of fast cache, then 12 MiB/s: slow enough to catch a pass).
+# The tmpfs fills at about 2 GiB/s under wine: smaller, its pass would be over and its files
+# gone between two looks at it.
 mkdir -p "$Scratch/tmpfs" "$Scratch/sim" "$Build/screenshots"
-mount -t tmpfs -o size=64m tmpfs "$Scratch/tmpfs"
+mount -t tmpfs -o size=512m tmpfs "$Scratch/tmpfs"
 Mounts+=("$Scratch/tmpfs")
 LinuxBuild=$Build-linux
 cmake -S . -B "$LinuxBuild" -G Ninja -DVARNELL_GUI=OFF -DVARNELL_TESTS=ON >/dev/null
@@ -246,6 +252,9 @@ stop_simdrive() {
 }
 ln -sfn "$Scratch/tmpfs" "$WINEPREFIX/dosdevices/t:"
 ln -sfn "$Scratch/sim" "$WINEPREFIX/dosdevices/s:"
+# Wine's mount manager reads the drive letters when it starts: without a restart the window
+# lists only C: and Z:, and typing "t" leaves C: chosen.
+close_program
 
 Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$Scratch/display" 2>/dev/null &
 XvfbPid=$!
@@ -288,7 +297,7 @@ wait_written() {
   local Deadline=$((SECONDS + $2))
   until [ "$(bytes_on "$1")" -ge "$3" ]; do
     [ "$SECONDS" -lt "$Deadline" ] || return 1
-    sleep 0.2
+    sleep 0.05
   done
 }
 wait_empty() {
@@ -320,10 +329,6 @@ open_and_start() {
   shot "$Name-2-settings"
   click "$Settings" 470 371 237 348
 }
-close_program() {
-  wineserver -k 2>/dev/null || true
-  wineserver -p >/dev/null 2>&1 </dev/null
-}
 
 echo "--- the window under Xvfb + wine (screenshots in $Build/screenshots)"
 # A whole pass in Korean on the tmpfs: the chart, the summary and the analysis, files deleted.
@@ -338,13 +343,13 @@ close_program
 start_simdrive
 open_and_start en s en-pause
 wait_written "$Scratch/sim" 60 $((96 << 20)) || fail "en-pause: the fill did not start"
-click "$Main" 1043 730 768 21
+click "$Main" 1043 730 933 21
 sleep 2
 Before=$(bytes_on "$Scratch/sim")
 sleep 3
 [ "$(bytes_on "$Scratch/sim")" -eq "$Before" ] || fail "en-pause: writing went on while paused"
 shot "en-pause-3-paused"
-click "$Main" 1043 730 768 21
+click "$Main" 1043 730 933 21
 wait_written "$Scratch/sim" 30 $((Before + (16 << 20))) || fail "en-pause: no writes after resuming"
 wait_empty "$Scratch/sim" 120 || fail "en-pause: the files were not deleted after the pass"
 sleep 3
@@ -356,7 +361,7 @@ stop_simdrive
 start_simdrive
 open_and_start en s en-cancel
 wait_written "$Scratch/sim" 60 $((96 << 20)) || fail "en-cancel: the fill did not start"
-click "$Main" 1043 730 768 58
+click "$Main" 1043 730 933 58
 wait_empty "$Scratch/sim" 60 || fail "en-cancel: the files were not deleted after cancelling"
 sleep 2
 shot "en-cancel-3-cancelled"
@@ -426,6 +431,7 @@ mkdir "$Scratch/proof"
 mount -t tmpfs -o size=48m tmpfs "$Scratch/proof"
 Mounts+=("$Scratch/proof")
 ln -sfn "$Scratch/proof" "$WINEPREFIX/dosdevices/t:"
+close_program  # the mount manager learns of T: at its start
 echo "--- from the zip: varnell.exe --version"
 Answer=$(timeout 60 wine "$Programs\\varnell.exe" --version </dev/null | tr -d '\r')
 [ "$Answer" = "varnell $Version" ] || fail "varnell.exe --version answered \"$Answer\""

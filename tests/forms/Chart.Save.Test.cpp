@@ -73,13 +73,16 @@ TEST(ChartSave, SavedWithTheChosenKindAndAFailureIsSaid) {
   }
 
   // A folder that is gone by the time of saving: said in a message box, nothing returned.
+  // The path is typed in full while the dialog shows another folder: Windows does not let a
+  // folder go while the dialog watches it.
   QTemporaryDir Gone;
   const QString GonePath = Gone.path();
   QStringList Shown;
   WhenModalShown<QFileDialog>([&](QFileDialog* Dialog) {
-    Dialog->setDirectory(GonePath);
-    Dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(QStringLiteral("x"));
-    Gone.remove();
+    Dialog->setDirectory(Folder.path());
+    Dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))
+        ->setText(GonePath + QStringLiteral("/x"));
+    EXPECT_TRUE(Gone.remove());
     WhenModalShown<QMessageBox>([&](QMessageBox* Box) {
       Shown << Box->text();
       Box->accept();

@@ -65,6 +65,9 @@ QStringList TextsOf(QWidget& Window) {
 // A text cut off or lying over its neighbour: each button (a check box too) must be as wide as
 // its text needs, and no two of the window's own controls may overlap.
 void ExpectEveryControlFits(QWidget& Window) {
+  if (!TextsAreMeasured()) {
+    return;
+  }
   const QList<QWidget*> Controls = Window.findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
   for (const QWidget* Control : Controls) {
     if (const auto* Check = qobject_cast<const QCheckBox*>(Control)) {

@@ -95,6 +95,9 @@ TEST_F(TSettingWindowTest, TheVerificationRowPushesTheLogRowsDownWithoutOverlap)
   EXPECT_EQ(Window.eDetailedLogPath->geometry(), QRect(131, 299, 285, 27));
   EXPECT_EQ(Window.bStart->geometry(), QRect(13, 333, 448, 30));
   EXPECT_EQ(Window.height() - Window.bStart->geometry().bottom(), 337 - (299 + 30) + 1);
+  if (!TextsAreMeasured()) {
+    return;
+  }
   const QList<QWidget*> Controls =
       Window.findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly);
   for (QWidget* A : Controls) {
@@ -310,10 +313,10 @@ TEST_F(TSettingWindowTest, PickerAsksBeforeCreatingANewFile) {
   QStringList Shown;
   AnswerSaveDialog(QStringLiteral("new"), QStringLiteral("예"), &Shown);
   Window.bLogPath->click();
-  EXPECT_EQ(
-      Shown,
-      (QStringList{QStringLiteral("로그 저장 위치"),
-                   Dir + QStringLiteral("/new.txt\n이 파일이 없습니다.\n새로 만드시겠습니까?")}));
+  EXPECT_EQ(Shown,
+            (QStringList{QStringLiteral("로그 저장 위치"),
+                         QDir::toNativeSeparators(Dir + QStringLiteral("/new.txt")) +
+                             QStringLiteral("\n이 파일이 없습니다.\n새로 만드시겠습니까?")}));
   EXPECT_EQ(Window.RecordPath(), Dir + QStringLiteral("/new.txt"));
   EXPECT_FALSE(QFileInfo::exists(Window.RecordPath()));  // created when the test starts
 
@@ -485,7 +488,10 @@ TEST(SettingWindowSystemDrive, StartAsksBeforeFillingTheSystemsDrive) {
     if (Case.Asked) {
       // 5.5 GiB free, 1 GiB and the spare MiB left, rounded down to whole 8 MiB writes.
       const QString Separator = QString::fromStdString(Platform::LocaleDecimalSeparator());
-      EXPECT_EQ(Shown[0], QStringLiteral("드라이브 : /\n쓸 용량 : 4600") + Separator +
+      // The drive as the system writes paths ("\\" on Windows).
+      EXPECT_EQ(Shown[0], QStringLiteral("드라이브 : ") +
+                              QDir::toNativeSeparators(QStringLiteral("/")) +
+                              QStringLiteral("\n쓸 용량 : 4600") + Separator +
                               QStringLiteral("0 MiB(4") + Separator +
                               QStringLiteral("5GiB)\n\n실행 중인 시스템이 있는 드라이브입니다.\n"
                                              "가득 채우면 다른 프로그램이 멈추거나 실패할 수 "
