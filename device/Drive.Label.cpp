@@ -1,44 +1,22 @@
 #include "device/Drive.Label.h"
 
+#include "device/Path.Text.h"
 #include "platform/Device.Backend.h"
 #include "platform/Platform.SystemPlaces.h"
 
 namespace {
 
-bool IsSeparator(char C) {
-#ifdef _WIN32
-  return C == '/' || C == '\\';
-#else
-  return C == '/';
-#endif
-}
-
 // Where the last name of Path begins; Path.size() for a root ("/", "C:\").
 std::size_t LastNameStart(const std::string& Path) {
   std::size_t End = Path.size();
-  while (End > 0 && IsSeparator(Path[End - 1])) {
+  while (End > 0 && IsPathSeparator(Path[End - 1])) {
     --End;
   }
   std::size_t Start = End;
-  while (Start > 0 && !IsSeparator(Path[Start - 1])) {
+  while (Start > 0 && !IsPathSeparator(Path[Start - 1])) {
     --Start;
   }
   return End == 0 ? Path.size() : Start;
-}
-
-// The folder above a canonical path: "/a/b" -> "/a", "/a" -> "/", "C:\a" -> "C:\"; empty for a
-// root.
-std::string Above(const std::string& Path) {
-  const std::size_t Start = LastNameStart(Path);
-  if (Start >= Path.size() || Start == 0) {
-    return {};
-  }
-  std::string Parent = Path.substr(0, Start);
-  while (Parent.size() > 1 && IsSeparator(Parent.back()) &&
-         !(Parent.size() == 3 && Parent[1] == ':')) {
-    Parent.pop_back();
-  }
-  return Parent;
 }
 
 }  // namespace
@@ -52,8 +30,9 @@ std::string MountPointOf(const std::string& Folder) {
   if (Filesystem.empty()) {
     return {};
   }
-  for (std::string Parent = Above(Path);
-       !Parent.empty() && Platform::FilesystemOf(Parent) == Filesystem; Parent = Above(Parent)) {
+  for (std::string Parent = ParentFolder(Path);
+       !Parent.empty() && Platform::FilesystemOf(Parent) == Filesystem;
+       Parent = ParentFolder(Parent)) {
     Path = Parent;
   }
   return Path;
@@ -67,7 +46,7 @@ std::string DefaultDriveLabel(const std::string& Folder) {
     return MountPoint.size() >= 2 && MountPoint[1] == ':' ? MountPoint.substr(0, 1) : MountPoint;
   }
   std::size_t End = MountPoint.size();
-  while (End > Start && IsSeparator(MountPoint[End - 1])) {
+  while (End > Start && IsPathSeparator(MountPoint[End - 1])) {
     --End;
   }
   return MountPoint.substr(Start, End - Start);
